@@ -1,0 +1,34 @@
+# The two commands of the README:
+#   make demo   builds SETUP.EXE and runs the wizard on the sample package
+#   make test   builds both targets and runs every test under Wine
+# Both install what is missing first (Debian 12, as root).
+
+JOBS ?= 2
+X86 := build/x86
+X64 := build/x64
+
+.PHONY: all deps build build-x86 build-x64 test demo clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+build-x86: deps
+	cmake -S . -B $(X86) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(X86) -j $(JOBS)
+
+build-x64: deps
+	cmake -S . -B $(X64) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(X64) -j $(JOBS)
+
+build: build-x86 build-x64
+
+test: build
+	tools/xsession ctest --test-dir $(X64) --output-on-failure
+
+demo: build
+	tools/demo
+
+clean:
+	rm -rf build

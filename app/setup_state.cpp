@@ -1,0 +1,35 @@
+/* The setup state and the string loader. */
+#include "setup_state.h"
+
+#include <string.h>
+
+SetupState g_setup;
+
+void InitSetupState(void)
+{
+    memset(&g_setup, 0, sizeof(g_setup));
+    g_setup.serialMouse = 1;
+    g_setup.backEnabled = 1;
+    g_setup.restartAfterFinish = 1;
+    g_setup.dissolvePending = 1;
+    g_setup.sourceHandle = -1;
+    g_setup.targetHandle = -1;
+}
+
+/* Four buffers used in turn, so a caller may hold up to four texts. */
+static char textRing[4][TEXT_MAX];
+static int textRingPos = 4;
+
+const char *LoadText(UINT id)
+{
+    char *buffer;
+
+    if (textRingPos < 3)
+        textRingPos++;
+    else
+        textRingPos = 0;
+    buffer = textRing[textRingPos];
+    if (LoadStringA(g_setup.instance, (WORD)id, buffer, TEXT_MAX) == 0)
+        return NULL;
+    return buffer;
+}

@@ -1,0 +1,68 @@
+/* The page sequence of the normal mode, and the start-up checks. */
+#include "wizard.h"
+
+#include <string.h>
+
+/* Where each state goes on Cancel, Back and Next; "other" results count
+ * as Next. With PS2Only the mouse type page is left out both ways. */
+struct WizardStep {
+    WizardState state;
+    WizardState onCancel;
+    WizardState onBack;
+    WizardState onNext;
+    WizardState onBackPs2Only;
+    WizardState onNextPs2Only;
+};
+
+static const WizardStep wizardSteps[] = {
+    /* state               Cancel        Back                Next                   Back, PS2Only       Next, PS2Only */
+    { STATE_WELCOME,         STATE_ABORT,  STATE_MOUSE_TYPE,   STATE_MOUSE_TYPE,      STATE_DESTINATION,  STATE_DESTINATION },
+    { STATE_MOUSE_TYPE,      STATE_ABORT,  STATE_WELCOME,      STATE_DESTINATION,     STATE_WELCOME,      STATE_DESTINATION },
+    { STATE_DESTINATION,     STATE_ABORT,  STATE_MOUSE_TYPE,   STATE_CLOSE_COMPANION, STATE_WELCOME,      STATE_CLOSE_COMPANION },
+    { STATE_CLOSE_COMPANION, STATE_INSTALL, STATE_INSTALL,     STATE_INSTALL,         STATE_INSTALL,      STATE_INSTALL },
+    { STATE_INSTALL,         STATE_ABORT,  STATE_FINISH,       STATE_FINISH,          STATE_FINISH,       STATE_FINISH },
+    { STATE_FINISH,          STATE_DONE,   STATE_DONE,         STATE_DONE,            STATE_DONE,         STATE_DONE },
+};
+
+WizardState NextWizardState(WizardState state, PageResult result, int ps2Only)
+{
+    size_t i;
+
+    for (i = 0; i < sizeof(wizardSteps) / sizeof(wizardSteps[0]); i++) {
+        const WizardStep *step = &wizardSteps[i];
+        if (step->state != state)
+            continue;
+        if (result == PAGE_CANCEL)
+            return step->onCancel;
+        if (result == PAGE_BACK)
+            return ps2Only ? step->onBackPs2Only : step->onBack;
+        return ps2Only ? step->onNextPs2Only : step->onNext;
+    }
+    return state == STATE_DONE ? STATE_DONE : STATE_ABORT;
+}
+
+int IsReconfigureMode(const char *commandLine)
+{
+    return commandLine != NULL && commandLine[0] == '-' && commandLine[1] == 'u';
+}
+
+int IsAlreadyInstalled(void)
+{
+    HKEY key;
+    /* More room than the 80 bytes the entry normally needs, so that a
+     * longer entry is still read whole and terminated. */
+    char value[1024];
+    DWORD type = 0, size = sizeof(value) - 1;
+    int found;
+
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return 0;
+    memset(value, 0, sizeof(value));
+    if (RegQueryValueExA(key, COMPANION_TITLE, NULL, &type, (BYTE *)value, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        value[0] = '\0';
+    value[sizeof(value) - 1] = '\0';
+    found = strstr(value, "VARIRE.EXE") != NULL;
+    RegCloseKey(key);
+    return found;
+}

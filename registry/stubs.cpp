@@ -1,0 +1,3 @@
+/* Placeholders until the registration lands. */
+#include "registry.h"
+void UpdateRegistry(int) {}

@@ -1,0 +1,326 @@
+/* Loads the setup script SETUP.INF and builds the file table. */
+#include "setup_script.h"
+#include "../app/text.h"
+#include "../res/resource.h"
+
+#include <string.h>
+
+/* The largest file table: counts are 16-bit and their sum must fit. */
+#define RECORD_COUNT_MAX 32767
+
+static char scriptPath[MAX_PATH];
+
+static void ReadScriptText(const char *section, const char *key,
+                           const char *defaultText, char *buffer, int size)
+{
+    GetPrivateProfileStringA(section, key, defaultText, buffer, (DWORD)size,
+                             scriptPath);
+    buffer[size - 1] = '\0';
+}
+
+static int ReadScriptInt(const char *section, const char *key, int defaultValue)
+{
+    return (int)GetPrivateProfileIntA(section, key, defaultValue, scriptPath);
+}
+
+/* The program's own directory: its path cut at the last "\". A directory
+ * too long for sourceDir leaves it empty, and nothing is read from it. */
+static void FindSourceDirectory(const char *programPath, char *directory, int size)
+{
+    char modulePath[MAX_PATH + 1];
+    int i;
+
+    TEXT_COPY(modulePath, programPath);
+    for (i = (int)strlen(modulePath) - 1; i >= 1; i--) {
+        if (modulePath[i] == '\\') {
+            modulePath[i] = '\0';
+            break;
+        }
+    }
+    TextCopy(directory, size, modulePath);
+    TEXT_COPY(g_setup.sourceDir, modulePath);
+    if (strlen(modulePath) >= sizeof(g_setup.sourceDir))
+        g_setup.sourceDir[0] = '\0';
+}
+
+/* "ProgramFilesDir" of the registry, or the fixed default when the key
+ * cannot be opened. An absent value leaves the base empty. */
+static void ReadProgramFilesDir(char *base, int size)
+{
+    HKEY key;
+    char value[1024];
+    DWORD type = 0, length = sizeof(value) - 1;
+
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROGRAM_FILES_KEY, 0, KEY_ALL_ACCESS,
+                      &key) != ERROR_SUCCESS) {
+        TextCopy(base, size, PROGRAM_FILES_DEFAULT);
+        return;
+    }
+    memset(value, 0, sizeof(value));
+    if (RegQueryValueExA(key, "ProgramFilesDir", NULL, &type, (BYTE *)value,
+                         &length) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        value[length < sizeof(value) ? length : sizeof(value) - 1] = '\0';
+        if (!TextCopy(base, size, value))
+            base[0] = '\0';
+    }
+    RegCloseKey(key);
+}
+
+/* installDir from "DefaultPath": a path with a drive moves to the drive
+ * that holds Windows; any other is put under the program files
+ * directory. A result that does not fit installDir leaves it empty. */
+static void ApplyDefaultPath(void)
+{
+    char defaultPath[TEXT_MAX];
+    char path[2 * TEXT_MAX];
+    int fits;
+
+    ReadScriptText(LoadText(IDS_MAIN_SECTION), LoadText(IDS_DEFAULT_PATH),
+                   "C:\\VELTO", defaultPath, sizeof(defaultPath));
+    if (strlen(defaultPath) > 2 && defaultPath[1] == ':') {
+        TEXT_COPY(path, defaultPath);
+        path[0] = g_setup.windowsDir[0];
+        fits = 1;
+    } else {
+        path[0] = '\0';
+        ReadProgramFilesDir(path, DIR_MAX);
+        fits = 1;
+        if (defaultPath[0] != '\\')
+            fits = TEXT_APPEND(path, "\\");
+        fits = fits && TEXT_APPEND(path, defaultPath);
+    }
+    if (!fits || !TEXT_COPY(g_setup.installDir, path))
+        g_setup.installDir[0] = '\0';
+}
+
+/* Counts below 0 count as 0; the sum stays within the 16-bit range. */
+static short ReadFileCounts(void)
+{
+    const char *section = LoadText(IDS_FILE_COUNTS_SECTION);
+    int total = 0;
+    int disk, count;
+
+    for (disk = 0; disk < g_setup.diskCount; disk++) {
+        count = ReadScriptInt(section, LoadText(IDS_DISK1 + disk), 0);
+        if (count < 0)
+            count = 0;
+        if (count > RECORD_COUNT_MAX - total)
+            count = RECORD_COUNT_MAX - total;
+        g_setup.fileCounts[disk] = (short)count;
+        total += count;
+    }
+    return (short)total;
+}
+
+/* Sets the record's directories from directory key `index`; 0 when a
+ * directory does not fit its field. */
+static int SetRecordDirectories(FileRecord *record, int index)
+{
+    static const char *const windowsSubdirs[3] = { "", "\\SYSTEM", "\\INF" };
+    char target[TEXT_MAX];
+
+    if (!TEXT_COPY(record->sourceSubdir, g_setup.directoryNames[index]))
+        return 0;
+    if (index < DIR_WINDOWS) {
+        record->targetIsAbsolute = 0;
+        return TEXT_COPY(record->targetDir, g_setup.directoryNames[index]);
+    }
+    record->targetIsAbsolute = 1;
+    if (g_setup.windowsDir[0] == '\0')
+        return 0;
+    TEXT_COPY(target, g_setup.windowsDir);
+    return TEXT_APPEND(target, windowsSubdirs[index - DIR_WINDOWS]) &&
+           TEXT_COPY(record->targetDir, target);
+}
+
+/* Fills one record from its file line. A name or directory that does not
+ * fit its field empties the whole record, so nothing is copied for it;
+ * the description is only shown and may be cut. */
+static void ParseFileLine(FileRecord *record, const char *line)
+{
+    char sourceName[TEXT_MAX], targetName[TEXT_MAX];
+    char description[TEXT_MAX], directoryKey[TEXT_MAX];
+    const char *next;
+    int fits, k;
+
+    next = SplitField(line, sourceName, sizeof(sourceName));
+    next = SplitField(next, targetName, sizeof(targetName));
+    next = SplitField(next, description, sizeof(description));
+    SplitField(next, directoryKey, sizeof(directoryKey));
+
+    fits = TEXT_COPY(record->sourceName, sourceName) &&
+           TEXT_COPY(record->targetName, targetName);
+    TEXT_COPY(record->description, description);
+    for (k = 0; fits && k < DIRECTORY_KEYS; k++) {
+        if (lstrcmpiA(directoryKey, LoadText(IDS_ROOT_DIR + k)) == 0) {
+            fits = SetRecordDirectories(record, k);
+            break;
+        }
+    }
+    if (!fits)
+        memset(record, 0, sizeof(*record));
+}
+
+static void LoadDiskRecords(int disk)
+{
+    /* Room beyond a text value's 255 characters, so that a line the
+     * reader had to cut is seen and refused instead of parsed. */
+    char line[4 * TEXT_MAX];
+    char key[16];
+    const char *section;
+    FileRecord *record;
+    int j;
+
+    for (j = 0; j < g_setup.fileCounts[disk]; j++) {
+        record = g_setup.fileTable[disk] + j;
+        TextFormat(key, sizeof(key), "%d", j + 1);
+        section = LoadText(IDS_DISK1 + disk);
+        ReadScriptText(section, key, "", line, sizeof(line));
+        if (line[0] == '\0' || strlen(line) >= sizeof(line) - 2)
+            continue;
+        ParseFileLine(record, line);
+    }
+}
+
+/* The eight driver strings, in the order of their keys "Mfg" to "SeialName". */
+#define DRIVER_STRING_COUNT 8
+
+static char *DriverString(int index)
+{
+    DriverInfo *info = &g_setup.driverInfo;
+    char *const strings[DRIVER_STRING_COUNT] = {
+        info->mfg, info->mouseDriver, info->mouseInf, info->driverDate,
+        info->ps2InfSection, info->serialInfSection, info->ps2Name, info->serialName,
+    };
+    return strings[index];
+}
+
+int LoadSetupScript(void)
+{
+    char programPath[MAX_PATH + 1];
+    DWORD length;
+
+    length = GetModuleFileNameA(NULL, programPath, MAX_PATH);
+    programPath[length < MAX_PATH ? length : MAX_PATH] = '\0';
+    return LoadSetupScriptFrom(programPath);
+}
+
+int LoadSetupScriptFrom(const char *programPath)
+{
+    const char *mainSection, *startup;
+    char directory[MAX_PATH + 1];
+    char label[TEXT_MAX];
+    short total;
+    int disk, i;
+
+    /* Steps in the order of the script's sections. */
+    FindSourceDirectory(programPath, directory, sizeof(directory));
+    TEXT_COPY(scriptPath, directory);
+    if (!TEXT_APPEND(scriptPath, "\\SETUP.INF"))
+        scriptPath[0] = '\0';
+
+    ApplyDefaultPath();
+
+    mainSection = LoadText(IDS_MAIN_SECTION);
+    ReadScriptText(mainSection, LoadText(IDS_PRODUCT_NAME), "Velto",
+                   g_setup.productName, sizeof(g_setup.productName));
+    TEXT_COPY(g_setup.caption, g_setup.productName);
+    TEXT_APPEND(g_setup.caption, " ");
+    TEXT_APPEND(g_setup.caption, LoadText(IDS_SETUP_PROGRAM));
+
+    mainSection = LoadText(IDS_MAIN_SECTION);
+    i = ReadScriptInt(mainSection, LoadText(IDS_MINIMUM_SPACE), 1024);
+    if (i < 0)
+        i = 0;
+    if (i > 32767)
+        i = 32767;
+    g_setup.minimumSpaceKb = (short)i;
+
+    g_setup.diskCount = 0;
+    for (disk = 0; disk < DISK_MAX; disk++) {
+        ReadScriptText(LoadText(IDS_DISK_LABEL_SECTION), LoadText(IDS_DISK1 + disk),
+                       "", label, sizeof(label));
+        if (label[0] != '\0')
+            g_setup.diskCount++;
+    }
+
+    for (i = 0; i < DIRECTORY_KEYS; i++)
+        ReadScriptText(LoadText(IDS_DIRECTORY_SECTION), LoadText(IDS_ROOT_DIR + i),
+                       "", g_setup.directoryNames[i], TEXT_MAX);
+
+    total = ReadFileCounts();
+    if (!AllocFileTable(total))
+        return 0;
+    for (disk = 1; disk <= g_setup.diskCount; disk++)
+        g_setup.fileTable[disk] = g_setup.fileTable[disk - 1] + g_setup.fileCounts[disk - 1];
+    for (disk = 0; disk < g_setup.diskCount; disk++)
+        LoadDiskRecords(disk);
+
+    mainSection = LoadText(IDS_MAIN_SECTION);
+    g_setup.noLogo = ReadScriptInt(mainSection, "OEM", 0);
+    g_setup.serialMouse = ReadScriptInt(mainSection, "DefaultSerialMouse", 1);
+    g_setup.ps2Only = ReadScriptInt(mainSection, "PS2Only", 0);
+
+    startup = LoadText(IDS_STARTUP_SECTION);
+    ReadScriptText(startup, LoadText(IDS_TITLE), "", g_setup.bannerTitle,
+                   sizeof(g_setup.bannerTitle));
+    for (i = 0; i < DRIVER_STRING_COUNT; i++) {
+        startup = LoadText(IDS_STARTUP_SECTION);
+        ReadScriptText(startup, LoadText(IDS_MFG + i), "", DriverString(i),
+                       DRIVER_TEXT_MAX);
+    }
+    ReadScriptText(LoadText(IDS_STARTUP_SECTION), "PnpID", "1234",
+                   g_setup.driverInfo.pnpId, sizeof(g_setup.driverInfo.pnpId));
+    return 1;
+}
+
+int AllocFileTable(short recordCount)
+{
+    SIZE_T count = recordCount > 0 ? (SIZE_T)recordCount : 1;
+
+    g_setup.fileTableHandle = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT,
+                                          count * sizeof(FileRecord));
+    if (g_setup.fileTableHandle == NULL)
+        return 0;
+    g_setup.fileTable[0] = (FileRecord *)GlobalLock(g_setup.fileTableHandle);
+    if (g_setup.fileTable[0] == NULL) {
+        GlobalFree(g_setup.fileTableHandle);
+        g_setup.fileTableHandle = NULL;
+        return 0;
+    }
+    return 1;
+}
+
+void FreeFileTable(void)
+{
+    int disk;
+
+    if (g_setup.fileTableHandle == NULL)
+        return;
+    GlobalUnlock(g_setup.fileTableHandle);
+    GlobalFree(g_setup.fileTableHandle);
+    g_setup.fileTableHandle = NULL;
+    for (disk = 0; disk <= DISK_MAX; disk++)
+        g_setup.fileTable[disk] = NULL;
+}
+
+const char *SplitField(const char *text, char *field, int size)
+{
+    int length = 0;
+
+    while (*text == ' ')
+        text++;
+    while (*text != '\0' && *text != ',') {
+        if (length < size - 1)
+            field[length++] = *text;
+        text++;
+    }
+    while (length > 0 && field[length - 1] == ' ')
+        length--;
+    if (size > 0)
+        field[length] = '\0';
+    if (*text == ',')
+        text++;
+    return text;
+}

@@ -1,0 +1,39 @@
+// Helpers shared by the tests: scratch directories and files made at run
+// time, and a private registry for the keys a test changes.
+#ifndef SETUP_TEST_SUPPORT_H
+#define SETUP_TEST_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+
+// A fresh, empty directory C:\setup-tests\<name>; removed again by
+// RemoveTree.
+std::string ScratchDir(const std::string &name);
+void RemoveTree(const std::string &path);
+void WriteFileBytes(const std::string &path, const std::string &bytes);
+std::string ReadFileBytes(const std::string &path);
+bool FileExists(const std::string &path);
+// The directory of the running test program (where SETUP.EXE is built).
+std::string ProgramDir();
+
+// Sends HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT and HKEY_DYN_DATA of this
+// process to empty keys of their own below HKEY_CURRENT_USER while it
+// lives, so a test can make or remove any key, "absent" included, without
+// touching the Wine prefix's real ones. Removed again at the end.
+class RegistrySandbox {
+public:
+    RegistrySandbox();
+    ~RegistrySandbox();
+    // Creates the key (below the redirected root) with a string value;
+    // a null value name creates the key only.
+    static void SetString(HKEY root, const char *path, const char *name, const char *value);
+    static bool KeyExists(HKEY root, const char *path);
+    // The value's data as stored, or "<absent>".
+    static std::string GetString(HKEY root, const char *path, const char *name);
+    static void DeleteTree(HKEY root, const char *path);
+private:
+    HKEY keys_[3];
+};
+
+#endif

@@ -1,0 +1,28 @@
+/* The wizard's user interface: the page host, the pages, the directory
+ * browser and the background window. */
+#ifndef SETUP_UI_H
+#define SETUP_UI_H
+
+#include "../app/setup_state.h"
+
+/* Page host */
+PageResult RunPage(const char *className, WNDPROC pageProc, WORD templateId);
+void ShowNotCompleted(HWND owner);
+
+/* Welcome, mouse type and finish pages */
+LRESULT CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK MouseTypePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* Destination page and directory browser */
+LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+void BrowseForDirectory(HWND owner);
+UINT_PTR CALLBACK BrowseHookProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+int DirectoryExists(const char *path);
+
+/* Background window */
+int CreateMainWindow(void);
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void DrawTransparentBitmap(HDC dc, WORD bitmapId, const RECT *origin, int dissolve);
+
+#endif
