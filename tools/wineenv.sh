@@ -39,11 +39,14 @@ xvfb_start() {
         XVFB_PID=$!
         local i
         for i in $(seq 1 100); do
+            # Another run may have taken the number first: then ours ends.
+            kill -0 "$XVFB_PID" 2>/dev/null || break
             if [ -e "/tmp/.X11-unix/X$n" ]; then
+                sleep 0.1
+                kill -0 "$XVFB_PID" 2>/dev/null || break
                 export DISPLAY=":$n"
                 return 0
             fi
-            kill -0 "$XVFB_PID" 2>/dev/null || break
             sleep 0.05
         done
         kill "$XVFB_PID" 2>/dev/null
