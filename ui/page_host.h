@@ -1,0 +1,23 @@
+/* Behaviour that every page procedure shares. */
+#ifndef SETUP_PAGE_HOST_H
+#define SETUP_PAGE_HOST_H
+
+#include "../app/setup_state.h"
+
+/* WM_CREATE of a page: caption "<product> <template caption>", the size
+ * grown by one pixel each way, centred on the saved screen size (or on
+ * the screen size of this moment), shown. */
+void OnPageCreate(HWND page, int useCurrentScreen);
+
+/* Formats the text of a control that holds "%s" with the product name. */
+void FormatPageText(HWND page, int controlId);
+
+/* Stores the result and closes the page; its WM_DESTROY ends RunPage's
+ * loop. */
+void EndPage(HWND page, PageResult result);
+
+/* Cancel on the welcome, mouse type and destination pages: the warning,
+ * then the page closes with Cancel. */
+void CancelPage(HWND page);
+
+#endif
