@@ -1,12 +1,12 @@
-/* Single registry values: every string the registration writes goes
- * through WriteStringValue. */
+/* Single registry values: every value the registration writes goes
+ * through WriteStringValue or WriteZeroFlags. */
 #include "values.h"
 #include "../app/setup_state.h"
 #include "../script/restore_record.h"
 
 #include <string.h>
 
-StringWriteHook g_stringWriteHook = NULL;
+ValueWriteHook g_valueWriteHook = NULL;
 
 void WriteStringValue(HKEY key, const char *name, const char *text)
 {
@@ -15,14 +15,17 @@ void WriteStringValue(HKEY key, const char *name, const char *text)
     if (text == NULL)
         text = "";
     byteCount = (DWORD)strlen(text);
-    if (g_stringWriteHook != NULL)
-        g_stringWriteHook(name != NULL ? name : "", byteCount);
+    if (g_valueWriteHook != NULL)
+        g_valueWriteHook(name != NULL ? name : "", byteCount);
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, byteCount);
 }
 
 void WriteZeroFlags(HKEY key, const char *name)
 {
     static const BYTE zero[4] = { 0, 0, 0, 0 };
+
+    if (g_valueWriteHook != NULL)
+        g_valueWriteHook(name, sizeof(zero));
 
     RegSetValueExA(key, name, 0, REG_BINARY, zero, sizeof(zero));
 }

@@ -5,10 +5,10 @@
 #include <windows.h>
 
 /* Called with the value's name ("" for a key's unnamed value) and the
- * byte count before every string value is written. Null in the program;
- * only the tests set it. */
-typedef void (*StringWriteHook)(const char *name, DWORD byteCount);
-extern StringWriteHook g_stringWriteHook;
+ * byte count before every value is written. Null in the program; only
+ * the tests set it. */
+typedef void (*ValueWriteHook)(const char *name, DWORD byteCount);
+extern ValueWriteHook g_valueWriteHook;
 
 /* A REG_SZ value of the text's length, without the terminating zero. */
 void WriteStringValue(HKEY key, const char *name, const char *text);
