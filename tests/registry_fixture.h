@@ -52,4 +52,10 @@ private:
     static void OnValueWrite(const char *name, DWORD byteCount);
 };
 
+// The groups of tests that share the fixture.
+class DeviceRegistration : public RegistryTest {};
+class DriverClass : public RegistryTest {};
+class RestoreRecord : public RegistryTest {};
+class Components : public RegistryTest {};
+
 #endif

@@ -72,7 +72,7 @@ void ExpectCreatedClassKey(const std::string &driver, const char *mouseType,
 // ---------------------------------------------------------------------
 // The dynamic device list
 
-TEST_F(RegistryTest, SandboxListsDynamicDevices)
+TEST_F(DeviceRegistration, SandboxListsDynamicDevices)
 {
     AddPresentDevice("C29", "ROOT\\X\\0000");
     AddPresentDevice("C10", "ROOT\\Y\\0000");
@@ -91,7 +91,7 @@ TEST_F(RegistryTest, SandboxListsDynamicDevices)
     EXPECT_EQ(seen, (Names{ "C10", "C29" })) << "the private list, nothing of the prefix's own";
 }
 
-TEST_F(RegistryTest, FindHardwareKeyTakesTheLastMatch)
+TEST_F(DeviceRegistration, FindHardwareKeyTakesTheLastMatch)
 {
     char found[128];
     TEXT_COPY(found, "sentinel");
@@ -118,7 +118,7 @@ TEST_F(RegistryTest, FindHardwareKeyTakesTheLastMatch)
     }
 }
 
-TEST_F(RegistryTest, HardwareKeyThatDoesNotFitIsNoMatch)
+TEST_F(DeviceRegistration, HardwareKeyThatDoesNotFitIsNoMatch)
 {
     char found[128];
     std::string fits = "BIOS\\*PNP0F13\\" + std::string(127 - 14, 'A');
@@ -139,7 +139,7 @@ TEST_F(RegistryTest, HardwareKeyThatDoesNotFitIsNoMatch)
 // ---------------------------------------------------------------------
 // Takeovers and the root device
 
-TEST_F(RegistryTest, Ps2TakeoverUpdatesTheDeviceAndItsClassKey)
+TEST_F(DeviceRegistration, Ps2TakeoverUpdatesTheDeviceAndItsClassKey)
 {
     AddPresentDevice("C01", kPs2Hardware);
     AddDeviceKey(kPs2Hardware, "Standard PS/2 Port Mouse", "(Standard mouse types)", "Mouse\\0000");
@@ -171,7 +171,7 @@ TEST_F(RegistryTest, Ps2TakeoverUpdatesTheDeviceAndItsClassKey)
     EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kRootDevice));
 }
 
-TEST_F(RegistryTest, TakeoverChoosesByIdentifierOrder)
+TEST_F(DeviceRegistration, TakeoverChoosesByIdentifierOrder)
 {
     // Which present devices there are, and whose key is taken over.
     struct Row {
@@ -231,7 +231,7 @@ TEST_F(RegistryTest, TakeoverChoosesByIdentifierOrder)
     }
 }
 
-TEST_F(RegistryTest, MatchWithoutDeviceKeyRegistersNothing)
+TEST_F(DeviceRegistration, MatchWithoutDeviceKeyRegistersNothing)
 {
     AddPresentDevice("C01", kPs2Hardware);
     g_setup.serialMouse = 0;
@@ -243,7 +243,7 @@ TEST_F(RegistryTest, MatchWithoutDeviceKeyRegistersNothing)
     EXPECT_FALSE(FileExists(RecordPath()));
 }
 
-TEST_F(RegistryTest, DeviceWithoutDriverGetsANewClassKey)
+TEST_F(DeviceRegistration, DeviceWithoutDriverGetsANewClassKey)
 {
     AddPresentDevice("C01", kSerialHardware);
     AddDeviceKey(kSerialHardware, "Serial mouse", NULL, NULL);
@@ -260,7 +260,7 @@ TEST_F(RegistryTest, DeviceWithoutDriverGetsANewClassKey)
     EXPECT_EQ(Recorded("Serial", "SubKey2"), "<absent>") << "nothing recorded on creation";
 }
 
-TEST_F(RegistryTest, DriverTooLongToNameAKeyIsLeftAlone)
+TEST_F(DeviceRegistration, DriverTooLongToNameAKeyIsLeftAlone)
 {
     std::string longDriver = "Mouse\\" + std::string(300, '7');
     AddPresentDevice("C01", kPs2Hardware);
@@ -272,7 +272,7 @@ TEST_F(RegistryTest, DriverTooLongToNameAKeyIsLeftAlone)
     EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, MOUSE_CLASS));
 }
 
-TEST_F(RegistryTest, RootDeviceValuesInOrder)
+TEST_F(DeviceRegistration, RootDeviceValuesInOrder)
 {
     g_setup.serialMouse = 0;
     UpdateRegistry(0);
@@ -309,7 +309,7 @@ TEST_F(RegistryTest, RootDeviceValuesInOrder)
     EXPECT_FALSE(FileExists(RecordPath())) << "the root road records nothing";
 }
 
-TEST_F(RegistryTest, RootRoadTwiceAllocatesAFurtherName)
+TEST_F(DeviceRegistration, RootRoadTwiceAllocatesAFurtherName)
 {
     g_setup.serialMouse = 1;
     UpdateRegistry(0);
@@ -321,7 +321,7 @@ TEST_F(RegistryTest, RootRoadTwiceAllocatesAFurtherName)
     EXPECT_FALSE(FileExists(RecordPath()));
 }
 
-TEST_F(RegistryTest, EmptyTextsAreWrittenWithByteCountZero)
+TEST_F(DeviceRegistration, EmptyTextsAreWrittenWithByteCountZero)
 {
     g_setup.driverInfo.mfg[0] = '\0';
     g_setup.driverInfo.ps2Name[0] = '\0';
@@ -344,7 +344,7 @@ TEST_F(RegistryTest, EmptyTextsAreWrittenWithByteCountZero)
 // ---------------------------------------------------------------------
 // Driver class keys
 
-TEST_F(RegistryTest, DriverKeyNameTakesTheSmallestFreeNumber)
+TEST_F(DriverClass, DriverKeyNameTakesTheSmallestFreeNumber)
 {
     struct Row { bool classKey; Names subkeys; const char *expect; } rows[] = {
         /* 0 */ { false, {}, "Mouse\\0000" },
@@ -373,7 +373,7 @@ TEST_F(RegistryTest, DriverKeyNameTakesTheSmallestFreeNumber)
     }
 }
 
-TEST_F(RegistryTest, OutOfOrderNumbersNeverOverwriteAnotherKey)
+TEST_F(DriverClass, OutOfOrderNumbersNeverOverwriteAnotherKey)
 {
     const char *subkeys[] = { "0000", "00005", "0001" };
     for (size_t s = 0; s < 3; s++)
@@ -403,7 +403,7 @@ TEST_F(RegistryTest, OutOfOrderNumbersNeverOverwriteAnotherKey)
     ExpectCreatedClassKey("Mouse\\0002", "PS2", "Velto PS/2 Wheel Mouse", "PS2_Inst");
 }
 
-TEST_F(RegistryTest, CreatedClassKeyHoldsSevenValues)
+TEST_F(DriverClass, CreatedClassKeyHoldsSevenValues)
 {
     TEXT_COPY(g_setup.mouseType, "Serial");
     CreateDriverClassKey("Mouse\\0004", "Described", "Section");
@@ -422,7 +422,7 @@ TEST_F(RegistryTest, CreatedClassKeyHoldsSevenValues)
     EXPECT_FALSE(FileExists(RecordPath()));
 }
 
-TEST_F(RegistryTest, ClassKeyNameTooLongForItsPathIsNotUsed)
+TEST_F(DriverClass, ClassKeyNameTooLongForItsPathIsNotUsed)
 {
     TEXT_COPY(g_setup.mouseType, "PS2");
     std::string name = "Mouse\\" + std::string(600, '1');
@@ -433,7 +433,7 @@ TEST_F(RegistryTest, ClassKeyNameTooLongForItsPathIsNotUsed)
     EXPECT_FALSE(FileExists(RecordPath()));
 }
 
-TEST_F(RegistryTest, ClassKeyTakeoverRecordsFiveValues)
+TEST_F(DriverClass, ClassKeyTakeoverRecordsFiveValues)
 {
     TEXT_COPY(g_setup.mouseType, "PS2");
     std::string path = ClassKey("Mouse\\0003");
@@ -462,7 +462,7 @@ TEST_F(RegistryTest, ClassKeyTakeoverRecordsFiveValues)
     EXPECT_EQ(Get(path, "MouseType"), "PS2");
 }
 
-TEST_F(RegistryTest, ClassKeyThatCannotBeOpenedIsCreated)
+TEST_F(DriverClass, ClassKeyThatCannotBeOpenedIsCreated)
 {
     TEXT_COPY(g_setup.mouseType, "Serial");
     UpdateDriverClassKey("Mouse\\0007", "Velto Serial Wheel Mouse", "Serial_Inst");
@@ -474,7 +474,7 @@ TEST_F(RegistryTest, ClassKeyThatCannotBeOpenedIsCreated)
 // ---------------------------------------------------------------------
 // The restore record written by the takeovers
 
-TEST_F(RegistryTest, RestoreRecordOfAFirstPs2Takeover)
+TEST_F(RestoreRecord, FirstPs2TakeoverRecordsNineKeysInOrder)
 {
     AddPresentDevice("C01", kPs2Hardware);
     AddDeviceKey(kPs2Hardware, "Standard PS/2 Port Mouse", "(Standard mouse types)", "Mouse\\0000");
@@ -500,7 +500,7 @@ TEST_F(RegistryTest, RestoreRecordOfAFirstPs2Takeover)
     EXPECT_TRUE(RecordKeys("Serial").empty());
 }
 
-TEST_F(RegistryTest, RestoreRecordKeepsTheFirstRunsValues)
+TEST_F(RestoreRecord, LaterRunsKeepTheFirstValues)
 {
     AddPresentDevice("C01", kPs2Hardware);
     AddDeviceKey(kPs2Hardware, "Standard PS/2 Port Mouse", NULL, "Mouse\\0000");
@@ -533,7 +533,7 @@ TEST_F(RegistryTest, RestoreRecordKeepsTheFirstRunsValues)
     EXPECT_EQ(Recorded("PS2", "SubKey1"), "Enum\\BIOS\\*PNP0F13\\0000");
 }
 
-TEST_F(RegistryTest, RestoreRecordHoldsLongValuesWhole)
+TEST_F(RestoreRecord, LongOldValuesAreRecordedWhole)
 {
     std::string longDesc = "Mouse " + std::string(150, 'D') + " end";
     std::string longDriverDesc = std::string(100, 'E');
@@ -550,7 +550,7 @@ TEST_F(RegistryTest, RestoreRecordHoldsLongValuesWhole)
 // ---------------------------------------------------------------------
 // Companion components
 
-TEST_F(RegistryTest, ComponentsWithBlanksInTheDirectory)
+TEST_F(Components, EveryKeyWithBlanksInTheDirectory)
 {
     std::string dir = ScratchDir("Program Files X");
     TEXT_COPY(g_setup.installDir, dir.c_str());
@@ -591,7 +591,7 @@ TEST_F(RegistryTest, ComponentsWithBlanksInTheDirectory)
     RemoveTree(dir);
 }
 
-TEST_F(RegistryTest, ComponentsKeepOtherHandlers)
+TEST_F(Components, ExistingHandlersKeepTheirSubkeys)
 {
     const char handlers[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder"
                             "\\Mouse\\shellex\\PropertySheetHandlers";
@@ -608,7 +608,7 @@ TEST_F(RegistryTest, ComponentsKeepOtherHandlers)
     EXPECT_EQ(written_[6], ValueWrite("DisplayName", 0)) << "an empty product name";
 }
 
-TEST_F(RegistryTest, FlagZeroRegistersTheDeviceOnly)
+TEST_F(Components, FlagZeroRegistersTheDeviceOnly)
 {
     g_setup.serialMouse = 1;
     UpdateRegistry(0);

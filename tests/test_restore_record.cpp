@@ -7,13 +7,13 @@
 #include "../script/restore_record.h"
 #include "registry_fixture.h"
 
-TEST_F(RegistryTest, RecordReadsTheDefaultWithoutAFile)
+TEST_F(RestoreRecord, ReadsTheDefaultWithoutAFile)
 {
     EXPECT_STREQ(ReadSetupValue("PS2", "Mfg", "none"), "none");
     EXPECT_FALSE(FileExists(RecordPath())) << "reading creates nothing";
 }
 
-TEST_F(RegistryTest, RecordIsWrittenOnce)
+TEST_F(RestoreRecord, IsWrittenOnce)
 {
     RecordOriginalValue("PS2", "DeviceDesc", "First");
     EXPECT_STREQ(ReadSetupValue("PS2", "DeviceDesc", "x"), "First");
@@ -31,7 +31,7 @@ TEST_F(RegistryTest, RecordIsWrittenOnce)
     EXPECT_EQ(RecordKeys("PS2"), (std::vector<std::string>{ "DeviceDesc", "Mfg" }));
 }
 
-TEST_F(RegistryTest, RecordGoesIntoAnExistingScript)
+TEST_F(RestoreRecord, GoesIntoAnExistingScript)
 {
     WriteFileBytes(RecordPath(), "[Main]\r\nProductName=Velto\r\n[PS2]\r\nMfg=Kept\r\n");
     RecordOriginalValue("PS2", "Mfg", "New");
@@ -41,7 +41,7 @@ TEST_F(RegistryTest, RecordGoesIntoAnExistingScript)
     EXPECT_EQ(Recorded("PS2", "SubKey1"), "Enum\\BIOS\\*PNP0F13\\0000");
 }
 
-TEST_F(RegistryTest, RecordKeepsAValueLongerThanItsReadingRoom)
+TEST_F(RestoreRecord, KeepsAValueLongerThanItsReadingRoom)
 {
     std::string longValue = std::string(300, 'L') + "!";
     RecordOriginalValue("PS2", "DriverDesc", longValue.c_str());
@@ -53,7 +53,7 @@ TEST_F(RegistryTest, RecordKeepsAValueLongerThanItsReadingRoom)
     EXPECT_EQ(Recorded("PS2", "DriverDesc"), longValue) << "still the first";
 }
 
-TEST_F(RegistryTest, RecordNeedsADirectory)
+TEST_F(RestoreRecord, NeedsADirectory)
 {
     const char rootRecord[] = "\\SETUP.INF";
     bool before = FileExists(rootRecord);
