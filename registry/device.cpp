@@ -1,0 +1,168 @@
+/* The mouse device: a present PS/2 or serial mouse of the dynamic device
+ * list is taken over, or a root-enumerated mouse of our own is made. */
+#include "registry.h"
+#include "values.h"
+#include "../app/text.h"
+#include "../script/restore_record.h"
+
+#include <string.h>
+
+#define DEVICE_LIST_KEY   "Config Manager\\Enum"
+#define ROOT_DEVICE_KEY   "Enum\\Root\\VeltoMouse\\0000"
+#define HARDWARE_KEY_MAX  128   /* room for a whole HardWareKey value */
+#define KEY_NAME_MAX      256   /* a key name has at most 255 characters */
+#define DRIVER_NAME_MAX   256   /* room for a device's Driver value */
+
+/* What a takeover or the root device writes for one kind of mouse. */
+struct MouseKind {
+    const char *mouseType;      /* "PS2" or "Serial" */
+    const char *deviceName;     /* DeviceDesc and the driver description */
+    const char *infSection;
+    const char *detectFunction; /* DetFunc of the root device */
+};
+
+static void GetMouseKind(int serial, MouseKind *kind)
+{
+    DriverInfo *info = &g_setup.driverInfo;
+
+    kind->mouseType = serial ? "Serial" : "PS2";
+    kind->deviceName = serial ? info->serialName : info->ps2Name;
+    kind->infSection = serial ? info->serialInfSection : info->ps2InfSection;
+    kind->detectFunction = serial ? "*:DETECTSERIALMOUSE" : "*:DETECTPS2MOUSE";
+}
+
+/* The last device of the dynamic list whose HardWareKey holds id. A
+ * value too long for its room is no match, never a cut one. */
+int FindHardwareKey(const char *id, char *hardwareKey)
+{
+    HKEY list, device;
+    char name[KEY_NAME_MAX];
+    char value[HARDWARE_KEY_MAX];
+    DWORD index, length;
+    LONG result;
+    int fits, found = 0;
+
+    if (RegOpenKeyExA(HKEY_DYN_DATA, DEVICE_LIST_KEY, 0, KEY_ALL_ACCESS, &list) != ERROR_SUCCESS)
+        return 0;
+    for (index = 0;; index++) {
+        length = sizeof(name);
+        result = RegEnumKeyExA(list, index, name, &length, NULL, NULL, NULL, NULL);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        name[sizeof(name) - 1] = '\0';
+        if (RegOpenKeyExA(list, name, 0, KEY_ALL_ACCESS, &device) != ERROR_SUCCESS)
+            continue;
+        fits = ReadTextValue(device, "HardWareKey", value, sizeof(value));
+        RegCloseKey(device);
+        if (fits && strstr(value, id) != NULL) {
+            TextCopy(hardwareKey, HARDWARE_KEY_MAX, value);
+            found = 1;
+        }
+    }
+    RegCloseKey(list);
+    return found;
+}
+
+/* A fresh driver class key for a device that names none yet. */
+static void AttachNewDriverKey(HKEY device, const MouseKind *kind)
+{
+    char driverKey[KEY_NAME_MAX];
+
+    if (!AllocateDriverKeyName(driverKey, sizeof(driverKey)))
+        return;
+    WriteStringValue(device, "Driver", driverKey);
+    CreateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
+}
+
+/* Makes a present device ours, recording each value it replaces. */
+static void TakeOverDevice(const char *hardwareKey, const MouseKind *kind)
+{
+    char path[KEY_NAME_MAX];
+    char driverKey[DRIVER_NAME_MAX];
+    HKEY device;
+    LONG result = ERROR_FILE_NOT_FOUND;
+
+    if (TEXT_COPY(path, "Enum\\") && TEXT_APPEND(path, hardwareKey))
+        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &device);
+    TEXT_COPY(g_setup.mouseType, kind->mouseType);
+    if (result != ERROR_SUCCESS)
+        return;
+    RecordOriginalValue(g_setup.mouseType, "SubKey1", path);
+    TakeOverValue(device, "DeviceDesc", kind->deviceName);
+    WriteZeroFlags(device, "ConfigFlags");
+    TakeOverValue(device, "Mfg", g_setup.driverInfo.mfg);
+    /* A Driver too long to name a key is left as it is: replacing it
+     * would lose it, and a cut name could point at another device's key. */
+    if (ReadTextValue(device, "Driver", driverKey, sizeof(driverKey))) {
+        if (driverKey[0] != '\0')
+            UpdateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
+        else
+            AttachNewDriverKey(device, kind);
+    }
+    RegCloseKey(device);
+}
+
+/* The setup's own root-enumerated mouse; a new driver key every time. */
+static void CreateRootDevice(void)
+{
+    MouseKind kind;
+    HKEY device;
+    LONG result;
+
+    GetMouseKind(g_setup.serialMouse != 0, &kind);
+    result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY, 0, NULL, REG_OPTION_NON_VOLATILE,
+                             KEY_ALL_ACCESS, NULL, &device, NULL);
+    TEXT_COPY(g_setup.mouseType, kind.mouseType);
+    if (result != ERROR_SUCCESS)
+        return;
+    WriteStringValue(device, "Class", "Mouse");
+    WriteStringValue(device, "DeviceDesc", kind.deviceName);
+    WriteStringValue(device, "Mfg", g_setup.driverInfo.mfg);
+    WriteZeroFlags(device, "ConfigFlags");
+    WriteZeroFlags(device, "DetFlags");
+    WriteStringValue(device, "DetFunc", kind.detectFunction);
+    AttachNewDriverKey(device, &kind);
+    RegCloseKey(device);
+}
+
+/* The first outcome that applies: PS/2 takeover, serial takeover, root
+ * device. Every search runs whatever serialMouse says. */
+static void RegisterMouseDevice(void)
+{
+    char serialEnumId[TEXT_MAX];
+    char hardwareKey[HARDWARE_KEY_MAX];
+    MouseKind kind;
+    int found;
+
+    hardwareKey[0] = '\0';
+    TEXT_COPY(serialEnumId, "SERENUM\\");
+    TEXT_APPEND(serialEnumId, g_setup.driverInfo.pnpId);
+    TEXT_APPEND(serialEnumId, "\\");
+
+    found = FindHardwareKey("*PNP0F13\\", hardwareKey);
+    if (!found)
+        found = FindHardwareKey("*PNP0F0E\\", hardwareKey);
+    if (found && g_setup.serialMouse == 0) {
+        GetMouseKind(0, &kind);
+        TakeOverDevice(hardwareKey, &kind);
+        return;
+    }
+    found = FindHardwareKey("*PNP0F0C\\", hardwareKey);
+    if (!found)
+        found = FindHardwareKey(serialEnumId, hardwareKey);
+    if (found && g_setup.serialMouse == 1) {
+        GetMouseKind(1, &kind);
+        TakeOverDevice(hardwareKey, &kind);
+        return;
+    }
+    CreateRootDevice();
+}
+
+void UpdateRegistry(int flag)
+{
+    if (flag != 0)
+        RegisterComponents();
+    RegisterMouseDevice();
+}

@@ -1,0 +1,143 @@
+/* Driver class keys below the mouse class: naming a new one, taking over
+ * an existing one, creating one. */
+#include "registry.h"
+#include "values.h"
+#include "../app/text.h"
+#include "../script/restore_record.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#define CLASS_KEY_PREFIX  "System\\CurrentControlSet\\Services\\Class\\"
+#define MOUSE_CLASS_KEY   CLASS_KEY_PREFIX "Mouse"
+#define CLASS_PATH_MAX    512
+#define KEY_NAME_MAX      256   /* a key name has at most 255 characters */
+#define NUMBER_LIMIT      32768 /* driver key numbers looked at for a gap */
+
+/* A value the package gives a driver class key. */
+struct ClassValue {
+    const char *name;
+    const char *text;
+};
+
+/* The class key path of a driver key name; 0 when it does not fit, and
+ * then no key is opened under a cut name. */
+static int BuildClassKeyPath(char *path, int size, const char *driverKey)
+{
+    if (!TextCopy(path, size, CLASS_KEY_PREFIX) || !TextAppend(path, size, driverKey)) {
+        path[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+static int MouseKeyExists(int number)
+{
+    char path[CLASS_PATH_MAX];
+    HKEY key;
+
+    if (!TextFormat(path, sizeof(path), MOUSE_CLASS_KEY "\\%04d", number))
+        return 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
+/* The smallest number that no subkey of the mouse class uses, in
+ * whatever order the registry lists them; a name is read as a decimal
+ * number (0 when it has no digits). */
+int AllocateDriverKeyName(char *name, int size)
+{
+    static unsigned char used[NUMBER_LIMIT / 8];
+    char subkey[KEY_NAME_MAX];
+    HKEY classKey;
+    DWORD index, length;
+    LONG result;
+    long number;
+    int candidate;
+
+    memset(used, 0, sizeof(used));
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MOUSE_CLASS_KEY, 0, KEY_ALL_ACCESS,
+                      &classKey) == ERROR_SUCCESS) {
+        for (index = 0;; index++) {
+            length = sizeof(subkey);
+            result = RegEnumKeyExA(classKey, index, subkey, &length, NULL, NULL, NULL, NULL);
+            if (result == ERROR_MORE_DATA)
+                continue;
+            if (result != ERROR_SUCCESS)
+                break;
+            subkey[sizeof(subkey) - 1] = '\0';
+            number = strtol(subkey, NULL, 10);
+            if (number >= 0 && number < NUMBER_LIMIT)
+                used[number / 8] |= (unsigned char)(1 << (number % 8));
+        }
+        RegCloseKey(classKey);
+    }
+    for (candidate = 0; candidate < NUMBER_LIMIT; candidate++) {
+        if (!(used[candidate / 8] & (1 << (candidate % 8))))
+            break;
+    }
+    /* every number below the limit taken: go on past it, name by name */
+    while (candidate >= NUMBER_LIMIT && MouseKeyExists(candidate))
+        candidate++;
+    if (!TextFormat(name, size, "Mouse\\%04d", candidate)) {
+        name[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+void UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
+{
+    const ClassValue values[] = {
+        { "MouseDriver", g_setup.driverInfo.mouseDriver },
+        { "InfPath", g_setup.driverInfo.mouseInf },
+        { "DriverDesc", description },
+        { "DriverDate", g_setup.driverInfo.driverDate },
+        { "InfSection", infSection },
+    };
+    char path[CLASS_PATH_MAX];
+    HKEY key;
+    LONG result;
+    size_t i;
+
+    if (!BuildClassKeyPath(path, sizeof(path), driverKey))
+        return;
+    result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key);
+    RecordOriginalValue(g_setup.mouseType, "SubKey2", path);
+    if (result != ERROR_SUCCESS) {
+        CreateDriverClassKey(driverKey, description, infSection);
+        return;
+    }
+    for (i = 0; i < sizeof(values) / sizeof(values[0]); i++)
+        TakeOverValue(key, values[i].name, values[i].text);
+    /* DevLoader stays as it is; the old MouseType is not kept */
+    WriteStringValue(key, "MouseType", g_setup.mouseType);
+    RegCloseKey(key);
+}
+
+void CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
+{
+    const ClassValue values[] = {
+        { "DevLoader", "*vmouse" },
+        { "MouseType", g_setup.mouseType },
+        { "MouseDriver", g_setup.driverInfo.mouseDriver },
+        { "InfPath", g_setup.driverInfo.mouseInf },
+        { "DriverDesc", description },
+        { "DriverDate", g_setup.driverInfo.driverDate },
+        { "InfSection", infSection },
+    };
+    char path[CLASS_PATH_MAX];
+    HKEY key;
+    size_t i;
+
+    if (!BuildClassKeyPath(path, sizeof(path), driverKey))
+        return;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
+        return;
+    for (i = 0; i < sizeof(values) / sizeof(values[0]); i++)
+        WriteStringValue(key, values[i].name, values[i].text);
+    RegCloseKey(key);
+}

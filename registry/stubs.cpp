@@ -1,3 +1,0 @@
-/* Placeholders until the registration lands. */
-#include "registry.h"
-void UpdateRegistry(int) {}

@@ -1,0 +1,74 @@
+/* Single registry values: every value the registration writes goes
+ * through WriteStringValue or WriteZeroFlags. */
+#include "values.h"
+#include "../app/setup_state.h"
+#include "../script/restore_record.h"
+
+#include <string.h>
+
+ValueWriteHook g_valueWriteHook = NULL;
+
+void WriteStringValue(HKEY key, const char *name, const char *text)
+{
+    DWORD byteCount;
+
+    if (text == NULL)
+        text = "";
+    byteCount = (DWORD)strlen(text);
+    if (g_valueWriteHook != NULL)
+        g_valueWriteHook(name != NULL ? name : "", byteCount);
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, byteCount);
+}
+
+void WriteZeroFlags(HKEY key, const char *name)
+{
+    static const BYTE zero[4] = { 0, 0, 0, 0 };
+
+    if (g_valueWriteHook != NULL)
+        g_valueWriteHook(name, sizeof(zero));
+
+    RegSetValueExA(key, name, 0, REG_BINARY, zero, sizeof(zero));
+}
+
+int ReadTextValue(HKEY key, const char *name, char *buffer, int size)
+{
+    DWORD type = 0, length = (DWORD)size;
+    LONG result;
+
+    memset(buffer, 0, (size_t)size);
+    result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)buffer, &length);
+    if (result == ERROR_MORE_DATA) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        memset(buffer, 0, (size_t)size);
+        return 1;
+    }
+    /* a text stored without its terminator may fill the whole room */
+    if (strnlen(buffer, (size_t)size) >= (size_t)size) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+void TakeOverValue(HKEY key, const char *name, const char *text)
+{
+    DWORD type = 0, length = 0;
+    char *old = NULL;
+
+    /* The old text is read in room of its own size, so no replaced value
+     * is cut; a missing or non-string value is recorded as empty text. */
+    if (RegQueryValueExA(key, name, NULL, &type, NULL, &length) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        old = (char *)LocalAlloc(LPTR, length + 1);
+        if (old != NULL &&
+            RegQueryValueExA(key, name, NULL, &type, (BYTE *)old, &length) != ERROR_SUCCESS)
+            old[0] = '\0';
+    }
+    RecordOriginalValue(g_setup.mouseType, name, old != NULL ? old : "");
+    if (old != NULL)
+        LocalFree(old);
+    WriteStringValue(key, name, text);
+}

@@ -1,0 +1,41 @@
+/* The restore record: the registry values the setup replaced, kept in
+ * installDir\SETUP.INF under the mouse type's section, each written once. */
+#include "restore_record.h"
+#include "../app/setup_state.h"
+#include "../app/text.h"
+
+/* installDir + "\SETUP.INF"; 0 when there is no directory or the path
+ * does not fit, so nothing ever lands in "\SETUP.INF" of a drive root. */
+static int BuildRecordPath(char *path, int size)
+{
+    if (g_setup.installDir[0] == '\0')
+        return 0;
+    return PathJoin(path, size, g_setup.installDir, "SETUP.INF");
+}
+
+const char *ReadSetupValue(const char *section, const char *key, const char *defaultText)
+{
+    static char value[TEXT_MAX];
+    char path[TEXT_MAX];
+
+    if (!BuildRecordPath(path, sizeof(path))) {
+        TEXT_COPY(value, defaultText);
+        return value;
+    }
+    GetPrivateProfileStringA(section, key, defaultText, value, sizeof(value), path);
+    value[sizeof(value) - 1] = '\0';
+    return value;
+}
+
+void RecordOriginalValue(const char *section, const char *key, const char *value)
+{
+    char path[TEXT_MAX];
+
+    if (!BuildRecordPath(path, sizeof(path)))
+        return;
+    /* the file is read again on every call: the first non-empty value stays */
+    if (ReadSetupValue(section, key, "")[0] != '\0')
+        return;
+    /* a null value would delete the key: an absent value is recorded empty */
+    WritePrivateProfileStringA(section, key, value != NULL ? value : "", path);
+}
