@@ -108,7 +108,7 @@ static void OnCreate(HWND window)
                  SWP_SHOWWINDOW);
     g_setup.bannerFont = CreateFontA(-36, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET,
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                     DEFAULT_QUALITY, VARIABLE_PITCH | FF_ROMAN,
+                                     DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
                                      "Times New Roman");
 }
 
