@@ -4,4 +4,3 @@ LRESULT CALLBACK WelcomePageProc(HWND w, UINT m, WPARAM p, LPARAM l) { return De
 LRESULT CALLBACK MouseTypePageProc(HWND w, UINT m, WPARAM p, LPARAM l) { return DefWindowProcA(w, m, p, l); }
 LRESULT CALLBACK FinishPageProc(HWND w, UINT m, WPARAM p, LPARAM l) { return DefWindowProcA(w, m, p, l); }
 LRESULT CALLBACK DestinationPageProc(HWND w, UINT m, WPARAM p, LPARAM l) { return DefWindowProcA(w, m, p, l); }
-int CreateMainWindow(void) { return 1; }
