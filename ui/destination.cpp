@@ -158,6 +158,9 @@ void BrowseForDirectory(HWND owner)
 {
     OPENFILENAMEA request;
     char chosen[DIR_MAX];
+    char directory[MAX_PATH];
+    DWORD length;
+    BOOL confirmed;
 
     TEXT_COPY(browseFileName, BROWSE_PLACEHOLDER);
     ZeroMemory(&request, sizeof(request));
@@ -173,7 +176,14 @@ void BrowseForDirectory(HWND owner)
                     OFN_ENABLETEMPLATE | OFN_NOVALIDATE;
     request.lpfnHook = BrowseHookProc;
     request.lpTemplateName = MAKEINTRESOURCEA(IDD_BROWSE);
-    if (!GetOpenFileNameA(&request))
+    /* The dialog moves the process's current directory as the user
+     * browses; not every platform puts it back for OFN_NOCHANGEDIR, so
+     * it is put back here. */
+    length = GetCurrentDirectoryA(sizeof(directory), directory);
+    confirmed = GetOpenFileNameA(&request);
+    if (length > 0 && length < sizeof(directory))
+        SetCurrentDirectoryA(directory);
+    if (!confirmed)
         return;
     /* Only a text that fits whole becomes the destination. */
     if (TEXT_COPY(chosen, g_setup.browsePath))
