@@ -1,0 +1,202 @@
+// The welcome, mouse type and finish pages, and what every page shares:
+// caption, size, position, Next, Back, Cancel, Enter and Esc.
+#include "page_fixture.h"
+#include "test_support.h"
+
+namespace {
+
+class Pages : public ::testing::Test {
+protected:
+    void SetUp() override { PrepareSetupState(); }
+};
+
+TEST_F(Pages, WelcomeGreetsWithTheProductAndNextEnds)
+{
+    PageResult result = DrivePage(welcomePage, [](HWND page) {
+        EXPECT_EQ(UiText(page), "Velto Setup");
+        EXPECT_EQ(UiItemText(page, IDC_WELCOME_TEXT),
+                  "This program will install Velto into your computer.");
+        EXPECT_EQ(UiItemText(page, IDC_PAGE_TEXT), " Welcome to the Setup Program.");
+        EXPECT_EQ(UiItemText(page, IDC_NEXT), "&Next >");
+        EXPECT_FALSE(UiIsEnabled(page, IDC_BACK)) << "the welcome page has no Back";
+        UiClick(page, IDC_NEXT);
+        EXPECT_TRUE(UiWaitGone(page));
+    });
+    EXPECT_EQ(result, PAGE_NEXT);
+}
+
+// Cancel, by its button and by Esc, on each page that offers it: the
+// warning, then the page ends with Cancel.
+TEST_F(Pages, CancelWarnsAndEnds)
+{
+    struct Row { const PageKind *page; bool byKey; } rows[] = {
+        /* 0 */ { &welcomePage, false },
+        /* 1 */ { &welcomePage, true },
+        /* 2 */ { &mouseTypePage, false },
+        /* 3 */ { &mouseTypePage, true },
+        /* 4 */ { &destinationPage, false },
+        /* 5 */ { &destinationPage, true },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        g_setup.pageResult = PAGE_NEXT;
+        PageResult result = DrivePage(*rows[i].page, [&](HWND page) {
+            if (rows[i].byKey)
+                UiPressKey(page, VK_ESCAPE);
+            else
+                UiClick(page, IDC_CANCEL);
+            ExpectNotCompletedWarning(page);
+            EXPECT_TRUE(UiWaitGone(page));
+        });
+        EXPECT_EQ(result, PAGE_CANCEL);
+    }
+}
+
+// Enter is Next on every page; the finish page stores no result.
+TEST_F(Pages, EnterIsNext)
+{
+    std::string scratch = ScratchDir("enter");
+    struct Row { const PageKind *page; PageResult expect; } rows[] = {
+        /* 0 */ { &welcomePage, PAGE_NEXT },
+        /* 1 */ { &mouseTypePage, PAGE_NEXT },
+        /* 2 */ { &destinationPage, PAGE_NEXT },
+        /* 3 */ { &finishPage, 7 },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        TEXT_COPY(g_setup.installDir, (scratch + "\\new").c_str());
+        g_setup.pageResult = 7;
+        PageResult result = DrivePage(*rows[i].page, [&](HWND page) {
+            UiPressKey(page, VK_RETURN);
+            EXPECT_TRUE(UiWaitGone(page));
+        });
+        EXPECT_EQ(result, rows[i].expect);
+    }
+    RemoveTree(scratch);
+}
+
+// The mouse choice shows the stored value, is kept at the click and
+// survives Back; Back follows backEnabled.
+TEST_F(Pages, MouseTypeShowsAndKeepsTheChoice)
+{
+    struct Row { int serial; int backEnabled; int click; int button; int expectSerial; PageResult expect; } rows[] = {
+        /* 0 */ { 1, 1, 0, IDC_NEXT, 1, PAGE_NEXT },
+        /* 1 */ { 0, 1, 0, IDC_NEXT, 0, PAGE_NEXT },
+        /* 2 */ { 1, 1, IDC_PS2_MOUSE, IDC_BACK, 0, PAGE_BACK },
+        /* 3 */ { 0, 1, IDC_SERIAL_MOUSE, IDC_NEXT, 1, PAGE_NEXT },
+        /* 4 */ { 1, 0, IDC_PS2_MOUSE, IDC_NEXT, 0, PAGE_NEXT },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        g_setup.serialMouse = rows[i].serial;
+        g_setup.backEnabled = rows[i].backEnabled;
+        PageResult result = DrivePage(mouseTypePage, [&](HWND page) {
+            EXPECT_EQ(UiIsChecked(page, IDC_SERIAL_MOUSE), rows[i].serial ? BST_CHECKED : BST_UNCHECKED);
+            EXPECT_EQ(UiIsChecked(page, IDC_PS2_MOUSE), rows[i].serial ? BST_UNCHECKED : BST_CHECKED);
+            EXPECT_EQ(UiIsEnabled(page, IDC_BACK), rows[i].backEnabled != 0);
+            if (rows[i].click != 0) {
+                UiClick(page, rows[i].click);
+                UiPause(200);
+                EXPECT_EQ(UiIsChecked(page, rows[i].click), BST_CHECKED);
+            }
+            UiClick(page, rows[i].button);
+            EXPECT_TRUE(UiWaitGone(page));
+        });
+        EXPECT_EQ(result, rows[i].expect);
+        EXPECT_EQ(g_setup.serialMouse, rows[i].expectSerial);
+    }
+    // After Back with PS/2 chosen, the page shows PS/2 again.
+    g_setup.backEnabled = 1;
+    DrivePage(mouseTypePage, [](HWND page) {
+        EXPECT_EQ(UiIsChecked(page, IDC_PS2_MOUSE), BST_CHECKED);
+        UiClick(page, IDC_NEXT);
+        UiWaitGone(page);
+    });
+}
+
+// The restart choice: kept by Finish or Enter, cleared by "later".
+TEST_F(Pages, FinishRestartChoice)
+{
+    struct Row { int restart; int click; UINT key; int expect; } rows[] = {
+        /* 0 */ { 1, 0, 0, 1 },
+        /* 1 */ { 1, 0, VK_RETURN, 1 },
+        /* 2 */ { 1, IDC_RESTART_LATER, 0, 0 },
+        /* 3 */ { 1, IDC_RESTART_LATER, VK_RETURN, 0 },
+        /* 4 */ { 0, 0, 0, 0 },
+        /* 5 */ { 0, IDC_RESTART_NOW, 0, 0 },   /* nothing sets it back to 1 */
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        g_setup.restartAfterFinish = rows[i].restart;
+        g_setup.pageResult = PAGE_BACK;
+        PageResult result = DrivePage(finishPage, [&](HWND page) {
+            EXPECT_EQ(UiItemText(page, IDC_PAGE_TEXT), "You have installed Velto Successfully !");
+            EXPECT_EQ(UiIsChecked(page, IDC_RESTART_NOW), rows[i].restart ? BST_CHECKED : BST_UNCHECKED);
+            EXPECT_EQ(UiIsChecked(page, IDC_RESTART_LATER), rows[i].restart ? BST_UNCHECKED : BST_CHECKED);
+            if (rows[i].click != 0) {
+                UiClick(page, rows[i].click);
+                UiPause(200);
+            }
+            if (rows[i].key != 0)
+                UiPressKey(page, rows[i].key);
+            else
+                UiClick(page, IDC_NEXT);
+            EXPECT_TRUE(UiWaitGone(page));
+        });
+        EXPECT_EQ(result, PAGE_BACK) << "the finish page stores no result";
+        EXPECT_EQ(g_setup.restartAfterFinish, rows[i].expect);
+    }
+}
+
+// Esc on the finish page: no warning, the page stays.
+TEST_F(Pages, EscOnFinishDoesNothing)
+{
+    DrivePage(finishPage, [](HWND page) {
+        UiPressKey(page, VK_ESCAPE);
+        UiPause(500);
+        UiMessageBox box;
+        EXPECT_FALSE(UiWaitForMessageBox(&box, 300, GetCurrentProcessId())) << box.text;
+        EXPECT_TRUE(IsWindow(page)) << "Esc closed the finish page";
+        UiClick(page, IDC_NEXT);
+        EXPECT_TRUE(UiWaitGone(page));
+    });
+}
+
+// Caption and "%s" texts: the product name goes in each time a page runs,
+// from the template's own texts.
+TEST_F(Pages, CaptionAndTextsTakeTheProductEachRun)
+{
+    struct Row { const char *product; const char *caption; const char *text; } rows[] = {
+        /* 0 */ { "Velto", "Velto Setup", "This program will install Velto into your computer." },
+        /* 1 */ { "Other", "Other Setup", "This program will install Other into your computer." },
+        /* 2 */ { "", " Setup", "This program will install  into your computer." },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        TEXT_COPY(g_setup.productName, rows[i].product);
+        DrivePage(welcomePage, [&](HWND page) {
+            EXPECT_EQ(UiText(page), rows[i].caption);
+            EXPECT_EQ(UiItemText(page, IDC_WELCOME_TEXT), rows[i].text);
+            UiClick(page, IDC_NEXT);
+            UiWaitGone(page);
+        });
+    }
+}
+
+// With an empty product name the warning starts with its blank.
+TEST_F(Pages, WarningWithEmptyProduct)
+{
+    g_setup.productName[0] = '\0';
+    TEXT_COPY(g_setup.caption, " Setup Program");
+    DrivePage(welcomePage, [](HWND page) {
+        UiClick(page, IDC_CANCEL);
+        UiMessageBox box;
+        ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, GetCurrentProcessId()));
+        EXPECT_EQ(box.text, " installation is not completed !");
+        EXPECT_EQ(box.caption, " Setup Program");
+        UiAnswerMessageBox(box, IDOK);
+        UiWaitGone(page);
+    });
+}
+
+}  // namespace
