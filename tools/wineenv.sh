@@ -67,3 +67,8 @@ session_stop() {
         XVFB_PID=
     fi
 }
+
+# The Windows name of a Unix path, through Wine's drive Z: (the root).
+winepath_of() {
+    printf 'Z:%s' "$1" | tr / '\\'
+}

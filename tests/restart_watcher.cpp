@@ -1,0 +1,60 @@
+#include "restart_watcher.h"
+
+static HANDLE watcherThread;
+static DWORD watcherThreadId;
+static volatile LONG restartSeen;
+
+static LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_QUERYENDSESSION) {
+        InterlockedExchange(&restartSeen, 1);
+        return FALSE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static DWORD WINAPI WatcherThread(void *ready)
+{
+    WNDCLASSA watcherClass = {};
+    watcherClass.lpfnWndProc = WatcherProc;
+    watcherClass.hInstance = GetModuleHandleA(NULL);
+    watcherClass.lpszClassName = "SetupTestRestartWatcher";
+    RegisterClassA(&watcherClass);
+    HWND window = CreateWindowExA(0, watcherClass.lpszClassName, "restart watcher", WS_POPUP,
+                                  0, 0, 1, 1, NULL, NULL, watcherClass.hInstance, NULL);
+    SetEvent((HANDLE)ready);
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+    DestroyWindow(window);
+    return 0;
+}
+
+void StartRestartWatcher()
+{
+    HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
+    watcherThread = CreateThread(NULL, 0, WatcherThread, ready, 0, &watcherThreadId);
+    WaitForSingleObject(ready, 5000);
+    CloseHandle(ready);
+    ForgetRestart();
+}
+
+void StopRestartWatcher()
+{
+    PostThreadMessageA(watcherThreadId, WM_QUIT, 0, 0);
+    WaitForSingleObject(watcherThread, 5000);
+    CloseHandle(watcherThread);
+}
+
+bool RestartRequested(DWORD waitMs)
+{
+    // The session end is sent from another process: give it a moment.
+    for (DWORD waited = 0; waited < waitMs && !restartSeen; waited += 100)
+        Sleep(100);
+    return restartSeen != 0;
+}
+
+void ForgetRestart()
+{
+    InterlockedExchange(&restartSeen, 0);
+}

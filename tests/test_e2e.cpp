@@ -1,0 +1,339 @@
+// The whole program: SETUP.EXE run from a package folder as a separate
+// process and used like a person would, then the files, the registry and
+// system.ini checked.
+#include "e2e_fixture.h"
+
+#include "../res/resource.h"
+#include "test_support.h"
+
+namespace {
+
+const char kPresentPs2[] = "BIOS\\*PNP0F13\\0000";
+const char kClassKey[] = TRACE_MOUSE_CLASS_KEY "\\0000";
+
+std::string SystemIniAfter(const std::string &before)
+{
+    std::string after = before;
+    size_t at = after.find("mouse=*vmouse, msmouse.vxd\r\n");
+    if (at != std::string::npos)
+        after.replace(at, strlen("mouse=*vmouse, msmouse.vxd\r\n"), "mouse=*vmouse\r\n");
+    return after;
+}
+
+std::string ReadSetupIniValue(const char *file, const char *section, const char *key)
+{
+    char value[256];
+    GetPrivateProfileStringA(section, key, "<absent>", value, sizeof(value), file);
+    return value;
+}
+
+void ExpectSystemIniUpdated(const std::string &before)
+{
+    EXPECT_EQ(ReadFileBytes(WindowsDir() + "\\system.ini"), SystemIniAfter(before));
+    EXPECT_EQ(ReadFileBytes(WindowsDir() + "\\system.bak"), before);
+    EXPECT_FALSE(FileExists(WindowsDir() + "\\system.new"));
+    EXPECT_FALSE(FileExists(SystemDir() + "\\VMM32\\VMOUSE.VXD"));
+    EXPECT_TRUE(FileExists(SystemDir() + "\\VMM32\\VMOUSE.BAK"));
+}
+
+void ExpectComponents()
+{
+    EXPECT_EQ(RegistryValue(HKEY_CLASSES_ROOT, "CLSID\\" TRACE_CLSID "\\InProcServer32", ""),
+              E2E_TARGET "\\ZRPAGE.DLL");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"),
+              E2E_TARGET "\\VARIRE.EXE -startup");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY, "UninstallString"),
+              E2E_TARGET "\\UNINSTAL.EXE");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY, "DisplayName"), "Velto");
+}
+
+// A present PS/2 mouse with its own driver class key, as Windows 98
+// leaves a standard mouse.
+void AddStandardPs2Mouse()
+{
+    AddPresentDevice("C29A1E40", kPresentPs2, "Standard PS/2 Port Mouse",
+                     "(Standard mouse types)", "Mouse\\0000");
+    AddDriverClassKey("Mouse\\0000", "Standard PS/2 Port Mouse", "MSMOUSE.VXD");
+}
+
+TEST_F(EndToEnd, SerialMouseInstallationAndRestart)
+{
+    MakePackage();
+    Start();
+    HWND finish = InstallUpToFinish(true);
+    ASSERT_TRUE(finish != NULL);
+    EXPECT_EQ(UiIsChecked(finish, IDC_RESTART_NOW), BST_CHECKED);
+    Press(finish, IDC_NEXT);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_TRUE(RestartRequested()) << "restart now was chosen";
+
+    ExpectFilesInstalled();
+    ExpectComponents();
+    // No serial mouse present: a root device of its own, serial.
+    std::string device = TRACE_ROOT_DEVICE_KEY "\\0000";
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "Class"), "Mouse");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "DeviceDesc"), "Velto Serial Wheel Mouse");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "DetFunc"), "*:DETECTSERIALMOUSE");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "ConfigFlags"), "hex:0,0,0,0");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "Driver"), "Mouse\\0000");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "DevLoader"), "*vmouse");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "MouseType"), "Serial");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "InfSection"), "ZRMOUSE_SER");
+    ExpectSystemIniUpdated(systemIniBefore);
+    EXPECT_FALSE(FileExists(E2E_TARGET "\\SETUP.INF")) << "a root device records nothing";
+}
+
+TEST_F(EndToEnd, Ps2MouseTakeoverWithoutRestart)
+{
+    AddStandardPs2Mouse();
+    MakePackage();
+    Start();
+    HWND finish = InstallUpToFinish(false);
+    ASSERT_TRUE(finish != NULL);
+    UiClick(finish, IDC_RESTART_LATER);
+    Press(finish, IDC_NEXT);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_FALSE(RestartRequested(1000)) << "restart later was chosen";
+
+    ExpectFilesInstalled();
+    ExpectComponents();
+    std::string device = std::string("Enum\\") + kPresentPs2;
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "DeviceDesc"), "Velto PS/2 Wheel Mouse");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "Mfg"), "Velto");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "Driver"), "Mouse\\0000");
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_ROOT_DEVICE_KEY));
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "DevLoader"), "MSMOUSE.VXD") << "kept";
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "DriverDesc"), "Velto PS/2 Wheel Mouse");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "MouseType"), "PS2");
+    ExpectSystemIniUpdated(systemIniBefore);
+
+    // The restore record holds the values replaced, in the order taken.
+    std::string record = ReadFileBytes(E2E_TARGET "\\SETUP.INF");
+    EXPECT_EQ(record,
+              "[PS2]\r\nSubKey1=Enum\\BIOS\\*PNP0F13\\0000\r\n"
+              "DeviceDesc=Standard PS/2 Port Mouse\r\nMfg=(Standard mouse types)\r\n"
+              "SubKey2=System\\CurrentControlSet\\Services\\Class\\Mouse\\0000\r\n"
+              "MouseDriver=msmouse.drv\r\nInfPath=MSMOUSE.INF\r\n"
+              "DriverDesc=Standard PS/2 Port Mouse\r\nDriverDate=5-11-1998\r\nInfSection=PS2_Inst\r\n");
+}
+
+TEST_F(EndToEnd, SecondInstallationKeepsTheRestoreRecord)
+{
+    AddStandardPs2Mouse();
+    MakePackage();
+    Start();
+    HWND finish = InstallUpToFinish(false);
+    ASSERT_TRUE(finish != NULL);
+    UiClick(finish, IDC_RESTART_LATER);
+    Press(finish, IDC_NEXT);
+    EXPECT_EQ(Finish(), 0u);
+    std::string record = ReadFileBytes(E2E_TARGET "\\SETUP.INF");
+    ASSERT_NE(record.find("DeviceDesc=Standard PS/2 Port Mouse"), std::string::npos);
+
+    // The start-up entry would refuse a second run: remove it, as an
+    // uninstall of the companion program would, and install again.
+    HKEY run;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, 0, KEY_ALL_ACCESS, &run), ERROR_SUCCESS);
+    RegDeleteValueA(run, "Kestrel");
+    RegCloseKey(run);
+    Start();
+    HWND page = Page("SETUP_BEGIN");
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    page = Page("SETUP_SELMOUSE");
+    ASSERT_TRUE(page != NULL);
+    EXPECT_EQ(UiIsChecked(page, IDC_SERIAL_MOUSE), BST_CHECKED) << "the script's default again";
+    UiClick(page, IDC_PS2_MOUSE);
+    Press(page, IDC_NEXT);
+    page = Page("SETUP_SELDIR");
+    ASSERT_TRUE(page != NULL);
+    UiClick(page, IDC_NEXT);
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    EXPECT_EQ(box.text, "The specified directory already exists !\nDo you still want to install into this directory ?");
+    EXPECT_EQ(box.icon, "question");
+    UiAnswerMessageBox(box, IDOK);
+    finish = UiWaitForPage("SETUP_END", 30000, process.dwProcessId);
+    ASSERT_TRUE(finish != NULL);
+    UiClick(finish, IDC_RESTART_LATER);
+    Press(finish, IDC_NEXT);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_EQ(ReadFileBytes(E2E_TARGET "\\SETUP.INF"), record)
+        << "the second run recorded the package's own values over the first ones";
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "DriverDesc"), "Velto PS/2 Wheel Mouse");
+}
+
+TEST_F(EndToEnd, Ps2OnlyPackage)
+{
+    MakePackage("PS2Only=1\nDefaultSerialMouse=1\n");
+    Start();
+    HWND page = Page("SETUP_BEGIN");
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    page = Page("SETUP_SELDIR");
+    ASSERT_TRUE(page != NULL);
+    EXPECT_EQ(UiFindWindow("SETUP_SELMOUSE", NULL, process.dwProcessId), (HWND)NULL);
+    Press(page, IDC_NEXT);
+    HWND finish = UiWaitForPage("SETUP_END", 30000, process.dwProcessId);
+    ASSERT_TRUE(finish != NULL);
+    UiClick(finish, IDC_RESTART_LATER);
+    Press(finish, IDC_NEXT);
+    EXPECT_EQ(Finish(), 0u);
+    std::string device = TRACE_ROOT_DEVICE_KEY "\\0000";
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "DetFunc"), "*:DETECTPS2MOUSE")
+        << "PS2Only makes it a PS/2 mouse whatever DefaultSerialMouse says";
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "DeviceDesc"), "Velto PS/2 Wheel Mouse");
+    ExpectFilesInstalled();
+}
+
+TEST_F(EndToEnd, ReconfigurationRegistersTheDeviceOnly)
+{
+    AddStandardPs2Mouse();
+    MakePackage();
+    // A companion window does not stop the -u road.
+    HWND companion = CreateWindowExA(0, "STATIC", "Kestrel", WS_POPUP, 0, 0, 10, 10,
+                                     NULL, NULL, NULL, NULL);
+    Start("-u");
+    HWND page = Page("SETUP_SELMOUSE");
+    DestroyWindow(companion);
+    ASSERT_TRUE(page != NULL);
+    EXPECT_FALSE(UiIsEnabled(page, IDC_BACK));
+    EXPECT_EQ(UiFindWindow("SetupMain", NULL, process.dwProcessId), (HWND)NULL)
+        << "no background window with -u";
+    EXPECT_EQ(UiFindWindow("SETUP_BEGIN", NULL, process.dwProcessId), (HWND)NULL);
+    UiClick(page, IDC_PS2_MOUSE);
+    Press(page, IDC_NEXT);
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    EXPECT_EQ(box.text, "The Mouse Setup Program has installed driver successfully. "
+                        "You have to restart your Windows now !");
+    EXPECT_EQ(box.caption, "Velto Setup Program");
+    EXPECT_EQ(box.icon, "asterisk");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_TRUE(RestartRequested());
+
+    std::string device = std::string("Enum\\") + kPresentPs2;
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, device, "DeviceDesc"), "Velto PS/2 Wheel Mouse");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kClassKey, "MouseType"), "PS2");
+    // The restore record goes into the package's own script.
+    EXPECT_EQ(ReadSetupIniValue(E2E_PACKAGE "\\SETUP.INF", "PS2", "DeviceDesc"),
+              "Standard PS/2 Port Mouse");
+    // Nothing else: no files, no components, system.ini as it was.
+    EXPECT_FALSE(FileExists(E2E_TARGET));
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), "<absent>");
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, "CLSID\\" TRACE_CLSID));
+    EXPECT_EQ(SystemIni(), systemIniBefore);
+}
+
+TEST_F(EndToEnd, ReconfigurationCancelChangesNothing)
+{
+    AddStandardPs2Mouse();
+    MakePackage();
+    Start("-u");
+    HWND page = Page("SETUP_SELMOUSE");
+    ASSERT_TRUE(page != NULL);
+    UiClick(page, IDC_CANCEL);
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    EXPECT_EQ(box.text, "Velto installation is not completed !");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_FALSE(RestartRequested(1000));
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, std::string("Enum\\") + kPresentPs2, "DeviceDesc"),
+              "Standard PS/2 Port Mouse");
+}
+
+// Each refusal: the message, its caption and icon, and nothing done.
+void ExpectRefusal(PROCESS_INFORMATION *process, const char *text)
+{
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process->dwProcessId));
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Warning");
+    EXPECT_EQ(box.icon, "exclamation");
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(UiFindWindow("SetupMain", NULL, process->dwProcessId), (HWND)NULL);
+    UiAnswerMessageBox(box, IDOK);
+}
+
+const char kOtherMouseProgram[] =
+    "Setup have detected another mouse program in your system.\nPlease remove it from your system first !";
+
+TEST_F(EndToEnd, RefusesWhileTheCompanionRuns)
+{
+    MakePackage();
+    HWND companion = CreateWindowExA(0, "STATIC", "Kestrel", WS_POPUP, 0, 0, 10, 10,
+                                     NULL, NULL, NULL, NULL);
+    Start();
+    ExpectRefusal(&process, kOtherMouseProgram);
+    EXPECT_EQ(Finish(), 0u);
+    DestroyWindow(companion);
+    ExpectNothingInstalled();
+}
+
+TEST_F(EndToEnd, RefusesASecondInstallation)
+{
+    MakePackage();
+    Start();
+    HWND finish = InstallUpToFinish(true);
+    ASSERT_TRUE(finish != NULL);
+    UiClick(finish, IDC_RESTART_LATER);
+    Press(finish, IDC_NEXT);
+    EXPECT_EQ(Finish(), 0u);
+    ASSERT_NE(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), "<absent>");
+    std::string iniAfterFirst = SystemIni();
+
+    Start();
+    ExpectRefusal(&process, kOtherMouseProgram);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_EQ(SystemIni(), iniAfterFirst);
+}
+
+TEST_F(EndToEnd, RefusesWindowsOutsideThe95Family)
+{
+    MakePackage();
+    // Wine reports another Windows version to this program name only.
+    CopyFileA(E2E_PACKAGE "\\SETUP.EXE", E2E_PACKAGE "\\SETUPNT.EXE", FALSE);
+    RegistrySandbox::SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\SETUPNT.EXE",
+                               "Version", "winxp");
+    ASSERT_TRUE(UiStartProcess("\"" E2E_PACKAGE "\\SETUPNT.EXE\"", E2E_PACKAGE, &process));
+    ExpectRefusal(&process, "This  Mouse Setup Program is for Windows 95/98 only !");
+    EXPECT_EQ(Finish(), 0u);
+    RegistrySandbox::DeleteTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\SETUPNT.EXE");
+    ExpectNothingInstalled();
+}
+
+TEST_F(EndToEnd, CancelOnEachPageLeavesTheSystemAlone)
+{
+    struct Row { const char *lastPage; } rows[] = {
+        /* 0 */ { "SETUP_BEGIN" },
+        /* 1 */ { "SETUP_SELMOUSE" },
+        /* 2 */ { "SETUP_SELDIR" },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        MakePackage();
+        Start();
+        const char *order[] = { "SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR" };
+        HWND page = NULL;
+        for (const char *className : order) {
+            page = Page(className);
+            ASSERT_TRUE(page != NULL);
+            if (strcmp(className, rows[i].lastPage) == 0)
+                break;
+            Press(page, IDC_NEXT);
+        }
+        UiClick(page, IDC_CANCEL);
+        UiMessageBox box;
+        ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+        EXPECT_EQ(box.text, "Velto installation is not completed !");
+        UiAnswerMessageBox(box, IDOK);
+        EXPECT_EQ(Finish(), 0u);
+        EXPECT_EQ(UiTopWindows(process.dwProcessId).size(), 0u);
+        ExpectNothingInstalled();
+        EXPECT_FALSE(FileExists(E2E_TARGET)) << "the destination is made only by Next";
+    }
+}
+
+}  // namespace
