@@ -218,26 +218,54 @@ static void ShowPercentage(HWND page, short percentage)
     ShowControlText(page, IDC_INSTALL_PERCENT, text);
 }
 
+/* The display follows the files at most every REFRESH_MS while they come
+ * fast: repainting the texts costs more than copying a small file. The
+ * first and the last file of a disk, and every file big enough to take
+ * visible time, always show. */
+#define REFRESH_MS      50
+#define LARGE_SOURCE    (256L * 1024)
+
+static int IsLargeSource(const char *path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return 0;
+    return data.nFileSizeHigh != 0 || data.nFileSizeLow >= (DWORD)LARGE_SOURCE;
+}
+
+static int DisplayDue(short file, short count, const char *source, DWORD lastRefresh)
+{
+    return file == 0 || file == count - 1 || GetTickCount() - lastRefresh >= REFRESH_MS ||
+           (source[0] != '\0' && IsLargeSource(source));
+}
+
 /* One file: status, source, percentage and bar, target. A path that
  * cannot be built skips the file's copy but not its progress. */
-static void CopyOneFile(HWND page, HDC dc, short disk, short file)
+static void CopyOneFile(HWND page, HDC dc, short disk, short file, DWORD *lastRefresh)
 {
     static const FileRecord emptyRecord = { "", "", "", "", "", 0 };
     const FileRecord *record = FindRecord(disk, file);
     char path[TEXT_MAX];
     short percentage;
+    int haveSource = BuildSourcePath(path, sizeof(path), disk, file);
+    int display = DisplayDue(file, g_setup.fileCounts[disk], path, *lastRefresh);
 
-    ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
-    if (BuildSourcePath(path, sizeof(path), disk, file)) {
+    if (display)
+        ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
+    if (haveSource) {
         OpenSourceFile(page, path);
     } else {
         g_setup.sourceHandle = -1;
         PumpOneMessage(page);
     }
 
-    percentage = FilePercentage(file, g_setup.fileCounts[disk]);
-    ShowPercentage(page, percentage);
-    DrawProgressBar(page, dc, percentage);
+    if (display) {
+        percentage = FilePercentage(file, g_setup.fileCounts[disk]);
+        ShowPercentage(page, percentage);
+        DrawProgressBar(page, dc, percentage);
+        *lastRefresh = GetTickCount();
+    }
 
     if (!BuildTargetPath(path, sizeof(path), disk, file) && g_setup.sourceHandle != -1) {
         LZClose(g_setup.sourceHandle);
@@ -249,6 +277,7 @@ static void CopyOneFile(HWND page, HDC dc, short disk, short file)
 void CopyFileTable(HWND page, HDC dc)
 {
     short disk, file;
+    DWORD lastRefresh = GetTickCount();
 
     for (disk = 0; disk < g_setup.diskCount && disk < DISK_MAX; disk++) {
         if (g_setup.pageResult == PAGE_CANCEL)
@@ -259,7 +288,7 @@ void CopyFileTable(HWND page, HDC dc)
         for (file = 0; file < g_setup.fileCounts[disk]; file++) {
             if (g_setup.pageResult == PAGE_CANCEL)
                 break;
-            CopyOneFile(page, dc, disk, file);
+            CopyOneFile(page, dc, disk, file, &lastRefresh);
         }
     }
 }
