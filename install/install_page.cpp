@@ -27,12 +27,21 @@ static void CreateSubdirectories(void)
     }
 }
 
-/* The warning after a Cancel. The page normally still exists here; if it
+/* The warning after a Cancel. The page normally still exists here. If it
  * has gone, the background window owns the warning so that it is not
- * hidden under that topmost window. */
+ * hidden under that topmost window, and the page's quit message is taken
+ * off the queue first: it would end the warning's own loop at once. The
+ * page host sees by itself that the page is gone. */
 static void WarnNotCompleted(HWND page)
 {
-    ShowNotCompleted(IsWindow(page) ? page : g_setup.mainWindow);
+    MSG quit;
+
+    if (IsWindow(page)) {
+        ShowNotCompleted(page);
+        return;
+    }
+    PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+    ShowNotCompleted(g_setup.mainWindow);
 }
 
 static void OnInstallInit(HWND page)
@@ -60,6 +69,17 @@ static void OnInstallCancel(HWND page)
         SendMessageA(page, WM_CLOSE, 0, 0);
 }
 
+/* Closing the page while it works (Alt+F4) is a Cancel: the page itself
+ * stays until the work is done. */
+static LRESULT OnInstallClose(HWND page)
+{
+    if (GetWindowLongPtrA(page, GWLP_USERDATA) == PAGE_WORKING) {
+        OnInstallCancel(page);
+        return 0;
+    }
+    return DefWindowProcA(page, WM_CLOSE, 0, 0);
+}
+
 static LRESULT OnInstallCommand(HWND page, WPARAM wParam, LPARAM lParam)
 {
     switch (wParam) {
@@ -79,6 +99,8 @@ LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_CLOSE:
+        return OnInstallClose(page);
     case WM_COMMAND:
         return OnInstallCommand(page, wParam, lParam);
     case PAGE_INIT:

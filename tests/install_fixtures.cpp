@@ -15,6 +15,7 @@ int g_registryUpdates;
 int g_registryFlag;
 std::string g_statusAtRegistry;
 std::string g_percentAtRegistry;
+void (*g_duringRegistry)(HWND page);
 
 std::string SampleBytes(size_t size, unsigned seed)
 {
@@ -93,6 +94,7 @@ void UnloadPackage()
     FreeFileTable();
     g_installTestSeams.updateRegistry = NULL;
     g_installTestSeams.systemDir = NULL;
+    g_duringRegistry = NULL;
 }
 
 std::string ControlText(HWND window, int id)
@@ -109,6 +111,8 @@ static void ObserveRegistryUpdate(int flag)
     g_registryFlag = flag;
     g_statusAtRegistry = ControlText(page, IDC_INSTALL_STATUS);
     g_percentAtRegistry = ControlText(page, IDC_INSTALL_PERCENT);
+    if (g_duringRegistry != NULL)
+        g_duringRegistry(page);
 }
 
 PageResult RunInstallPage()

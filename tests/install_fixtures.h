@@ -28,6 +28,7 @@ extern int g_registryUpdates;     // calls seen since RunInstallPage began
 extern int g_registryFlag;        // the flag of the last one
 extern std::string g_statusAtRegistry;   // status text and percentage then
 extern std::string g_percentAtRegistry;
+extern void (*g_duringRegistry)(HWND page);  // a test's extra step then, if any
 
 // The install page created from its template, without its PAGE_INIT.
 HWND CreateInstallPage();

@@ -288,11 +288,13 @@ TEST(Discard, NoWaitForZeroOrAnOverflowingDuration)
     DestroyWindow(window);
 }
 
+enum { CLICK_CANCEL, HARMLESS_INPUT, CLOSE_PAGE, WAIT_ONLY };
+
 // The user's side of a copy: watches the targets from a second thread,
 // acts when one appears, then answers the warning.
 struct User {
     std::string trigger;        // act when this target exists
-    bool click;                 // click Cancel, else post the harmless commands and keys
+    int action;                 // what the user does then
     DWORD pageThread;
     bool acted;
     std::string warning;        // text of the warning seen
@@ -318,10 +320,12 @@ DWORD WINAPI ActAsUser(void *parameter)
         Sleep(1);
     user->page = FindWindowA("SETUP_INSTALL", NULL);
     HWND button = GetDlgItem(user->page, IDC_NEXT);
-    if (user->click) {
+    if (user->action == CLICK_CANCEL) {
         PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    } else {
+    } else if (user->action == CLOSE_PAGE) {
+        PostMessageA(user->page, WM_CLOSE, 0, 0);
+    } else if (user->action == HARMLESS_INPUT) {
         PostMessageA(user->page, WM_COMMAND, IDC_NEXT, 0);
         const WPARAM keys[] = { VK_RETURN, VK_ESCAPE };
         for (WPARAM key : keys) {
@@ -338,7 +342,7 @@ DWORD WINAPI ActAsUser(void *parameter)
         EnumThreadWindows(user->pageThread, FindWarning, (LPARAM)&box);
         if (box == NULL)
             Sleep(10);
-        if (!user->click && i > 300)
+        if (user->action == HARMLESS_INPUT && i > 300)
             break;
     }
     if (box != NULL) {
@@ -407,7 +411,7 @@ TEST_F(InstallPageCopy, CancelDuringTheThirdFile)
     MakePackage(8 << 20);
     User user;
     user.trigger = Target(2);
-    user.click = true;
+    user.action = CLICK_CANCEL;
     PageResult result = RunWithUser(user);
 
     EXPECT_TRUE(user.acted);
@@ -431,7 +435,7 @@ TEST_F(InstallPageCopy, PostedCommandOneEnterAndEscDoNotCancel)
     MakePackage(2 << 20);
     User user;
     user.trigger = Target(1);
-    user.click = false;
+    user.action = HARMLESS_INPUT;
     PageResult result = RunWithUser(user);
 
     EXPECT_TRUE(user.acted);
@@ -441,6 +445,54 @@ TEST_F(InstallPageCopy, PostedCommandOneEnterAndEscDoNotCancel)
     EXPECT_EQ(ReadFileBytes(install_ + "\\LATER.TXT"), "later");
     EXPECT_EQ(user.warning, "") << "a warning without a Cancel";
     EXPECT_EQ(g_registryUpdates, 1);
+}
+
+TEST_F(InstallPageCopy, ClosingThePageWhileItWorksIsACancel)
+{
+    MakePackage(4 << 20);
+    User user;
+    user.trigger = Target(2);
+    user.action = CLOSE_PAGE;
+    PageResult result = RunWithUser(user);
+
+    EXPECT_EQ(result, PAGE_CANCEL);
+    EXPECT_TRUE(ReadFileBytes(Target(2)) == bytes_[2]) << "the file under way not completed";
+    EXPECT_FALSE(FileExists(Target(4)));
+    EXPECT_FALSE(FileExists(Target(5)));
+    EXPECT_EQ(g_registryUpdates, 1);
+    EXPECT_EQ(g_statusAtRegistry, "Updating Registry...") << "the page was gone before its end";
+    EXPECT_EQ(user.warning, "Velto installation is not completed !");
+}
+
+HWND g_pageSeenGone;
+void DestroyPageAndCancel(HWND page)
+{
+    g_setup.pageResult = PAGE_CANCEL;
+    DestroyWindow(page);
+    g_pageSeenGone = page;
+}
+
+// Should the page be gone before the warning, the background window owns
+// it, it is still seen, and the page host still returns Cancel.
+TEST_F(InstallPageCopy, WarningWithoutItsPageBelongsToTheBackground)
+{
+    MakePackage(1000);
+    HWND background = CreateWindowExA(0, "STATIC", "background", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                      NULL, NULL, NULL, NULL);
+    g_setup.mainWindow = background;
+    g_pageSeenGone = NULL;
+    User user;
+    user.trigger = Target(1);
+    user.action = WAIT_ONLY;
+    g_duringRegistry = DestroyPageAndCancel;
+    PageResult result = RunWithUser(user);
+
+    EXPECT_EQ(result, PAGE_CANCEL);
+    EXPECT_TRUE(g_pageSeenGone != NULL);
+    EXPECT_EQ(user.warning, "Velto installation is not completed !");
+    EXPECT_TRUE(user.warningOwner == background) << "owner " << user.warningOwner;
+    g_setup.mainWindow = NULL;
+    DestroyWindow(background);
 }
 
 }  // namespace
