@@ -288,7 +288,7 @@ TEST(Discard, NoWaitForZeroOrAnOverflowingDuration)
     DestroyWindow(window);
 }
 
-enum { CLICK_CANCEL, HARMLESS_INPUT, CLOSE_PAGE, WAIT_ONLY };
+enum { CLICK_CANCEL, HARMLESS_INPUT, CLOSE_PAGE, WAIT_ONLY, READ_STATUS };
 
 // The user's side of a copy: watches the targets from a second thread,
 // acts when one appears, then answers the warning.
@@ -297,6 +297,7 @@ struct User {
     int action;                 // what the user does then
     DWORD pageThread;
     bool acted;
+    std::string status;         // the status text when the trigger appeared
     std::string warning;        // text of the warning seen
     HWND warningOwner;
     HWND page;
@@ -320,6 +321,11 @@ DWORD WINAPI ActAsUser(void *parameter)
         Sleep(1);
     user->page = FindWindowA("SETUP_INSTALL", NULL);
     HWND button = GetDlgItem(user->page, IDC_NEXT);
+    WCHAR status[256] = L"";
+    InternalGetWindowText(GetDlgItem(user->page, IDC_INSTALL_STATUS), status, 256);
+    char narrow[256] = "";
+    WideCharToMultiByte(CP_ACP, 0, status, -1, narrow, sizeof(narrow), NULL, NULL);
+    user->status = narrow;
     if (user->action == CLICK_CANCEL) {
         PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -342,7 +348,7 @@ DWORD WINAPI ActAsUser(void *parameter)
         EnumThreadWindows(user->pageThread, FindWarning, (LPARAM)&box);
         if (box == NULL)
             Sleep(10);
-        if (user->action == HARMLESS_INPUT && i > 300)
+        if ((user->action == HARMLESS_INPUT || user->action == READ_STATUS) && i > 300)
             break;
     }
     if (box != NULL) {
@@ -373,14 +379,15 @@ protected:
         UnloadPackage();
         RemoveTree(root_);
     }
-    // Five big files on disk 1, a small one on disk 2.
-    void MakePackage(size_t size)
+    // Five big files on disk 1, a small one on disk 2; file `other`
+    // (if any) has otherSize bytes instead.
+    void MakePackage(size_t size, int other = 0, size_t otherSize = 0)
     {
         std::string script = "[Main]\r\nProductName=Velto\r\n[DiskLabel]\r\nDisk1=One\r\nDisk2=Two\r\n"
                              "[DirectoryName]\r\nRootDir=.\r\n[FileCounts]\r\nDisk1=5\r\nDisk2=1\r\n[Disk1]\r\n";
         for (int i = 1; i <= 5; i++) {
             std::string name = "FILE" + std::to_string(i) + ".BIN";
-            bytes_[i] = SampleBytes(size, 20 + i);
+            bytes_[i] = SampleBytes(i == other ? otherSize : size, 20 + i);
             WriteFileBytes(package_ + "\\" + name, bytes_[i]);
             script += std::to_string(i) + "=" + name + "," + name + ",File " + std::to_string(i) + ",RootDir\r\n";
         }
@@ -462,6 +469,22 @@ TEST_F(InstallPageCopy, ClosingThePageWhileItWorksIsACancel)
     EXPECT_EQ(g_registryUpdates, 1);
     EXPECT_EQ(g_statusAtRegistry, "Updating Registry...") << "the page was gone before its end";
     EXPECT_EQ(user.warning, "Velto installation is not completed !");
+}
+
+// Small files that come fast may share a refresh of the display; a big
+// one always shows its own name while it is copied.
+TEST_F(InstallPageCopy, BigFileShowsItsNameWhileSmallOnesCome)
+{
+    MakePackage(2000, 3, 8 << 20);
+    User user;
+    user.trigger = Target(3);
+    user.action = READ_STATUS;
+    PageResult result = RunWithUser(user);
+
+    EXPECT_EQ(result, PAGE_NEXT);
+    EXPECT_EQ(user.status, "Copying FILE3.BIN\n\nFile 3");
+    for (int i = 1; i <= 5; i++)
+        EXPECT_TRUE(ReadFileBytes(Target(i)) == bytes_[i]) << "file " << i;
 }
 
 HWND g_pageSeenGone;
