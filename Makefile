@@ -1,13 +1,15 @@
 # The two commands of the README:
 #   make demo   builds SETUP.EXE and runs the wizard on the sample package
 #   make test   builds both targets and runs every test under Wine
+#   make bench  the copy phase against a bare LZ32 loop, and the start-up
+#               and the whole installation under Wine
 # Both install what is missing first (Debian 12, as root).
 
 JOBS ?= 2
 X86 := build/x86
 X64 := build/x64
 
-.PHONY: all deps build build-x86 build-x64 test demo clean
+.PHONY: all deps build build-x86 build-x64 test demo bench clean
 
 all: build
 
@@ -29,6 +31,12 @@ test: build
 
 demo: build
 	tools/demo
+
+# The copy phase against a bare LZ32 loop over the same 200 files; the
+# start-up against a minimal dialog program; the whole installation.
+bench: build-x64
+	tools/xsession tools/bench-copy
+	WINERUN_SCREEN=1024x768x24 tools/xsession tools/bench-setup
 
 clean:
 	rm -rf build

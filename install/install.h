@@ -6,6 +6,9 @@
 
 LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 void CopyAllFiles(HWND page);
+/* The copying part of CopyAllFiles: every file of every disk, with its
+ * status text, percentage and bar, until a Cancel. */
+void CopyFileTable(HWND page, HDC dc);
 /* Full source or target path of record `file` of disk `disk`; 0 (and an
  * empty buffer) when it does not fit. */
 int BuildSourcePath(char *buffer, int size, int disk, int file);
@@ -16,7 +19,18 @@ void PumpOneMessage(HWND page);
 void DiscardMessagesFor(DWORD milliseconds);
 void DrawEtchedFrame(HWND page, HDC dc, int controlId, HBRUSH fillBrush);
 void GetControlRect(HWND parent, int controlId, RECT *rect);
+/* Share of the disk's files reached with file `file` (from 0) under way. */
+short FilePercentage(short file, short count);
+/* The blue bar inside the place of control 1011 for that share. */
+void DrawProgressBar(HWND page, HDC dc, short percentage);
 
 void UpdateSystemIni(void);
+
+/* Test seams; both stay null in the product. */
+struct InstallTestSeams {
+    const char *systemDir;              /* used instead of GetSystemDirectoryA */
+    void (*updateRegistry)(int flag);   /* called instead of UpdateRegistry */
+};
+extern InstallTestSeams g_installTestSeams;
 
 #endif

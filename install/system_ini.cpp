@@ -1,0 +1,147 @@
+/* The system.ini update: the first mouse line after "[386Enh]" becomes
+ * the built-in virtual mouse driver, the previous file is kept as
+ * system.bak, and the system's separate VMOUSE.VXD is moved aside. */
+#include "install.h"
+#include "../app/text.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#define LINE_MAX         120     /* one read takes at most 119 characters */
+#define MOUSE_LINE       "mouse=*vmouse\n"
+#define SECTION_386ENH   "[386Enh]"
+
+/* Reads one line (or one piece of a longer one) into line. 1 when a line
+ * came, 0 at the end of the input; *clean is cleared when the piece holds
+ * a zero byte, which a written string could not carry. The buffer is
+ * filled with a non-zero pattern first, so the terminator that the read
+ * wrote is the last zero in it. */
+static int ReadLine(FILE *input, char *line, int *clean)
+{
+    int end;
+
+    memset(line, 'x', LINE_MAX);
+    if (fgets(line, LINE_MAX, input) == NULL)
+        return 0;
+    for (end = LINE_MAX - 1; end > 0 && line[end] != '\0'; end--)
+        ;
+    if ((int)strlen(line) != end)
+        *clean = 0;
+    return 1;
+}
+
+/* Copies system.ini to system.new with the mouse line replaced; 1 when
+ * every line was read, written and both files closed without an error. */
+static int WriteNewSystemIni(FILE *input, FILE *output)
+{
+    char line[LINE_MAX];
+    int latch = 0;
+    int clean = 1;
+
+    while (ReadLine(input, line, &clean) && clean) {
+        if (strstr(line, SECTION_386ENH) != NULL)
+            latch = 1;
+        if (latch && strstr(line, "mouse") != NULL && line[0] != ';') {
+            TEXT_COPY(line, MOUSE_LINE);
+            latch = 0;
+        }
+        if (fputs(line, output) == EOF)
+            return 0;
+    }
+    return clean && !ferror(input);
+}
+
+/* Rewrites system.ini in the Windows directory. system.ini is replaced
+ * only by a complete copy: when a file cannot be opened, or a read, a
+ * write or a close fails, system.ini stays as it was and system.new is
+ * removed. */
+static void RewriteSystemIni(void)
+{
+    char iniPath[80];
+    char newPath[80];
+    char bakPath[52];
+    FILE *output;
+    FILE *input;
+    int complete;
+
+    /* An empty Windows directory would put the files at a drive root. */
+    if (g_setup.windowsDir[0] == '\0' ||
+        !PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, "system.ini") ||
+        !PathJoin(newPath, sizeof(newPath), g_setup.windowsDir, "system.new") ||
+        !PathJoin(bakPath, sizeof(bakPath), g_setup.windowsDir, "system.bak"))
+        return;
+
+    output = fopen(newPath, "wt");
+    if (output == NULL)
+        return;
+    input = fopen(iniPath, "rt");
+    if (input == NULL) {
+        fclose(output);
+        remove(newPath);
+        return;
+    }
+    complete = WriteNewSystemIni(input, output);
+    if (fclose(input) != 0)
+        complete = 0;
+    if (fclose(output) != 0)
+        complete = 0;
+    if (!complete) {
+        remove(newPath);
+        return;
+    }
+
+    /* A rename never replaces an existing file: the old backup goes first. */
+    DeleteFileA(bakPath);
+    if (!MoveFileA(iniPath, bakPath)) {
+        /* system.bak could not make room: system.ini stays as it was */
+        DeleteFileA(newPath);
+        return;
+    }
+    if (!MoveFileA(newPath, iniPath)) {
+        /* never leave the system without its system.ini */
+        MoveFileA(bakPath, iniPath);
+        DeleteFileA(newPath);
+    }
+}
+
+/* The system directory: the platform's, or a test's. 0 when it is too
+ * long for its buffer. */
+static int ReadSystemDirectory(char *buffer, int size)
+{
+    UINT length;
+
+    if (g_installTestSeams.systemDir != NULL)
+        return TextCopy(buffer, size, g_installTestSeams.systemDir) && buffer[0] != '\0';
+    length = GetSystemDirectoryA(buffer, (UINT)size);
+    if (length == 0 || length >= (UINT)size) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+/* Moves VMM32\VMOUSE.VXD aside as VMOUSE.BAK. An older VMOUSE.BAK is
+ * deleted only when there is a VMOUSE.VXD to take its place. */
+static void MoveVmouseAside(void)
+{
+    char systemDir[80];
+    char vxdPath[80];
+    char bakPath[80];
+    DWORD attributes;
+
+    if (!ReadSystemDirectory(systemDir, sizeof(systemDir)) ||
+        !PathJoin(vxdPath, sizeof(vxdPath), systemDir, "VMM32\\VMOUSE.VXD") ||
+        !PathJoin(bakPath, sizeof(bakPath), systemDir, "VMM32\\VMOUSE.BAK"))
+        return;
+    attributes = GetFileAttributesA(vxdPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    DeleteFileA(bakPath);
+    MoveFileA(vxdPath, bakPath);
+}
+
+void UpdateSystemIni(void)
+{
+    RewriteSystemIni();
+    MoveVmouseAside();
+}

@@ -1,0 +1,246 @@
+// The copy engine on packages made at run time: paths, expansion of SZDD
+// files, plain files, the missing and the damaged source.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "../app/setup_state.h"
+#include "../app/text.h"
+#include "../install/install.h"
+#include "../res/resource.h"
+#include "install_fixtures.h"
+#include "test_support.h"
+
+namespace {
+
+class CopyTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        root_ = ScratchDir("copy");
+        package_ = root_ + "\\PKG";
+        windows_ = root_ + "\\WIN";
+        install_ = root_ + "\\INST";
+        CreateDirectoryA(package_.c_str(), NULL);
+        CreateDirectoryA(windows_.c_str(), NULL);
+        CreateDirectoryA((windows_ + "\\SYSTEM").c_str(), NULL);
+        CreateDirectoryA(install_.c_str(), NULL);
+    }
+    void TearDown() override
+    {
+        UnloadPackage();
+        RemoveTree(root_);
+    }
+    // A file of the package, plain or in SZDD form; returns its bytes.
+    std::string Plain(const std::string &relative, size_t size, unsigned seed)
+    {
+        std::string bytes = SampleBytes(size, seed);
+        WriteFileBytes(package_ + "\\" + relative, bytes);
+        return bytes;
+    }
+    std::string Packed(const std::string &relative, const std::string &packedName, size_t size,
+                       unsigned seed)
+    {
+        std::string plain = package_ + "\\" + relative;
+        std::string bytes = SampleBytes(size, seed);
+        WriteFileBytes(plain, bytes);
+        std::string dir = plain.substr(0, plain.rfind('\\'));
+        CompressTo(plain, dir + "\\" + packedName);
+        DeleteFileA(plain.c_str());
+        return bytes;
+    }
+    void Load(const std::string &script)
+    {
+        WriteFileBytes(package_ + "\\SETUP.INF", script);
+        LoadPackage(package_, windows_, install_);
+    }
+
+    std::string root_, package_, windows_, install_;
+};
+
+TEST_F(CopyTest, PackageOfPlainAndCompressedFilesArrivesWhole)
+{
+    CreateDirectoryA((package_ + "\\HELP").c_str(), NULL);
+    CreateDirectoryA((package_ + "\\SYSTEM").c_str(), NULL);
+    CreateDirectoryA((package_ + "\\DEEP").c_str(), NULL);
+    CreateDirectoryA((package_ + "\\DEEP\\LEVEL").c_str(), NULL);
+    std::string varire = Packed("VARIRE.EXE", "VARIRE.EX_", 70000, 1);
+    std::string readme = Plain("HELP\\README.TXT", 3000, 2);
+    std::string driver = Packed("SYSTEM\\ZRMOUSE.DRV", "ZRMOUSE.DR_", 20000, 3);
+    std::string notes = Plain("NOTES.TXT", 500, 4);
+    Plain("DEEP\\LEVEL\\DEEP.TXT", 400, 5);
+    std::string help = Packed("HELP\\ZRHELP.HLP", "ZRHELP.HL_", 9000, 6);
+    WriteFileBytes(install_ + "\\KEEP.EXE", "keep me");
+    Load("[Main]\r\nProductName=Velto\r\n"
+         "[DiskLabel]\r\nDisk1=One\r\nDisk2=Two\r\n"
+         "[DirectoryName]\r\nRootDir=.\r\nSubDir1=HELP\r\nSubDir2=DEEP\\LEVEL\r\nWinSystemDir=SYSTEM\r\n"
+         "[FileCounts]\r\nDisk1=7\r\nDisk2=1\r\n"
+         "[Disk1]\r\n"
+         "1=VARIRE.EX_,VARIRE.EXE,Mouse program,RootDir\r\n"
+         "2=README.TXT,README.TXT,Read me,SubDir1\r\n"
+         "3=ZRMOUSE.DR_,ZRMOUSE.DRV,Mouse driver,WinSystemDir\r\n"
+         "5=NOTES.TXT,NOTES.TXT,Notes,Docs\r\n"
+         "6=DEEP.TXT,DEEP.TXT,Deep file,SubDir2\r\n"
+         "7=GONE.EX_,KEEP.EXE,Missing,RootDir\r\n"
+         "[Disk2]\r\n1=ZRHELP.HL_,ZRHELP.HLP,Help file,SubDir1\r\n");
+
+    EXPECT_EQ(RunInstallPage(), PAGE_NEXT);
+
+    struct Row { std::string path; std::string bytes; } rows[] = {
+        /* 0: compressed, the '.' root */ { install_ + "\\VARIRE.EXE", varire },
+        /* 1: plain, a sub-directory */   { install_ + "\\HELP\\README.TXT", readme },
+        /* 2: compressed, absolute */     { windows_ + "\\SYSTEM\\ZRMOUSE.DRV", driver },
+        /* 3: unknown directory key */    { install_ + "\\NOTES.TXT", notes },
+        /* 4: missing source */           { install_ + "\\KEEP.EXE", "keep me" },
+        /* 5: the second disk */          { install_ + "\\HELP\\ZRHELP.HLP", help },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        std::string got = ReadFileBytes(rows[i].path);
+        EXPECT_EQ(got.size(), rows[i].bytes.size()) << "row " << i << ": " << rows[i].path;
+        EXPECT_TRUE(got == rows[i].bytes) << "row " << i << ": " << rows[i].path;
+    }
+    // the two-level directory whose first level is missing: not created
+    EXPECT_FALSE(FileExists(install_ + "\\DEEP")) << "first level created";
+    EXPECT_FALSE(FileExists(install_ + "\\DEEP.TXT"));
+    // nothing else arrived, and nothing at a root
+    EXPECT_FALSE(FileExists(install_ + "\\GONE.EX_"));
+    EXPECT_FALSE(FileExists(root_ + "\\VARIRE.EXE"));
+    EXPECT_EQ(g_registryUpdates, 1);
+    EXPECT_EQ(g_registryFlag, 1);
+    EXPECT_EQ(g_statusAtRegistry, "Updating Registry...");
+    EXPECT_EQ(g_percentAtRegistry, "100%");
+}
+
+TEST_F(CopyTest, DamagedCompressedSourceLeavesNoShortTarget)
+{
+    std::string whole = Packed("BROKEN.EXE", "BROKEN.EX_", 60000, 7);
+    std::string packed = ReadFileBytes(package_ + "\\BROKEN.EX_");
+    WriteFileBytes(package_ + "\\BROKEN.EX_", packed.substr(0, packed.size() / 2));
+    Packed("GOOD.EXE", "GOOD.EX_", 5000, 8);
+    WriteFileBytes(install_ + "\\BROKEN.EXE", "older version");
+    Load("[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nRootDir=.\r\n"
+         "[FileCounts]\r\nDisk1=2\r\n"
+         "[Disk1]\r\n1=BROKEN.EX_,BROKEN.EXE,Broken,RootDir\r\n2=GOOD.EX_,GOOD.EXE,Good,RootDir\r\n");
+
+    EXPECT_EQ(RunInstallPage(), PAGE_NEXT);
+    EXPECT_FALSE(FileExists(install_ + "\\BROKEN.EXE"))
+        << "short copy kept: " << ReadFileBytes(install_ + "\\BROKEN.EXE").size() << " of "
+        << whole.size() << " bytes";
+    EXPECT_TRUE(ReadFileBytes(install_ + "\\GOOD.EXE") == SampleBytes(5000, 8));
+}
+
+TEST_F(CopyTest, DiskCountZeroGoesStraightToTheRegistry)
+{
+    Load("[Main]\r\nProductName=Velto\r\n");
+    DWORD start = GetTickCount();
+    EXPECT_EQ(RunInstallPage(), PAGE_NEXT);
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_EQ(g_registryUpdates, 1);
+    EXPECT_EQ(g_statusAtRegistry, "Updating Registry...");
+    EXPECT_EQ(g_percentAtRegistry, "0%");
+    EXPECT_GE(elapsed, 990u) << "the second of Updating Registry...";
+}
+
+TEST_F(CopyTest, StatusTextNamesTheFileAndItsDescription)
+{
+    Load("[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nRootDir=.\r\n"
+         "[FileCounts]\r\nDisk1=2\r\n[Disk1]\r\n1=MISSING.EX_,MISSING.EXE,Mouse program,RootDir\r\n");
+    HWND page = CreateInstallPage();
+    ASSERT_TRUE(page != NULL);
+    HDC dc = GetDC(page);
+    g_setup.fileCounts[0] = 1;
+    g_setup.pageResult = PAGE_NEXT;
+    CopyFileTable(page, dc);
+    EXPECT_EQ(ControlText(page, IDC_INSTALL_STATUS), "Copying MISSING.EX_\n\nMouse program");
+    EXPECT_EQ(ControlText(page, IDC_INSTALL_PERCENT), "100%");
+    EXPECT_FALSE(FileExists(install_ + "\\MISSING.EXE")) << "target made without a source";
+
+    g_setup.fileCounts[0] = 2;  // the second record is empty
+    CopyFileTable(page, dc);
+    EXPECT_EQ(ControlText(page, IDC_INSTALL_STATUS), "Copying \n\n");
+    EXPECT_EQ(ControlText(page, IDC_INSTALL_PERCENT), "100%");
+    ReleaseDC(page, dc);
+    DestroyWindow(page);
+}
+
+class PathTest : public CopyTest {};
+
+TEST_F(PathTest, SourceAndTargetPaths)
+{
+    Load("[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nRootDir=.\r\nSubDir1=HELP\r\nWinDir=W\r\n"
+         "[FileCounts]\r\nDisk1=4\r\n[Disk1]\r\n"
+         "1=A.EX_,A.EXE,a,RootDir\r\n2=B.HL_,B.HLP,b,SubDir1\r\n3=C.TXT,C.TXT,c,WinDir\r\n"
+         "4=D.TXT,D.TXT,d,Docs\r\n");
+    struct Row { int disk, file; std::string source, target; } rows[] = {
+        /* 0 */ { 0, 0, package_ + "\\.\\A.EX_", install_ + "\\.\\A.EXE" },
+        /* 1 */ { 0, 1, package_ + "\\HELP\\B.HL_", install_ + "\\HELP\\B.HLP" },
+        /* 2 */ { 0, 2, package_ + "\\W\\C.TXT", windows_ + "\\C.TXT" },
+        /* 3 */ { 0, 3, package_ + "\\\\D.TXT", install_ + "\\\\D.TXT" },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        char buffer[256];
+        memset(buffer, '#', sizeof(buffer));
+        EXPECT_EQ(BuildSourcePath(buffer, sizeof(buffer), rows[i].disk, rows[i].file), 1) << "row " << i;
+        EXPECT_EQ(std::string(buffer), rows[i].source) << "row " << i;
+        memset(buffer, '#', sizeof(buffer));
+        EXPECT_EQ(BuildTargetPath(buffer, sizeof(buffer), rows[i].disk, rows[i].file), 1) << "row " << i;
+        EXPECT_EQ(std::string(buffer), rows[i].target) << "row " << i;
+
+        // exact size fits; one less leaves the buffer empty, the rest untouched
+        size_t need = rows[i].source.size() + 1;
+        memset(buffer, '#', sizeof(buffer));
+        EXPECT_EQ(BuildSourcePath(buffer, (int)need, rows[i].disk, rows[i].file), 1) << "row " << i;
+        EXPECT_EQ(buffer[need], '#') << "row " << i;
+        memset(buffer, '#', sizeof(buffer));
+        EXPECT_EQ(BuildSourcePath(buffer, (int)need - 1, rows[i].disk, rows[i].file), 0) << "row " << i;
+        EXPECT_EQ(buffer[0], '\0') << "row " << i;
+        EXPECT_EQ(buffer[need - 1], '#') << "row " << i << ": written past the size";
+        need = rows[i].target.size() + 1;
+        memset(buffer, '#', sizeof(buffer));
+        EXPECT_EQ(BuildTargetPath(buffer, (int)need - 1, rows[i].disk, rows[i].file), 0) << "row " << i;
+        EXPECT_EQ(buffer[0], '\0') << "row " << i;
+        EXPECT_EQ(buffer[need - 1], '#') << "row " << i << ": written past the size";
+    }
+    char buffer[256];
+    EXPECT_EQ(BuildSourcePath(buffer, sizeof(buffer), 0, 4), 0) << "past the disk's count";
+    EXPECT_EQ(BuildSourcePath(buffer, sizeof(buffer), 1, 0), 0) << "past the disk count";
+    EXPECT_EQ(BuildTargetPath(buffer, sizeof(buffer), -1, 0), 0);
+}
+
+TEST_F(PathTest, EmptyBasesAndNamesNeverMakeARootPath)
+{
+    Load("[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nRootDir=.\r\nWinDir=W\r\n"
+         "[FileCounts]\r\nDisk1=3\r\n[Disk1]\r\n1=A.EX_,A.EXE,a,RootDir\r\n3=C.TXT,C.TXT,c,WinDir\r\n");
+    char buffer[256];
+    struct Row { const char *what; int file; int sourceOk, targetOk; } rows[] = {
+        /* 0 */ { "empty record", 1, 0, 0 },
+        /* 1 */ { "normal record", 0, 1, 1 },
+    };
+    for (auto &row : rows) {
+        EXPECT_EQ(BuildSourcePath(buffer, sizeof(buffer), 0, row.file), row.sourceOk) << row.what << " " << buffer;
+        EXPECT_EQ(BuildTargetPath(buffer, sizeof(buffer), 0, row.file), row.targetOk) << row.what << " " << buffer;
+    }
+    g_setup.sourceDir[0] = '\0';
+    EXPECT_EQ(BuildSourcePath(buffer, sizeof(buffer), 0, 0), 0) << "empty sourceDir: " << buffer;
+    EXPECT_STREQ(buffer, "");
+    g_setup.installDir[0] = '\0';
+    EXPECT_EQ(BuildTargetPath(buffer, sizeof(buffer), 0, 0), 0) << "empty installDir: " << buffer;
+    g_setup.fileTable[0][2].targetDir[0] = '\0';  // a Windows directory that was too long
+    EXPECT_EQ(BuildTargetPath(buffer, sizeof(buffer), 0, 2), 0) << "empty absolute dir: " << buffer;
+}
+
+TEST_F(CopyTest, EmptySourceDirCopiesNothing)
+{
+    Plain("A.TXT", 100, 10);
+    Load("[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nSubDir1=SUB\r\n"
+         "[FileCounts]\r\nDisk1=1\r\n[Disk1]\r\n1=A.TXT,A.TXT,a,SubDir1\r\n");
+    g_setup.sourceDir[0] = '\0';
+    g_setup.installDir[0] = '\0';
+    EXPECT_EQ(RunInstallPage(), PAGE_NEXT);
+    EXPECT_FALSE(FileExists("C:\\SUB")) << "sub-directory made at the root";
+    EXPECT_EQ(g_registryUpdates, 1);
+}
+
+}  // namespace
