@@ -100,6 +100,8 @@ void PrepareWindowsFiles()
                    "[boot]\r\nmouse.drv=mouse.drv\r\n");
     DeleteFileA((WindowsDir() + "\\system.bak").c_str());
     DeleteFileA((WindowsDir() + "\\system.new").c_str());
+    // Windows 98 keeps its drivers in WINDOWS\SYSTEM; a 64-bit Wine prefix has none.
+    CreateDirectoryA((WindowsDir() + "\\SYSTEM").c_str(), NULL);
     std::string vmm = SystemDir() + "\\VMM32";
     CreateDirectoryA(vmm.c_str(), NULL);
     DeleteFileA((vmm + "\\VMOUSE.BAK").c_str());
@@ -120,6 +122,7 @@ void RestoreWindowsFiles()
     DeleteFileA((vmm + "\\VMOUSE.VXD").c_str());
     DeleteFileA((vmm + "\\VMOUSE.BAK").c_str());
     RemoveDirectoryA(vmm.c_str());
+    RemoveDirectoryA((WindowsDir() + "\\SYSTEM").c_str());   // only when empty
 }
 
 std::string RegistryValue(HKEY root, const std::string &path, const char *name)
