@@ -337,3 +337,78 @@ TEST_F(EndToEnd, CancelOnEachPageLeavesTheSystemAlone)
 }
 
 }  // namespace
+
+namespace {
+
+// A package of five big files on disk 1 and a small one on disk 2, so a
+// Cancel can land while the third file is being copied.
+std::string BigFile(int seed)
+{
+    std::string bytes(24 << 20, '\0');
+    unsigned value = 2463534242u + (unsigned)seed;
+    for (size_t i = 0; i < bytes.size(); i += 4) {
+        value ^= value << 13;
+        value ^= value >> 17;
+        value ^= value << 5;
+        bytes[i] = (char)value;
+    }
+    return bytes;
+}
+
+TEST_F(EndToEnd, CancelWhileCopying)
+{
+    CreateDirectoryA(E2E_PACKAGE, NULL);
+    CopyFileA(E2E_SAMPLE "\\SETUP.EXE", E2E_PACKAGE "\\SETUP.EXE", FALSE);
+    std::string script = "[Main]\r\nProductName=Velto\r\nDefaultPath=" E2E_TARGET "\r\n"
+                         "[DiskLabel]\r\nDisk1=One\r\nDisk2=Two\r\n[DirectoryName]\r\nRootDir=.\r\n"
+                         "[FileCounts]\r\nDisk1=5\r\nDisk2=1\r\n[Disk1]\r\n";
+    std::string bytes[6];
+    for (int i = 1; i <= 5; i++) {
+        std::string name = "BIG" + std::to_string(i) + ".BIN";
+        bytes[i] = BigFile(i);
+        WriteFileBytes(E2E_PACKAGE "\\" + name, bytes[i]);
+        script += std::to_string(i) + "=" + name + "," + name + ",Big file " + std::to_string(i) + ",RootDir\r\n";
+    }
+    WriteFileBytes(E2E_PACKAGE "\\LATER.TXT", "later");
+    script += "[Disk2]\r\n1=LATER.TXT,LATER.TXT,Later,RootDir\r\n";
+    WriteFileBytes(E2E_PACKAGE "\\SETUP.INF", script);
+
+    Start();
+    HWND page = Page("SETUP_BEGIN");
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    page = Page("SETUP_SELMOUSE");
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    page = Page("SETUP_SELDIR");
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    HWND install = UiWaitForWindow("SETUP_INSTALL", NULL, UI_TIMEOUT, process.dwProcessId);
+    ASSERT_TRUE(install != NULL);
+    // The third file's target appears when its copy starts.
+    std::string third = E2E_TARGET "\\.\\BIG3.BIN";
+    for (int i = 0; i < 3000 && !FileExists(third); i++)
+        Sleep(5);
+    ASSERT_TRUE(FileExists(third));
+    UiClick(install, IDC_NEXT);               // the install page's Cancel
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, 20000, process.dwProcessId));
+    EXPECT_EQ(box.text, "Velto installation is not completed !");
+    EXPECT_EQ(box.icon, "exclamation");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+
+    for (int i = 1; i <= 3; i++)
+        EXPECT_TRUE(ReadFileBytes(E2E_TARGET "\\BIG" + std::to_string(i) + ".BIN") == bytes[i])
+            << "file " << i << " not written whole";
+    for (int i = 4; i <= 5; i++)
+        EXPECT_FALSE(FileExists(E2E_TARGET "\\BIG" + std::to_string(i) + ".BIN")) << "file " << i;
+    EXPECT_FALSE(FileExists(E2E_TARGET "\\LATER.TXT")) << "a file of the second disk";
+    // The registry is still updated after a Cancel; system.ini is not.
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), E2E_TARGET "\\VARIRE.EXE -startup");
+    EXPECT_EQ(SystemIni(), systemIniBefore);
+    EXPECT_TRUE(FileExists(SystemDir() + "\\VMM32\\VMOUSE.VXD"));
+    EXPECT_FALSE(RestartRequested(500));
+}
+
+}  // namespace
