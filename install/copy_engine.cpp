@@ -225,21 +225,22 @@ static void ShowPercentage(HWND page, short percentage)
 #define REFRESH_MS      50
 #define LARGE_SOURCE    (256L * 1024)
 
-static int IsLargeSource(const char *path)
+/* Asks the open source for its length (expanded, for a compressed one)
+ * and puts it back at its start. */
+static int IsLargeSource(INT source)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
+    LONG length;
 
-    if (search == INVALID_HANDLE_VALUE)
+    if (source == -1)
         return 0;
-    FindClose(search);
-    return found.nFileSizeHigh != 0 || found.nFileSizeLow >= (DWORD)LARGE_SOURCE;
+    length = LZSeek(source, 0, 2);
+    LZSeek(source, 0, 0);
+    return length >= LARGE_SOURCE;
 }
 
-static int DisplayDue(short file, short count, const char *source, DWORD lastRefresh)
+static int DisplayDue(short file, short count, DWORD lastRefresh)
 {
-    return file == 0 || file == count - 1 || GetTickCount() - lastRefresh >= REFRESH_MS ||
-           (source[0] != '\0' && IsLargeSource(source));
+    return file == 0 || file == count - 1 || GetTickCount() - lastRefresh >= REFRESH_MS;
 }
 
 /* One file: status, source, percentage and bar, target. A path that
@@ -251,7 +252,7 @@ static void CopyOneFile(HWND page, HDC dc, short disk, short file, DWORD *lastRe
     char path[TEXT_MAX];
     short percentage;
     int haveSource = BuildSourcePath(path, sizeof(path), disk, file);
-    int display = DisplayDue(file, g_setup.fileCounts[disk], path, *lastRefresh);
+    int display = DisplayDue(file, g_setup.fileCounts[disk], *lastRefresh);
 
     if (display)
         ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
@@ -260,6 +261,11 @@ static void CopyOneFile(HWND page, HDC dc, short disk, short file, DWORD *lastRe
     } else {
         g_setup.sourceHandle = -1;
         PumpOneMessage(page);
+    }
+    /* a file big enough to take visible time always shows */
+    if (!display && IsLargeSource(g_setup.sourceHandle)) {
+        display = 1;
+        ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
     }
 
     if (display) {
