@@ -93,12 +93,6 @@ static LRESULT OnInstallCommand(HWND page, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
-    case WM_CREATE:
-        OnPageCreate(page, 0);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     case WM_CLOSE:
         return OnInstallClose(page);
     case WM_COMMAND:
@@ -107,7 +101,7 @@ LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         OnInstallInit(page);
         return 0;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return PageDefaultProc(page, message, wParam, lParam);
 }
 
 void GetControlRect(HWND parent, int controlId, RECT *rect)

@@ -135,12 +135,6 @@ static int OnDestinationCommand(HWND page, WPARAM wParam)
 LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
-    case WM_CREATE:
-        OnPageCreate(page, 0);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     case WM_COMMAND:
         if (OnDestinationCommand(page, wParam))
             return 0;
@@ -149,7 +143,7 @@ LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPA
         OnDestinationInit(page);
         break;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return PageDefaultProc(page, message, wParam, lParam);
 }
 
 /* ---- The directory browser ---- */

@@ -95,6 +95,20 @@ void OnPageCreate(HWND page, int useCurrentScreen)
                  SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 
+LRESULT PageDefaultProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(message)) {
+    case WM_CREATE:
+        OnPageCreate(page, 0);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(page, message, wParam, lParam);
+    }
+}
+
 void FormatPageText(HWND page, int controlId)
 {
     char format[TEXT_MAX];

@@ -9,6 +9,11 @@
  * the screen size of this moment), shown. */
 void OnPageCreate(HWND page, int useCurrentScreen);
 
+/* What a page procedure does not handle itself: the common creation
+ * (OnPageCreate on the saved screen size) and destruction (the quit
+ * message that ends RunPage's loop), else the default window procedure. */
+LRESULT PageDefaultProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
 /* Formats the text of a control that holds "%s" with the product name. */
 void FormatPageText(HWND page, int controlId);
 

@@ -29,12 +29,6 @@ static int OnWelcomeCommand(HWND page, WPARAM wParam)
 LRESULT CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
-    case WM_CREATE:
-        OnPageCreate(page, 0);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     case WM_COMMAND:
         if (OnWelcomeCommand(page, wParam))
             return 0;
@@ -43,7 +37,7 @@ LRESULT CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         OnWelcomeInit(page);
         break;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return PageDefaultProc(page, message, wParam, lParam);
 }
 
 /* ---- Mouse type page ---- */
@@ -84,12 +78,6 @@ static int OnMouseTypeCommand(HWND page, WPARAM wParam)
 LRESULT CALLBACK MouseTypePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
-    case WM_CREATE:
-        OnPageCreate(page, 0);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     case WM_COMMAND:
         if (OnMouseTypeCommand(page, wParam))
             return 0;
@@ -98,7 +86,7 @@ LRESULT CALLBACK MouseTypePageProc(HWND page, UINT message, WPARAM wParam, LPARA
         OnMouseTypeInit(page);
         break;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return PageDefaultProc(page, message, wParam, lParam);
 }
 
 /* ---- Finish page ---- */
@@ -125,9 +113,6 @@ LRESULT CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         /* The finish page centres itself on the screen as it is now. */
         OnPageCreate(page, 1);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     case WM_COMMAND:
         if (wParam == IDC_NEXT) {
             OnFinish(page);
@@ -138,5 +123,5 @@ LRESULT CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         OnFinishInit(page);
         break;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return PageDefaultProc(page, message, wParam, lParam);
 }
