@@ -12,6 +12,7 @@
 #include "../install/install.h"
 #include "../res/resource.h"
 #include "../script/setup_script.h"
+#include "../ui/page_host.h"
 
 static double Seconds(void)
 {
@@ -19,21 +20,6 @@ static double Seconds(void)
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
-static HWND CreatePage(void)
-{
-    WNDCLASSA pageClass;
-    memset(&pageClass, 0, sizeof(pageClass));
-    pageClass.style = CS_HREDRAW | CS_VREDRAW;
-    pageClass.lpfnWndProc = InstallPageProc;
-    pageClass.cbWndExtra = DLGWINDOWEXTRA;
-    pageClass.hInstance = g_setup.instance;
-    pageClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-    pageClass.hbrBackground = (HBRUSH)(COLOR_MENU + 1);
-    pageClass.lpszClassName = "SETUP_INSTALL";
-    RegisterClassA(&pageClass);
-    return CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_INSTALL), NULL, NULL, 0);
 }
 
 // The same files, opened, copied and closed with nothing around them.
@@ -99,7 +85,7 @@ int main(int argc, char **argv)
     for (int disk = 0; disk < g_setup.diskCount; disk++)
         files += g_setup.fileCounts[disk];
 
-    HWND page = CreatePage();
+    HWND page = CreatePage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
     ShowWindow(page, SW_SHOW);
     UpdateWindow(page);
     HDC dc = GetDC(page);

@@ -8,6 +8,7 @@
 #include "../install/install.h"
 #include "../res/resource.h"
 #include "../script/setup_script.h"
+#include "../ui/page_host.h"
 #include "../ui/ui.h"
 #include "test_support.h"
 
@@ -126,15 +127,5 @@ PageResult RunInstallPage()
 
 HWND CreateInstallPage()
 {
-    WNDCLASSA pageClass;
-    memset(&pageClass, 0, sizeof(pageClass));
-    pageClass.style = CS_HREDRAW | CS_VREDRAW;
-    pageClass.lpfnWndProc = InstallPageProc;
-    pageClass.cbWndExtra = DLGWINDOWEXTRA;
-    pageClass.hInstance = g_setup.instance;
-    pageClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-    pageClass.hbrBackground = (HBRUSH)(COLOR_MENU + 1);
-    pageClass.lpszClassName = "SETUP_INSTALL";
-    RegisterClassA(&pageClass);
-    return CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_INSTALL), NULL, NULL, 0);
+    return CreatePage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
 }

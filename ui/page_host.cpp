@@ -44,13 +44,17 @@ static void RunPageLoop(HWND page)
     PeekMessageA(&message, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
+HWND CreatePage(const char *className, WNDPROC pageProc, WORD templateId)
+{
+    RegisterPageClass(className, pageProc);
+    return CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(templateId),
+                              g_setup.mainWindow, NULL, 0);
+}
+
 PageResult RunPage(const char *className, WNDPROC pageProc, WORD templateId)
 {
-    HWND page;
+    HWND page = CreatePage(className, pageProc, templateId);
 
-    RegisterPageClass(className, pageProc);
-    page = CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(templateId),
-                              g_setup.mainWindow, NULL, 0);
     /* No page, nothing to wait for. */
     if (page == NULL)
         return PAGE_CANCEL;

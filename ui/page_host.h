@@ -4,6 +4,10 @@
 
 #include "../app/setup_state.h"
 
+/* Registers the page's class and creates the page from its template,
+ * owned by the background window; null when it cannot be created. */
+HWND CreatePage(const char *className, WNDPROC pageProc, WORD templateId);
+
 /* WM_CREATE of a page: caption "<product> <template caption>", the size
  * grown by one pixel each way, centred on the saved screen size (or on
  * the screen size of this moment), shown. */
