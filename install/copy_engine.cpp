@@ -6,6 +6,7 @@
 #include "../app/text.h"
 #include "../registry/registry.h"
 #include "../res/resource.h"
+#include "../script/uninstall_log.h"
 
 #include <lzexpand.h>
 
@@ -171,6 +172,7 @@ void CopyToTarget(HWND page, const char *path)
 
     g_setup.targetHandle = -1;
     if (g_setup.sourceHandle != -1) {
+        UninstallLogFileBefore(path);
         g_setup.targetHandle = LZOpenFileA((LPSTR)path, &openRecord, OF_CREATE);
         if (g_setup.targetHandle < 0)
             g_setup.targetHandle = -1;
@@ -183,6 +185,8 @@ void CopyToTarget(HWND page, const char *path)
         LZClose(g_setup.targetHandle);
     if (failed)
         DeleteFileA(path);
+    if (g_setup.targetHandle != -1)
+        UninstallLogFileAfter(path);
     g_setup.sourceHandle = -1;
     g_setup.targetHandle = -1;
     PumpOneMessage(page);

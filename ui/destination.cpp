@@ -5,6 +5,7 @@
 #include "ui.h"
 #include "../app/text.h"
 #include "../res/resource.h"
+#include "../script/uninstall_log.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
@@ -110,6 +111,8 @@ static void OnNext(HWND page)
         ShowPageMessage(page, IDS_CANNOT_CREATE, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    if (!exists)
+        UninstallLogDirectory(g_setup.installDir);
     SendMessageA(page, WM_CLOSE, 0, 0);
 }
 
