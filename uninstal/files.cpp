@@ -53,14 +53,35 @@ int ReadLogText(const char *section, const char *key, char *text, int size)
     return 1;
 }
 
-/* Leaves the path to WININIT.INI; 0 when the list is full. */
+int FullPath(const char *path, char *full, int size)
+{
+    char *name;
+    DWORD length = GetFullPathNameA(path, (DWORD)size, full, &name);
+
+    if (length == 0 || length >= (DWORD)size) {
+        full[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+/* Leaves the path, in its full form, to WININIT.INI; 0 when the list is
+ * full. */
 static int DeleteLater(const char *path)
 {
     if (g_uninstall.pendingCount >= PENDING_MAX ||
-        !TEXT_COPY(g_uninstall.pending[g_uninstall.pendingCount], path))
+        !FullPath(path, g_uninstall.pending[g_uninstall.pendingCount], PATH_MAX_LONG))
         return 0;
     g_uninstall.pendingCount++;
     return 1;
+}
+
+/* The log's paths may hold "." levels ("C:\VELTO\.\UNINSTAL.EXE"). */
+static int IsOwnProgram(const char *path)
+{
+    char full[PATH_MAX_LONG];
+
+    return FullPath(path, full, sizeof(full)) && lstrcmpiA(full, g_uninstall.ownPath) == 0;
 }
 
 /* Size and time as the log writes them. */
@@ -100,7 +121,7 @@ static void RemoveLoggedFile(const char *key)
         return;
     }
     /* this program cannot delete itself while it runs */
-    if (lstrcmpiA(path, g_uninstall.ownPath) != 0 && DeleteFileA(path)) {
+    if (!IsOwnProgram(path) && DeleteFileA(path)) {
         g_uninstall.changes++;
         return;
     }
@@ -109,7 +130,7 @@ static void RemoveLoggedFile(const char *key)
         return;
     }
     g_uninstall.changes++;
-    if (lstrcmpiA(path, g_uninstall.ownPath) != 0)
+    if (!IsOwnProgram(path))
         g_uninstall.restart = 1;    /* a file in use */
 }
 
@@ -140,42 +161,58 @@ static int FileIsBlank(const char *path)
 }
 
 /* The restore record's sections go once the values are back; the record
- * file goes when nothing else was in it. Then the log itself. Without a
- * log the record stays: it is all that is known. */
-void RemoveRecordAndLog(void)
+ * file goes when nothing else was in it. Without a log the record stays:
+ * it is all that is known. */
+void RemoveRecord(void)
 {
     char record[TEXT_MAX];
 
-    if (!g_uninstall.haveLog)
+    if (!g_uninstall.haveLog || !PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") ||
+        GetFileAttributesA(record) == INVALID_FILE_ATTRIBUTES)
         return;
-    if (PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") &&
-        GetFileAttributesA(record) != INVALID_FILE_ATTRIBUTES) {
-        WritePrivateProfileStringA("PS2", NULL, NULL, record);
-        WritePrivateProfileStringA("Serial", NULL, NULL, record);
-        WritePrivateProfileStringA(NULL, NULL, NULL, record);
-        if (FileIsBlank(record))
-            DeleteFileA(record);
-    }
-    WritePrivateProfileStringA(NULL, NULL, NULL, g_uninstall.logPath);
-    if (!DeleteFileA(g_uninstall.logPath))
-        DeleteLater(g_uninstall.logPath);
+    WritePrivateProfileStringA("PS2", NULL, NULL, record);
+    WritePrivateProfileStringA("Serial", NULL, NULL, record);
+    WritePrivateProfileStringA(NULL, NULL, NULL, record);
+    if (FileIsBlank(record))
+        DeleteFileA(record);
 }
 
-/* 1 when a path left to WININIT.INI lies inside the directory. */
-static int HoldsPending(const char *dir)
+static int IsPending(const char *path)
 {
-    size_t length = strlen(dir);
     int i;
 
     for (i = 0; i < g_uninstall.pendingCount; i++) {
-        if (_strnicmp(g_uninstall.pending[i], dir, length) == 0 && g_uninstall.pending[i][length] == '\\')
+        if (lstrcmpiA(g_uninstall.pending[i], path) == 0)
             return 1;
     }
     return 0;
 }
 
+/* 1 when everything left in the directory goes at the next start. */
+static int OnlyPendingInside(const char *dir)
+{
+    WIN32_FIND_DATAA found;
+    char pattern[PATH_MAX_LONG], path[PATH_MAX_LONG];
+    HANDLE search;
+    int only = 1;
+
+    if (!PathJoin(pattern, sizeof(pattern), dir, "*"))
+        return 0;
+    search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0)
+            continue;
+        only = PathJoin(path, sizeof(path), dir, found.cFileName) && IsPending(path);
+    } while (only && FindNextFileA(search, &found));
+    FindClose(search);
+    return only;
+}
+
 /* The directories the setup made, deepest first, each when it is empty
- * or will be once WININIT.INI has done its part. */
+ * or will be once WININIT.INI has done its part. The log goes first: it
+ * lies in the directory it lists. */
 void RemoveDirectories(void)
 {
     char *dirs = ReadLogKeys(LOG_SECTION_DIRECTORIES);
@@ -183,6 +220,11 @@ void RemoveDirectories(void)
     char *entry, *deepest;
     DWORD length;
 
+    if (g_uninstall.haveLog) {
+        WritePrivateProfileStringA(NULL, NULL, NULL, g_uninstall.logPath);
+        if (!DeleteFileA(g_uninstall.logPath))
+            DeleteLater(g_uninstall.logPath);
+    }
     if (dirs == NULL)
         return;
     for (;;) {
@@ -197,7 +239,7 @@ void RemoveDirectories(void)
             GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
             if (RemoveDirectoryA(path))
                 g_uninstall.changes++;
-            else if (!HoldsPending(path) || !DeleteLater(path))
+            else if (!OnlyPendingInside(path) || !DeleteLater(path))
                 Keep(path, IDS_KEPT_NOT_EMPTY);
         }
         deepest[0] = '*';   /* done */

@@ -38,13 +38,16 @@ void CloseCompanion(void)
 /* installDir is this program's directory; the log lies beside it. */
 static int FindOwnPlace(void)
 {
-    DWORD length = GetModuleFileNameA(NULL, g_uninstall.ownPath, sizeof(g_uninstall.ownPath));
+    char module[PATH_MAX_LONG];
+    DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
     char *slash;
     UINT windowsLength;
 
-    if (length == 0 || length >= sizeof(g_uninstall.ownPath))
+    if (length == 0 || length >= sizeof(module))
         return 0;
-    g_uninstall.ownPath[length] = '\0';
+    module[length] = '\0';
+    if (!FullPath(module, g_uninstall.ownPath, sizeof(g_uninstall.ownPath)))
+        return 0;
     slash = strrchr(g_uninstall.ownPath, '\\');
     if (slash == NULL || slash - g_uninstall.ownPath >= (int)sizeof(g_setup.installDir))
         return 0;
@@ -58,10 +61,35 @@ static int FindOwnPlace(void)
     return 1;
 }
 
-/* The product's name from the log, and the caption made from it. */
+/* The name the uninstall entry gives, when the entry is this program's. */
+static int ReadEntryName(void)
+{
+    char command[PATH_MAX_LONG], full[PATH_MAX_LONG];
+    DWORD type, length = sizeof(command) - 1;
+    HKEY key;
+    int ours;
+
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    memset(command, 0, sizeof(command));
+    ours = RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE *)command, &length) == ERROR_SUCCESS &&
+           FullPath(command, full, sizeof(full)) && lstrcmpiA(full, g_uninstall.ownPath) == 0;
+    length = sizeof(g_setup.productName) - 1;
+    memset(g_setup.productName, 0, sizeof(g_setup.productName));
+    if (!ours || RegQueryValueExA(key, "DisplayName", NULL, &type, (BYTE *)g_setup.productName,
+                                  &length) != ERROR_SUCCESS)
+        g_setup.productName[0] = '\0';
+    RegCloseKey(key);
+    g_setup.productName[strcspn(g_setup.productName, "\r\n")] = '\0';
+    return g_setup.productName[0] != '\0';
+}
+
+/* The product's name from the log, else from the uninstall entry, and
+ * the caption made from it. */
 static void ReadProductName(void)
 {
-    if (!ReadLogText(LOG_SECTION_PRODUCT, "Name", g_setup.productName, sizeof(g_setup.productName)))
+    if (!ReadLogText(LOG_SECTION_PRODUCT, "Name", g_setup.productName, sizeof(g_setup.productName)) &&
+        !ReadEntryName())
         TEXT_COPY(g_setup.productName, LoadText(IDS_SOME_PRODUCT));
     TEXT_COPY(g_setup.caption, g_setup.productName);
     TEXT_APPEND(g_setup.caption, " ");
@@ -95,7 +123,14 @@ static int ShowResult(void)
     if (g_uninstall.changes == 0 && g_uninstall.keptCount == 0) {
         ProductText(text, sizeof(text), IDS_NOTHING_LEFT);
     } else {
-        ProductText(text, sizeof(text), g_uninstall.changes > 0 ? IDS_REMOVED : IDS_NOTHING_REMOVED);
+        if (g_uninstall.changes == 0)
+            ProductText(text, sizeof(text), IDS_NOTHING_REMOVED);
+        else
+            ProductText(text, sizeof(text), g_uninstall.haveLog ? IDS_REMOVED : IDS_PARTLY_REMOVED);
+        if (!g_uninstall.haveLog) {
+            TEXT_APPEND(text, "\n\n");
+            TEXT_APPEND(text, LoadText(IDS_NO_LOG));
+        }
         if (g_uninstall.keptCount > 0) {
             TEXT_APPEND(text, "\n\n");
             TEXT_APPEND(text, LoadText(IDS_KEPT));
@@ -135,7 +170,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     RestoreRegistry();
     RestoreSystemIni();
     RemoveFiles();
-    RemoveRecordAndLog();
+    RemoveRecord();
     RemoveDirectories();
     WriteWininit();
     if (ShowResult())

@@ -4,6 +4,7 @@
 #include "uninstall.h"
 #include "uninstal_res.h"
 #include "../app/text.h"
+#include "../app/wizard.h"
 #include "../install/install.h"
 #include "../script/restore_record.h"
 #include "../script/uninstall_log.h"
@@ -278,6 +279,70 @@ static void RemoveLoggedKeys(void)
     LocalFree(keys);
 }
 
+#define OWN_CLSID       "{6A1C03F2-5E84-11d2-B7C9-3D41E0A5F19B}"
+#define OWN_CLASS_KEY   "CLSID\\" OWN_CLSID
+#define OWN_HANDLERS    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers"
+
+/* Deletes the value when it holds the expected text (any text when
+ * expected is null); 1 when it did. */
+static int DeleteOwnedValue(HKEY root, const char *path, const char *name, const char *expected)
+{
+    char text[TEXT_MAX];
+    DWORD type = 0, length = sizeof(text) - 1;
+    HKEY key;
+    int owned;
+
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return 0;
+    memset(text, 0, sizeof(text));
+    owned = RegQueryValueExA(key, name, NULL, &type, (BYTE *)text, &length) == ERROR_SUCCESS &&
+            (expected == NULL || (IsText(type) && strcmp(text, expected) == 0)) &&
+            RegDeleteValueA(key, name) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (owned)
+        g_uninstall.changes++;
+    return owned;
+}
+
+static void DeleteKeyIfEmpty(HKEY root, const char *path)
+{
+    HKEY key;
+    int empty;
+
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    empty = KeyIsEmpty(key);
+    RegCloseKey(key);
+    if (empty && RegDeleteKeyA(root, path) == ERROR_SUCCESS)
+        g_uninstall.changes++;
+}
+
+/* Without a log: the component entries that name this directory's files
+ * are provably the setup's, and so are those that only point at them. */
+static void RemoveProvableComponents(void)
+{
+    char startup[TEXT_MAX], uninstall[TEXT_MAX], server[TEXT_MAX];
+
+    if (!PathJoin(startup, sizeof(startup), g_setup.installDir, "VARIRE.EXE -startup") ||
+        !PathJoin(uninstall, sizeof(uninstall), g_setup.installDir, "UNINSTAL.EXE") ||
+        !PathJoin(server, sizeof(server), g_setup.installDir, "ZRPAGE.DLL"))
+        return;
+    DeleteOwnedValue(HKEY_LOCAL_MACHINE, RUN_KEY, COMPANION_TITLE, startup);
+    if (DeleteOwnedValue(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString", uninstall)) {
+        DeleteOwnedValue(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayName", NULL);
+        DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+    }
+    if (!DeleteOwnedValue(HKEY_CLASSES_ROOT, OWN_CLASS_KEY "\\InProcServer32", "", server))
+        return;
+    DeleteOwnedValue(HKEY_CLASSES_ROOT, OWN_CLASS_KEY "\\InProcServer32", "ThreadingModel", "Apartment");
+    DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, OWN_CLASS_KEY "\\InProcServer32");
+    DeleteOwnedValue(HKEY_CLASSES_ROOT, OWN_CLASS_KEY, "", "ZRMouseControlPage");
+    DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, OWN_CLASS_KEY);
+    DeleteOwnedValue(HKEY_LOCAL_MACHINE, OWN_HANDLERS "\\ZRMousePage", "", OWN_CLSID);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, OWN_HANDLERS "\\ZRMousePage");
+    DeleteOwnedValue(HKEY_LOCAL_MACHINE, OWN_HANDLERS, "", "ZRMousePage");
+}
+
 void RestoreRegistry(void)
 {
     char *values = ReadLogKeys(LOG_SECTION_VALUES);
@@ -288,6 +353,8 @@ void RestoreRegistry(void)
             RestoreLoggedValue(entry);
         LocalFree(values);
     }
+    if (!g_uninstall.haveLog)
+        RemoveProvableComponents();
     CheckRecordedValues();
     RemoveLoggedKeys();
 }

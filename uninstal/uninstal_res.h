@@ -17,6 +17,8 @@
 #define IDS_KEPT_NOT_EMPTY      12
 #define IDS_KEPT_UNKNOWN        13
 #define IDS_KEPT_FAILED         14
+#define IDS_NO_LOG              15
+#define IDS_PARTLY_REMOVED      16
 
 /* Icon */
 #define IDI_UNINSTALL           200

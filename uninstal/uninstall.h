@@ -9,6 +9,7 @@
 #define KEPT_SHOWN      12      /* kept items listed by name; the rest counted */
 #define PENDING_MAX     64      /* paths left to WININIT.INI */
 #define PATH_MAX_LONG   260
+#define UNINSTALL_KEY   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel"
 
 struct UninstallState {
     char ownPath[PATH_MAX_LONG];    /* this program */
@@ -33,12 +34,15 @@ char *ReadLogKeys(const char *section);
 /* A log entry, unescaped as text; 0 when absent or malformed. */
 int ReadLogText(const char *section, const char *key, char *text, int size);
 
+/* The full form of a path; 0, with it empty, when it does not fit. */
+int FullPath(const char *path, char *full, int size);
+
 /* The steps, in the order they run. */
 void CloseCompanion(void);
 void RestoreRegistry(void);
 void RestoreSystemIni(void);
 void RemoveFiles(void);
-void RemoveRecordAndLog(void);
+void RemoveRecord(void);
 void RemoveDirectories(void);
 void WriteWininit(void);
 
