@@ -204,6 +204,8 @@ protected:
         ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
         UiAnswerMessageBox(box, IDOK);
         EXPECT_EQ(Finish(), 0u);
+        EXPECT_TRUE(RestartRequested()) << "-u restarts";
+        ForgetRestart();
     }
 
     // Runs a program, answers its question, and returns its last message
@@ -364,6 +366,28 @@ TEST_F(RoundTrip, NoAtTheQuestionChangesNothing)
     EXPECT_EQ(result.text, "<none>") << "no message after No";
     EXPECT_EQ(Differences(installed, TakeSnapshot(), {}), std::vector<std::string>());
     EXPECT_FALSE(FileExists(WindowsDir() + "\\WININIT.INI"));
+}
+
+// Without its log the uninstaller removes what names its directory and
+// leaves the rest as it is.
+TEST_F(RoundTrip, WithoutTheLogOnlyWhatIsProvablyTheSetups)
+{
+    MakePackage();
+    Install(true);
+    ASSERT_TRUE(DeleteFileA(kLog));
+    UiMessageBox result = RunUninstall(E2E_TARGET "\\UNINSTAL.EXE", IDYES, IDNO);
+    EXPECT_EQ(result.text, "Parts of Velto have been removed.\n\n"
+                           "The installation log is missing: only the entries that name this "
+                           "directory were removed.");
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), "<absent>");
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, "CLSID\\" TRACE_CLSID));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, std::string(kHandlersKey) + "\\ZRMousePage"));
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, kHandlersKey, ""), "<absent>");
+    // nothing proves the rest is still the setup's
+    EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_ROOT_DEVICE_KEY "\\0000"));
+    EXPECT_TRUE(FileExists(E2E_TARGET "\\VARIRE.EXE"));
+    EXPECT_NE(SystemIni(), systemIniBefore);
 }
 
 }  // namespace
