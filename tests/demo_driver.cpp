@@ -177,7 +177,9 @@ bool AnswerBox(Demo *demo, const char *picture, int answer, std::string *text)
         demo->failures++;
         return false;
     }
-    Picture(demo, picture);
+    UiPause(300);
+    if (!UiSaveScreenshot(demo->pictures + "\\" + picture + ".bmp", box.window))
+        Say("  (no picture %s)\n", picture);
     *text = box.text;
     UiAnswerMessageBox(box, box.buttons.size() == 1 ? IDOK : answer);
     return true;
