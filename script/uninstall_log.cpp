@@ -12,6 +12,14 @@
 static char currentKey[LOG_KEY_MAX];
 static int logEnabled = 1;
 
+/* Directories made before there is anything else to log: the destination
+ * is made on its page, and the log is written into it only when the
+ * installation writes there, so that a destination left by Back stays
+ * as empty as it was made. */
+#define PENDING_DIRS 8
+static char pendingDirs[PENDING_DIRS][TEXT_MAX];
+static int pendingDirCount;
+
 void UninstallLogEnable(int on)
 {
     logEnabled = on;
@@ -122,7 +130,18 @@ HKEY LogRootKey(const char *name)
     return NULL;
 }
 
-/* The log's path, with the product name in it; 0 when there is no log. */
+/* 1 for installDir itself and what lies below it: a directory made for
+ * a destination that was then left (Back) is not this log's. */
+static int InInstallDir(const char *path)
+{
+    size_t length = strlen(g_setup.installDir);
+
+    return _strnicmp(path, g_setup.installDir, length) == 0 &&
+           (path[length] == '\0' || path[length] == '\\');
+}
+
+/* The log's path, with the product name in it and the directories made
+ * so far; 0 when there is no log. */
 static int OpenLog(char *path, int size)
 {
     char value[LOG_ENTRY_MAX];
@@ -133,6 +152,11 @@ static int OpenLog(char *path, int size)
     value[sizeof(value) - 1] = '\0';
     if (strcmp(value, LOG_ABSENT) == 0 && EscapeLine(value, sizeof(value), g_setup.productName))
         WritePrivateProfileStringA(LOG_SECTION_PRODUCT, "Name", value, path);
+    for (; pendingDirCount > 0; pendingDirCount--) {
+        if (InInstallDir(pendingDirs[pendingDirCount - 1]) &&
+            EscapeText(value, sizeof(value), pendingDirs[pendingDirCount - 1]))
+            WritePrivateProfileStringA(LOG_SECTION_DIRECTORIES, value, "made", path);
+    }
     return 1;
 }
 
@@ -181,10 +205,9 @@ void UninstallLogFileAfter(const char *path)
 
 void UninstallLogDirectory(const char *path)
 {
-    char log[TEXT_MAX], key[LOG_KEY_MAX];
-
-    if (OpenLog(log, sizeof(log)) && EscapeText(key, sizeof(key), path))
-        WritePrivateProfileStringA(LOG_SECTION_DIRECTORIES, key, "made", log);
+    if (logEnabled && pendingDirCount < PENDING_DIRS &&
+        TEXT_COPY(pendingDirs[pendingDirCount], path))
+        pendingDirCount++;
 }
 
 static int KeyExists(HKEY root, const char *path)
@@ -214,6 +237,8 @@ void UninstallLogKey(HKEY root, const char *path)
     for (end = 0; path[end] != '\0'; end++) {
         if (path[end + 1] != '\\' && path[end + 1] != '\0')
             continue;
+        if (end + 2 > sizeof(level))
+            break;
         TextCopy(level, (int)end + 2, path);
         if (KeyExists(root, level))
             continue;

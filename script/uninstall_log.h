@@ -51,7 +51,8 @@ HKEY LogRootKey(const char *name);
 void UninstallLogFileBefore(const char *path);
 /* After it was written: its size and time, to know it again. */
 void UninstallLogFileAfter(const char *path);
-/* A directory the setup has just made. */
+/* A directory the setup has just made; it goes into the log with the
+ * next entry that is written there. */
 void UninstallLogDirectory(const char *path);
 /* Before a key is created or opened for writing: every level of the path
  * that is missing now will be the setup's; the values written next go to

@@ -59,10 +59,11 @@ void TakeKey(HKEY root, const std::string &name, const std::string &path, Snapsh
         TakeKey(root, name, path + "\\" + child, shot);
 }
 
-// Directories whose contents Wine itself changes while programs run.
+// The prefix's user folders are links into the Unix home directory: not
+// the machine the programs change, and too big to walk.
 bool Volatile(const std::string &path)
 {
-    return _stricmp(path.c_str(), "C:\\windows\\temp") == 0 || _strnicmp(path.c_str(), "C:\\users", 8) == 0;
+    return _strnicmp(path.c_str(), "C:\\users", 8) == 0;
 }
 
 void TakeFiles(const std::string &dir, Snapshot *shot)
