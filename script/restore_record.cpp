@@ -36,6 +36,8 @@ const char *ReadSetupValue(const char *section, const char *key, const char *def
 void RecordOriginalValue(const char *section, const char *key, const char *value)
 {
     char path[TEXT_MAX];
+    char *line = NULL;
+    size_t length;
 
     if (!BuildRecordPath(path, sizeof(path)))
         return;
@@ -44,5 +46,19 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
     if (strcmp(ReadSetupValue(section, key, ABSENT_KEY), ABSENT_KEY) != 0)
         return;
     /* a null value would delete the key: an absent value is recorded empty */
-    WritePrivateProfileStringA(section, key, value != NULL ? value : "", path);
+    if (value == NULL)
+        value = "";
+    /* a line break would start another key or section: keep the first line */
+    for (length = 0; value[length] != '\0' && value[length] != '\r' && value[length] != '\n'; length++)
+        ;
+    if (value[length] != '\0') {
+        line = (char *)LocalAlloc(LPTR, length + 1);
+        if (line == NULL)
+            return;
+        memcpy(line, value, length);
+        value = line;
+    }
+    WritePrivateProfileStringA(section, key, value, path);
+    if (line != NULL)
+        LocalFree(line);
 }

@@ -544,6 +544,28 @@ TEST_F(RestoreRecord, LongOldValuesAreRecordedWhole)
     EXPECT_NE(ReadFileBytes(RecordPath()).find("DeviceDesc=" + longDesc + "\r\n"), std::string::npos);
 }
 
+TEST_F(RestoreRecord, LineBreaksInRegistryTextsPlantNothing)
+{
+    // Each text is recorded up to its first CR or LF, key paths included.
+    const std::string planted = "\r\n[Serial]\r\nSubKey1=X";
+    const std::string hardware = std::string(kPs2Hardware) + planted;
+    const std::string driver = "Mouse\\0000\n[Serial]\nSubKey2=Y";
+    AddPresentDevice("C01", hardware);
+    AddDeviceKey(hardware, ("Old" + planted).c_str(), "Maker\nDeviceDesc=Z", driver.c_str());
+    AddClassKey(driver, "Desc\r[Serial]");
+    g_setup.serialMouse = 0;
+    UpdateRegistry(0);
+
+    EXPECT_EQ(RecordKeys("PS2"), (Names{ "SubKey1", "DeviceDesc", "Mfg", "SubKey2", "MouseDriver",
+                                         "InfPath", "DriverDesc", "DriverDate", "InfSection" }));
+    EXPECT_TRUE(RecordKeys("Serial").empty());
+    EXPECT_EQ(Recorded("PS2", "SubKey1"), "Enum\\BIOS\\*PNP0F13\\0000");
+    EXPECT_EQ(Recorded("PS2", "DeviceDesc"), "Old");
+    EXPECT_EQ(Recorded("PS2", "Mfg"), "Maker");
+    EXPECT_EQ(Recorded("PS2", "SubKey2"), CLASS_ROOT "Mouse\\0000");
+    EXPECT_EQ(Recorded("PS2", "DriverDesc"), "Desc");
+}
+
 // ---------------------------------------------------------------------
 // Companion components
 
