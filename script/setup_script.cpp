@@ -61,18 +61,17 @@ static void ReadProgramFilesDir(char *base, int size)
 {
     HKEY key;
     char value[1024];
-    DWORD type = 0, length = sizeof(value) - 1;
+    DWORD length = sizeof(value) - 1;
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROGRAM_FILES_KEY, 0, KEY_ALL_ACCESS,
                       &key) != ERROR_SUCCESS) {
         TextCopy(base, size, PROGRAM_FILES_DEFAULT);
         return;
     }
+    /* read whatever its type: the text ends at the first zero byte */
     memset(value, 0, sizeof(value));
-    if (RegQueryValueExA(key, "ProgramFilesDir", NULL, &type, (BYTE *)value,
-                         &length) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        value[length < sizeof(value) ? length : sizeof(value) - 1] = '\0';
+    if (RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL, (BYTE *)value,
+                         &length) == ERROR_SUCCESS) {
         if (!TextCopy(base, size, value))
             base[0] = '\0';
     }
