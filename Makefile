@@ -3,13 +3,15 @@
 #   make test   builds both targets and runs every test under Wine
 #   make bench  the copy phase against a bare LZ32 loop, and the start-up
 #               and the whole installation under Wine
+#   make check-package PKG=dir  SETUPCHK.EXE on a package folder under Wine
+#               (without PKG: on the sample package)
 # Both install what is missing first (Debian 12, as root).
 
 JOBS ?= 2
 X86 := build/x86
 X64 := build/x64
 
-.PHONY: all deps build build-x86 build-x64 test demo bench clean
+.PHONY: all deps build build-x86 build-x64 test demo bench check-package clean
 
 all: build
 
@@ -37,6 +39,11 @@ demo: build
 bench: build-x64
 	tools/xsession tools/bench-copy
 	WINERUN_SCREEN=1024x768x24 tools/xsession tools/bench-setup
+
+# The Windows 95 build where 32-bit programs run, else the x64 build;
+# exit status 0 no problem, 1 problems, 2 the package cannot be read.
+check-package: build
+	@if [ -n "$(PKG)" ]; then tools/check-package "$(PKG)"; else tools/check-sample; fi
 
 clean:
 	rm -rf build
