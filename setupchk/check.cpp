@@ -40,7 +40,6 @@ struct SourceFacts {
     LONG expected;              /* what the setup expects to write */
     LONG expanded;              /* what reading it through LZ32 gave */
     int header;                 /* HEADER_... */
-    char method;
 };
 
 #define HEADER_PLAIN    0       /* not compressed */
@@ -437,7 +436,6 @@ static void ReadHeader(SourceFacts *facts)
     CloseHandle(file);
     if (got < 4 || memcmp(header, szddSignature, 4) != 0)
         return;
-    facts->method = got > 8 ? (char)header[8] : 0;
     if (got < SZDD_HEADER)
         facts->header = HEADER_SHORT;
     else if (memcmp(header, szddSignature, sizeof(szddSignature)) != 0)
@@ -475,10 +473,9 @@ static void InspectSource(const char *path, SourceFacts *facts)
     TEXT_COPY(facts->openedPath, facts->present ? path : openRecord.szPathName);
     facts->expected = LZSeek(source, 0, 2);
     LZSeek(source, 0, 0);
+    /* damaged data ends the reading early, or with an error */
     while ((got = LZRead(source, buffer, sizeof(buffer))) > 0)
         facts->expanded += got;
-    if (got < 0)
-        facts->expanded = -1;
     LZClose(source);
     ReadHeader(facts);
 }
@@ -501,10 +498,8 @@ static LONG CheckSource(int line, const char *path, const FileRecord *record,
     if (facts->header > HEADER_GOOD) {
         AddProblem(line, "compressed file with a damaged header (%s): %s. Setup: %s.",
                    headerFaults[facts->header], facts->openedPath,
-                   !facts->opened ? "cannot open it and copies nothing"
-                   : facts->expected == (LONG)facts->stored
-                       ? "copies it as it is stored, not expanded"
-                       : "expands it as far as it can");
+                   facts->opened ? "copies it as it is stored, not expanded"
+                                 : "cannot open it and copies nothing");
         return facts->opened ? facts->expected : 0;
     }
     if (!facts->opened) {
