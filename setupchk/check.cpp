@@ -171,6 +171,9 @@ static void OnLoaderNote(const FileRecord *record, int note, const char *text)
     char keyName[TEXT_MAX];
     int disk, file, line, k;
 
+    /* a description of a record left empty is never shown */
+    if (note == SCRIPT_NOTE_DESCRIPTION_CUT && g_check.emptied[record - g_setup.fileTable[0]])
+        return;
     LocateRecord(record, &disk, &file);
     line = RecordLine(disk, file);
     if (note == SCRIPT_NOTE_LINE_TOO_LONG || note == SCRIPT_NOTE_NAME_TOO_LONG ||
@@ -759,8 +762,7 @@ int CheckPackage(const char *packageDir, CheckOutput output, void *context)
         return Unreadable("cannot read %s", g_check.scriptPath);
     CloseHandle(script);
     if (!LoadScript(directory))
-        return Unreadable("the setup cannot load %s: no memory for its file table",
-                          g_check.scriptPath);
+        return Unreadable("the setup cannot load %s", g_check.scriptPath);
 
     TellSettings(directory);
     CheckSettingWidths();
