@@ -52,14 +52,14 @@ int IsAlreadyInstalled(void)
     /* More room than the 80 bytes the entry normally needs, so that a
      * longer entry is still read whole and terminated. */
     char value[1024];
-    DWORD type = 0, size = sizeof(value) - 1;
+    DWORD size = sizeof(value) - 1;
     int found;
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return 0;
+    /* read whatever its type: the text ends at the first zero byte */
     memset(value, 0, sizeof(value));
-    if (RegQueryValueExA(key, COMPANION_TITLE, NULL, &type, (BYTE *)value, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (RegQueryValueExA(key, COMPANION_TITLE, NULL, NULL, (BYTE *)value, &size) != ERROR_SUCCESS)
         value[0] = '\0';
     value[sizeof(value) - 1] = '\0';
     found = strstr(value, "VARIRE.EXE") != NULL;

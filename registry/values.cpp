@@ -32,20 +32,20 @@ void WriteZeroFlags(HKEY key, const char *name)
 
 int ReadTextValue(HKEY key, const char *name, char *buffer, int size)
 {
-    DWORD type = 0, length = (DWORD)size;
+    DWORD length = (DWORD)size;
     LONG result;
 
     memset(buffer, 0, (size_t)size);
-    result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)buffer, &length);
+    result = RegQueryValueExA(key, name, NULL, NULL, (BYTE *)buffer, &length);
     if (result == ERROR_MORE_DATA) {
         buffer[0] = '\0';
         return 0;
     }
-    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    if (result != ERROR_SUCCESS) {
         memset(buffer, 0, (size_t)size);
         return 1;
     }
-    /* a text stored without its terminator may fill the whole room */
+    /* a value stored without a zero byte may fill the whole room */
     if (strnlen(buffer, (size_t)size) >= (size_t)size) {
         buffer[0] = '\0';
         return 0;
@@ -55,16 +55,15 @@ int ReadTextValue(HKEY key, const char *name, char *buffer, int size)
 
 void TakeOverValue(HKEY key, const char *name, const char *text)
 {
-    DWORD type = 0, length = 0;
+    DWORD length = 0;
     char *old = NULL;
 
-    /* The old text is read in room of its own size, so no replaced value
-     * is cut; a missing or non-string value is recorded as empty text. */
-    if (RegQueryValueExA(key, name, NULL, &type, NULL, &length) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    /* The old value is read in room of its own size and one zero more, so
+     * no replaced value is cut; a missing value is recorded as empty text. */
+    if (RegQueryValueExA(key, name, NULL, NULL, NULL, &length) == ERROR_SUCCESS) {
         old = (char *)LocalAlloc(LPTR, length + 1);
         if (old != NULL &&
-            RegQueryValueExA(key, name, NULL, &type, (BYTE *)old, &length) != ERROR_SUCCESS)
+            RegQueryValueExA(key, name, NULL, NULL, (BYTE *)old, &length) != ERROR_SUCCESS)
             old[0] = '\0';
     }
     RecordOriginalValue(g_setup.mouseType, name, old != NULL ? old : "");

@@ -14,12 +14,13 @@ extern ValueWriteHook g_valueWriteHook;
 void WriteStringValue(HKEY key, const char *name, const char *text);
 /* A REG_BINARY value of four zero bytes (ConfigFlags, DetFlags). */
 void WriteZeroFlags(HKEY key, const char *name);
-/* Reads a string value into the buffer, always terminated. A missing or
- * non-string value reads as empty text. Returns 0, with the buffer
- * emptied, when the value does not fit whole. */
+/* Reads a value of any type into the buffer as text up to its first zero
+ * byte, always terminated. A missing value reads as empty text. Returns 0,
+ * with the buffer emptied, when the value does not fit whole. */
 int ReadTextValue(HKEY key, const char *name, char *buffer, int size);
-/* Records the value's old text whole under the mouse type's section of
- * the restore record, then writes the new text. */
+/* Records the value's old text (any type, up to its first zero byte)
+ * under the mouse type's section of the restore record, then writes the
+ * new text. */
 void TakeOverValue(HKEY key, const char *name, const char *text);
 
 #endif

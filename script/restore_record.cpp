@@ -4,6 +4,12 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 
+#include <string.h>
+
+/* What the reader gives for an absent key: no value of a profile line can
+ * hold a line break, so this never comes from the file. */
+#define ABSENT_KEY "\n"
+
 /* installDir + "\SETUP.INF"; 0 when there is no directory or the path
  * does not fit, so nothing ever lands in "\SETUP.INF" of a drive root. */
 static int BuildRecordPath(char *path, int size)
@@ -30,12 +36,28 @@ const char *ReadSetupValue(const char *section, const char *key, const char *def
 void RecordOriginalValue(const char *section, const char *key, const char *value)
 {
     char path[TEXT_MAX];
+    char *line = NULL;
+    size_t length;
 
     if (!BuildRecordPath(path, sizeof(path)))
         return;
-    /* the file is read again on every call: the first non-empty value stays */
-    if (ReadSetupValue(section, key, "")[0] != '\0')
+    /* the file is read again on every call: the first record stays, and
+     * an empty one says the value did not exist */
+    if (strcmp(ReadSetupValue(section, key, ABSENT_KEY), ABSENT_KEY) != 0)
         return;
     /* a null value would delete the key: an absent value is recorded empty */
-    WritePrivateProfileStringA(section, key, value != NULL ? value : "", path);
+    if (value == NULL)
+        value = "";
+    /* a line break would start another key or section: keep the first line */
+    length = strcspn(value, "\r\n");
+    if (value[length] != '\0') {
+        line = (char *)LocalAlloc(LPTR, length + 1);
+        if (line == NULL)
+            return;
+        memcpy(line, value, length);
+        value = line;
+    }
+    WritePrivateProfileStringA(section, key, value, path);
+    if (line != NULL)
+        LocalFree(line);
 }

@@ -31,24 +31,36 @@ static int ReadScriptInt(const char *section, const char *key, int defaultValue)
     return (int)GetPrivateProfileIntA(section, key, defaultValue, scriptPath);
 }
 
-/* The program's own directory: its path cut at the last "\". A directory
- * too long for sourceDir leaves it empty, and nothing is read from it. */
-static void FindSourceDirectory(const char *programPath, char *directory, int size)
+/* sourceDir := the program's own directory, its path cut at the last "\".
+ * 0, with sourceDir empty, when it does not fit whole: then there is no
+ * script to read and nothing to install from. */
+static int FindSourceDirectory(const char *programPath)
 {
     char modulePath[MAX_PATH + 1];
     int i;
 
-    TEXT_COPY(modulePath, programPath);
+    if (!TEXT_COPY(modulePath, programPath)) {
+        g_setup.sourceDir[0] = '\0';
+        return 0;
+    }
     for (i = (int)strlen(modulePath) - 1; i >= 1; i--) {
         if (modulePath[i] == '\\') {
             modulePath[i] = '\0';
             break;
         }
     }
-    TextCopy(directory, size, modulePath);
-    TEXT_COPY(g_setup.sourceDir, modulePath);
-    if (strlen(modulePath) >= sizeof(g_setup.sourceDir))
+    if (!TEXT_COPY(g_setup.sourceDir, modulePath)) {
         g_setup.sourceDir[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+static void BuildCaption(void)
+{
+    TEXT_COPY(g_setup.caption, g_setup.productName);
+    TEXT_APPEND(g_setup.caption, " ");
+    TEXT_APPEND(g_setup.caption, LoadText(IDS_SETUP_PROGRAM));
 }
 
 /* "ProgramFilesDir" of the registry, or the fixed default when the key
@@ -57,18 +69,17 @@ static void ReadProgramFilesDir(char *base, int size)
 {
     HKEY key;
     char value[1024];
-    DWORD type = 0, length = sizeof(value) - 1;
+    DWORD length = sizeof(value) - 1;
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROGRAM_FILES_KEY, 0, KEY_ALL_ACCESS,
                       &key) != ERROR_SUCCESS) {
         TextCopy(base, size, PROGRAM_FILES_DEFAULT);
         return;
     }
+    /* read whatever its type: the text ends at the first zero byte */
     memset(value, 0, sizeof(value));
-    if (RegQueryValueExA(key, "ProgramFilesDir", NULL, &type, (BYTE *)value,
-                         &length) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        value[length < sizeof(value) ? length : sizeof(value) - 1] = '\0';
+    if (RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL, (BYTE *)value,
+                         &length) == ERROR_SUCCESS) {
         if (!TextCopy(base, size, value))
             base[0] = '\0';
     }
@@ -102,15 +113,17 @@ static void ApplyDefaultPath(void)
         g_setup.installDir[0] = '\0';
 }
 
-/* Counts below 0 count as 0; the sum stays within the 16-bit range. */
+/* Each count is a 16-bit signed value; one below 0 counts as 0, and the
+ * sum stays within the 16-bit range. */
 static short ReadFileCounts(void)
 {
-    const char *section = LoadText(IDS_FILE_COUNTS_SECTION);
     int total = 0;
     int disk, count;
 
     for (disk = 0; disk < g_setup.diskCount; disk++) {
-        count = ReadScriptInt(section, LoadText(IDS_DISK1 + disk), 0);
+        /* both names loaded for each call: the ring holds only four */
+        count = (short)ReadScriptInt(LoadText(IDS_FILE_COUNTS_SECTION),
+                                     LoadText(IDS_DISK1 + disk), 0);
         if (count < 0)
             count = 0;
         if (count > RECORD_COUNT_MAX - total)
@@ -195,7 +208,7 @@ static void LoadDiskRecords(int disk)
         ReadScriptText(section, key, "", line, sizeof(line));
         if (line[0] == '\0')
             continue;
-        if (strlen(line) >= sizeof(line) - 2) {
+        if (strlen(line) >= sizeof(line) - 1) {
             NoteRecord(record, SCRIPT_NOTE_LINE_TOO_LONG, line);
             continue;
         }
@@ -229,14 +242,18 @@ int LoadSetupScript(void)
 int LoadSetupScriptFrom(const char *programPath)
 {
     const char *mainSection, *startup;
-    char directory[MAX_PATH + 1];
     char label[TEXT_MAX];
     short total;
     int disk, i;
 
     /* Steps in the order of the script's sections. */
-    FindSourceDirectory(programPath, directory, sizeof(directory));
-    TEXT_COPY(scriptPath, directory);
+    if (!FindSourceDirectory(programPath)) {
+        /* the read-error message still shows the usual caption */
+        TEXT_COPY(g_setup.productName, "Velto");
+        BuildCaption();
+        return 0;
+    }
+    TEXT_COPY(scriptPath, g_setup.sourceDir);
     if (!TEXT_APPEND(scriptPath, "\\SETUP.INF"))
         scriptPath[0] = '\0';
 
@@ -245,9 +262,7 @@ int LoadSetupScriptFrom(const char *programPath)
     mainSection = LoadText(IDS_MAIN_SECTION);
     ReadScriptText(mainSection, LoadText(IDS_PRODUCT_NAME), "Velto",
                    g_setup.productName, sizeof(g_setup.productName));
-    TEXT_COPY(g_setup.caption, g_setup.productName);
-    TEXT_APPEND(g_setup.caption, " ");
-    TEXT_APPEND(g_setup.caption, LoadText(IDS_SETUP_PROGRAM));
+    BuildCaption();
 
     mainSection = LoadText(IDS_MAIN_SECTION);
     i = ReadScriptInt(mainSection, LoadText(IDS_MINIMUM_SPACE), 1024);

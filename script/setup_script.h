@@ -6,8 +6,8 @@
 #include "../app/setup_state.h"
 
 /* Reads sourceDir\SETUP.INF into the setup state and builds the file
- * table. Needs instance and windowsDir. 0 only when the table's memory
- * cannot be had. */
+ * table. Needs instance and windowsDir. 0 when the program's directory
+ * does not fit sourceDir or the table's memory cannot be had. */
 int LoadSetupScript(void);
 /* The same for the program at programPath. */
 int LoadSetupScriptFrom(const char *programPath);

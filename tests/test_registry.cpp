@@ -7,6 +7,7 @@
 #include "../app/text.h"
 #include "../app/wizard.h"
 #include "../registry/registry.h"
+#include "../script/setup_script.h"
 #include "registry_fixture.h"
 
 namespace {
@@ -32,6 +33,17 @@ std::string DeviceKey(const std::string &hardwareKey)
 std::string ClassKey(const std::string &driver)
 {
     return CLASS_ROOT + driver;
+}
+
+// A value of any type, stored byte for byte.
+void SetRawValue(HKEY root, const std::string &path, const char *name, DWORD type,
+                 const std::string &bytes)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL),
+              ERROR_SUCCESS) << path;
+    RegSetValueExA(key, name, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size());
+    RegCloseKey(key);
 }
 
 // A driver class key as another device left it.
@@ -510,16 +522,13 @@ TEST_F(RestoreRecord, LaterRunsKeepTheFirstValues)
     EXPECT_EQ(Recorded("PS2", "Mfg"), "") << "no Mfg before the setup";
     std::string first = ReadFileBytes(RecordPath());
 
-    // The device gets a maker of its own between the runs.
-    RegistrySandbox::SetString(HKEY_LOCAL_MACHINE, DeviceKey(kPs2Hardware).c_str(), "Mfg", "Later");
+    // The registry now holds the package's texts, Mfg included.
     UpdateRegistry(0);
     EXPECT_EQ(Recorded("PS2", "DeviceDesc"), "Standard PS/2 Port Mouse")
         << "not the package's text that the registry now holds";
     EXPECT_EQ(Recorded("PS2", "DriverDesc"), "Standard PS/2 Port Mouse");
-    EXPECT_EQ(Recorded("PS2", "Mfg"), "Later") << "an empty value is filled by a later run";
-    EXPECT_EQ(RecordKeys("PS2").size(), 9u);
-    std::string second = ReadFileBytes(RecordPath());
-    EXPECT_EQ(second.size(), first.size() + strlen("Later")) << second;
+    EXPECT_EQ(Recorded("PS2", "Mfg"), "") << "still: there was no Mfg";
+    EXPECT_EQ(ReadFileBytes(RecordPath()), first) << "the record is unchanged";
 
     // A serial run into the same directory adds its own section.
     AddPresentDevice("C02", kSerialHardware);
@@ -545,6 +554,65 @@ TEST_F(RestoreRecord, LongOldValuesAreRecordedWhole)
     EXPECT_EQ(Recorded("PS2", "DeviceDesc"), longDesc);
     EXPECT_EQ(Recorded("PS2", "DriverDesc"), longDriverDesc);
     EXPECT_NE(ReadFileBytes(RecordPath()).find("DeviceDesc=" + longDesc + "\r\n"), std::string::npos);
+}
+
+TEST_F(RestoreRecord, LineBreaksInRegistryTextsPlantNothing)
+{
+    // Each text is recorded up to its first CR or LF, key paths included.
+    const std::string planted = "\r\n[Serial]\r\nSubKey1=X";
+    const std::string hardware = std::string(kPs2Hardware) + planted;
+    const std::string driver = "Mouse\\0000\n[Serial]\nSubKey2=Y";
+    AddPresentDevice("C01", hardware);
+    AddDeviceKey(hardware, ("Old" + planted).c_str(), "Maker\nDeviceDesc=Z", driver.c_str());
+    AddClassKey(driver, "Desc\r[Serial]");
+    g_setup.serialMouse = 0;
+    UpdateRegistry(0);
+
+    EXPECT_EQ(RecordKeys("PS2"), (Names{ "SubKey1", "DeviceDesc", "Mfg", "SubKey2", "MouseDriver",
+                                         "InfPath", "DriverDesc", "DriverDate", "InfSection" }));
+    EXPECT_TRUE(RecordKeys("Serial").empty());
+    EXPECT_EQ(Recorded("PS2", "SubKey1"), "Enum\\BIOS\\*PNP0F13\\0000");
+    EXPECT_EQ(Recorded("PS2", "DeviceDesc"), "Old");
+    EXPECT_EQ(Recorded("PS2", "Mfg"), "Maker");
+    EXPECT_EQ(Recorded("PS2", "SubKey2"), CLASS_ROOT "Mouse\\0000");
+    EXPECT_EQ(Recorded("PS2", "DriverDesc"), "Desc");
+}
+
+// ---------------------------------------------------------------------
+// Values read whatever their type
+
+TEST_F(DeviceRegistration, ValuesAreReadWhateverTheirType)
+{
+    // Binary values without a terminator, a number and a multi-string:
+    // each is text up to its first zero byte.
+    const std::string device = DeviceKey(kPs2Hardware);
+    SetRawValue(HKEY_DYN_DATA, DEVICE_LIST "C01", "HardWareKey", REG_BINARY, kPs2Hardware);
+    SetRawValue(HKEY_LOCAL_MACHINE, device, "DeviceDesc", REG_BINARY, std::string("Old mouse\0junk", 14));
+    SetRawValue(HKEY_LOCAL_MACHINE, device, "Mfg", REG_DWORD, std::string("ABC\0", 4));
+    SetRawValue(HKEY_LOCAL_MACHINE, device, "Driver", REG_BINARY, "Mouse\\0000");
+    AddClassKey("Mouse\\0000", "Old class");
+    SetRawValue(HKEY_LOCAL_MACHINE, ClassKey("Mouse\\0000"), "MouseDriver", REG_MULTI_SZ,
+                std::string("OLD.VXD\0B\0\0", 11));
+    g_setup.serialMouse = 0;
+    UpdateRegistry(0);
+    EXPECT_EQ(Get(device, "DeviceDesc"), "Velto PS/2 Wheel Mouse") << "the device is taken over";
+    EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kRootDevice));
+    EXPECT_EQ(Recorded("PS2", "DeviceDesc"), "Old mouse");
+    EXPECT_EQ(Recorded("PS2", "Mfg"), "ABC");
+    EXPECT_EQ(Recorded("PS2", "SubKey2"), CLASS_ROOT "Mouse\\0000") << "Driver names the class key";
+    EXPECT_EQ(Recorded("PS2", "MouseDriver"), "OLD.VXD");
+    EXPECT_EQ(Get(ClassKey("Mouse\\0000"), "MouseDriver"), "VELTOMS.VXD");
+
+    SetRawValue(HKEY_LOCAL_MACHINE, RUN_KEY, COMPANION_TITLE, REG_BINARY, "C:\\VELTO\\VARIRE.EXE -startup");
+    EXPECT_EQ(IsAlreadyInstalled(), 1);
+
+    // Last, as loading the script replaces the setup state.
+    SetRawValue(HKEY_LOCAL_MACHINE, PROGRAM_FILES_KEY, "ProgramFilesDir", REG_BINARY,
+                std::string("F:\\Apps\0junk", 12));
+    WriteFileBytes(dir_ + "\\SETUP.INF", "[Main]\r\nDefaultPath=VELTO\r\n");
+    ASSERT_EQ(LoadSetupScriptFrom((dir_ + "\\SETUP.EXE").c_str()), 1);
+    FreeFileTable();
+    EXPECT_STREQ(g_setup.installDir, "F:\\Apps\\VELTO");
 }
 
 // ---------------------------------------------------------------------

@@ -23,7 +23,7 @@ TEST_F(RestoreRecord, IsWrittenOnce)
     RecordOriginalValue("PS2", "Mfg", "");
     EXPECT_STREQ(ReadSetupValue("PS2", "Mfg", "x"), "") << "recorded empty";
     RecordOriginalValue("PS2", "Mfg", "Filled");
-    EXPECT_STREQ(ReadSetupValue("PS2", "Mfg", "x"), "Filled") << "an empty value counts as none";
+    EXPECT_STREQ(ReadSetupValue("PS2", "Mfg", "x"), "") << "an empty record says: did not exist";
 
     RecordOriginalValue("Serial", "DeviceDesc", "Other");
     EXPECT_STREQ(ReadSetupValue("Serial", "DeviceDesc", "x"), "Other");

@@ -105,6 +105,23 @@ TEST_F(ScriptTest, ProgramInTheRootOfADrive)
     EXPECT_STREQ(g_setup.sourceDir, "SETUP.EXE");
 }
 
+TEST_F(ScriptTest, ProgramDirectoryTooLongForSourceDirFails)
+{
+    // 79 characters fit sourceDir; with 80 nothing may be read or installed.
+    std::string fits = "C:\\" + std::string(76, 'F');
+    std::string tooLong = fits + "L";
+    HINSTANCE instance = g_setup.instance;
+    InitSetupState();
+    g_setup.instance = instance;
+    strcpy(g_setup.windowsDir, "C:\\WINDOWS");
+    EXPECT_EQ(LoadSetupScriptFrom((tooLong + "\\SETUP.EXE").c_str()), 0);
+    EXPECT_EQ(LoadSetupScriptFrom((std::string(300, 'P') + "\\SETUP.EXE").c_str()), 0);
+    EXPECT_EQ(g_setup.fileTableHandle, (HGLOBAL)NULL);
+    EXPECT_STREQ(g_setup.caption, "Velto Setup Program") << "the read-error message's caption";
+    ASSERT_EQ(LoadSetupScriptFrom((fits + "\\SETUP.EXE").c_str()), 1);
+    EXPECT_EQ(std::string(g_setup.sourceDir), fits);
+}
+
 TEST_F(ScriptTest, MissingScriptTakesEveryDefault)
 {
     ASSERT_EQ(Load(NULL, "E:\\WIN"), 1);
@@ -233,6 +250,24 @@ TEST_F(ScriptTest, DisksAreCountedFromLabels)
     EXPECT_EQ(g_setup.fileTable[2] - g_setup.fileTable[0], 2);
 }
 
+TEST_F(ScriptTest, SixDisksEachLoadTheirFiles)
+{
+    std::string ini = "[DiskLabel]\r\n", counts = "[FileCounts]\r\n", disks;
+    for (int d = 1; d <= 6; d++) {
+        std::string n = std::to_string(d);
+        ini += "Disk" + n + "=Disk " + n + "\r\n";
+        counts += "Disk" + n + "=" + n + "\r\n";
+        disks += "[Disk" + n + "]\r\n" + n + "=F" + n + ".EX_,F" + n + ".EXE,file,RootDir\r\n";
+    }
+    ASSERT_EQ(Load((ini + counts + disks).c_str()), 1);
+    ASSERT_EQ(g_setup.diskCount, 6);
+    for (int d = 0; d < 6; d++) {
+        SCOPED_TRACE("disk " + std::to_string(d + 1));
+        ASSERT_EQ(g_setup.fileCounts[d], d + 1);
+        EXPECT_EQ(Record(d, d).sourceName, "F" + std::to_string(d + 1) + ".EX_");
+    }
+}
+
 TEST_F(ScriptTest, MissingLinesStayEmptyRecords)
 {
     ASSERT_EQ(Load("[DiskLabel]\r\nDisk1=One\r\n[FileCounts]\r\nDisk1=3\r\n"
@@ -301,27 +336,40 @@ TEST_F(ScriptTest, WindowsDirectoryTooLongForATarget)
 
 TEST_F(ScriptTest, LineLongerThanTheReaderIsRefused)
 {
+    // The reader's room is 1,024: a line that fills it may have been cut.
     std::string huge = "A.EX_,A.EXE," + std::string(2000, 'd') + ",RootDir";
-    std::string longButWhole = "B.EX_,B.EXE," + std::string(300, 'd') + ",SubDir1";
-    ASSERT_EQ(Load(("[DiskLabel]\r\nDisk1=One\r\n[FileCounts]\r\nDisk1=2\r\n"
+    std::string filling = "B.EX_,B.EXE," + std::string(1003, 'd') + ",SubDir1";
+    std::string whole = "C.EX_,C.EXE," + std::string(1002, 'd') + ",SubDir1";
+    ASSERT_EQ(filling.size(), 1023u);
+    ASSERT_EQ(Load(("[DiskLabel]\r\nDisk1=One\r\n[FileCounts]\r\nDisk1=3\r\n"
                     "[DirectoryName]\r\nSubDir1=HELP\r\n[Disk1]\r\n1=" + huge + "\r\n2=" +
-                    longButWhole + "\r\n").c_str()), 1);
+                    filling + "\r\n3=" + whole + "\r\n").c_str()), 1);
     ExpectRecord(Record(0, 0), "", "", "", "", "", 0);
-    EXPECT_STREQ(Record(0, 1).targetDir, "HELP") << "the directory key after a long description";
+    ExpectRecord(Record(0, 1), "", "", "", "", "", 0);
+    EXPECT_STREQ(Record(0, 2).sourceName, "C.EX_") << "1,022 characters are whole";
+    EXPECT_STREQ(Record(0, 2).targetDir, "HELP") << "the directory key after a long description";
 }
 
-TEST_F(ScriptTest, NegativeAndOversizedCounts)
+TEST_F(ScriptTest, CountsAreNarrowedTo16BitsFirst)
 {
-    ASSERT_EQ(Load("[DiskLabel]\r\nDisk1=a\r\nDisk2=b\r\nDisk3=c\r\n"
-                   "[FileCounts]\r\nDisk1=-3\r\nDisk2=2\r\nDisk3=65537\r\n"
-                   "[Disk2]\r\n1=A.EX_,A.EXE,a,RootDir\r\n2=B.EX_,B.EXE,b,RootDir\r\n"), 1);
-    EXPECT_EQ(g_setup.fileCounts[0], 0);
-    EXPECT_EQ(g_setup.fileCounts[1], 2);
-    EXPECT_EQ(g_setup.fileCounts[2], 32765) << "clamped so the sum stays within 16 bits";
-    EXPECT_EQ(g_setup.fileTable[3] - g_setup.fileTable[0], 32767);
-    EXPECT_STREQ(Record(1, 1).sourceName, "B.EX_");
-    // The whole table is there to be written: the last record is zero.
-    EXPECT_EQ(Record(2, 32764).sourceName[0], '\0');
+    // A count is a 16-bit signed value; one that reads negative counts as 0.
+    struct Row { const char *value; int expect; } rows[] = {
+        /* 0 */ { "65537", 1 }, /* 1 */ { "40000", 0 }, /* 2 */ { "-3", 0 }, /* 3 */ { "32769", 0 },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE(testing::Message() << "row " << i << ": Disk1=" << rows[i].value);
+        ASSERT_EQ(Load((std::string("[DiskLabel]\r\nDisk1=a\r\n[FileCounts]\r\nDisk1=") +
+                        rows[i].value + "\r\n[Disk1]\r\n1=A.EX_,A.EXE,a,RootDir\r\n").c_str()), 1);
+        EXPECT_EQ(g_setup.fileCounts[0], rows[i].expect);
+        FreeFileTable();
+    }
+    // The sum stays within 16 bits, and the whole table is there to be written.
+    ASSERT_EQ(Load("[DiskLabel]\r\nDisk1=a\r\nDisk2=b\r\n[FileCounts]\r\nDisk1=2\r\nDisk2=32767\r\n"
+                   "[Disk1]\r\n2=B.EX_,B.EXE,b,RootDir\r\n"), 1);
+    EXPECT_EQ(g_setup.fileCounts[1], 32765);
+    EXPECT_EQ(g_setup.fileTable[2] - g_setup.fileTable[0], 32767);
+    EXPECT_STREQ(Record(0, 1).sourceName, "B.EX_");
+    EXPECT_EQ(Record(1, 32764).sourceName[0], '\0');
     EXPECT_GE(GlobalSize(g_setup.fileTableHandle), 32767 * sizeof(FileRecord));
 }
 
