@@ -49,7 +49,8 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
     if (value == NULL)
         value = "";
     /* a line break would start another key or section: keep the first line */
-    length = strcspn(value, "\r\n");
+    for (length = 0; value[length] != '\0' && value[length] != '\r' && value[length] != '\n'; length++)
+        ;
     if (value[length] != '\0') {
         line = (char *)LocalAlloc(LPTR, length + 1);
         if (line == NULL)
