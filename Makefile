@@ -3,15 +3,13 @@
 #   make test   builds both targets and runs every test under Wine
 #   make bench  the copy phase against a bare LZ32 loop, and the start-up
 #               and the whole installation under Wine
-#   make check-package PKG=dir  SETUPCHK.EXE on a package folder under Wine
-#               (without PKG: on the sample package)
 # Both install what is missing first (Debian 12, as root).
 
 JOBS ?= 2
 X86 := build/x86
 X64 := build/x64
 
-.PHONY: all deps build build-x86 build-x64 test demo bench check-package clean
+.PHONY: all deps build build-x86 build-x64 test demo bench clean
 
 all: build
 
@@ -40,8 +38,11 @@ bench: build-x64
 	tools/xsession tools/bench-copy
 	WINERUN_SCREEN=1024x768x24 tools/xsession tools/bench-setup
 
-# The Windows 95 build where 32-bit programs run, else the x64 build;
-# exit status 0 no problem, 1 problems, 2 the package cannot be read.
+# make check-package PKG=dir: SETUPCHK.EXE on a package folder under Wine
+# (without PKG: on the sample package), the Windows 95 build where 32-bit
+# programs run, else the x64 build. Exit status 0 no problem, 1 problems,
+# 2 the package cannot be read.
+.PHONY: check-package
 check-package: build
 	@if [ -n "$(PKG)" ]; then tools/check-package "$(PKG)"; else tools/check-sample; fi
 
