@@ -38,5 +38,13 @@ bench: build-x64
 	tools/xsession tools/bench-copy
 	WINERUN_SCREEN=1024x768x24 tools/xsession tools/bench-setup
 
+# make check-package PKG=dir: SETUPCHK.EXE on a package folder under Wine
+# (without PKG: on the sample package), the Windows 95 build where 32-bit
+# programs run, else the x64 build. Exit status 0 no problem, 1 problems,
+# 2 the package cannot be read.
+.PHONY: check-package
+check-package: build
+	@if [ -n "$(PKG)" ]; then tools/check-package "$(PKG)"; else tools/check-sample; fi
+
 clean:
 	rm -rf build
