@@ -21,12 +21,19 @@ const char kInstallDir[] = "C:\\VELTO";
 const char kPresentMouse[] = "BIOS\\*PNP0F13\\0000";
 const char *const kWindowsFiles[] = { "\\SYSTEM\\ZRMOUSE.DRV", "\\INF\\ZRMOUSE.INF" };
 
-// A machine as Windows 98 leaves it with a standard PS/2 mouse.
-void PrepareMachine()
+// No trace of a demo's installation.
+void ClearMachine()
 {
     ClearInstallation(kInstallDir);
     for (const char *file : kWindowsFiles)
         DeleteFileA((WindowsDir() + file).c_str());
+    RestoreWindowsFiles();
+}
+
+// A machine as Windows 98 leaves it with a standard PS/2 mouse.
+void PrepareMachine()
+{
+    ClearMachine();
     PrepareWindowsFiles();
     AddPresentDevice("C29A1E40", kPresentMouse, "Standard PS/2 Port Mouse",
                      "(Standard mouse types)", "Mouse\\0000");
@@ -200,6 +207,9 @@ int Run(Demo *demo)
     StopRestartWatcher();
     Report(systemIniBefore);
     Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
+    // The prefix is the tests' too: a start-up entry left behind would
+    // make every later run of SETUP.EXE refuse.
+    ClearMachine();
     return demo->failures == 0 ? 0 : 1;
 }
 
