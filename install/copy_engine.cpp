@@ -9,6 +9,7 @@
 #include "../script/uninstall_log.h"
 
 #include <lzexpand.h>
+#include <string.h>
 
 InstallTestSeams g_installTestSeams;
 
@@ -161,35 +162,61 @@ static int CopyWhole(INT source, INT target)
     return copied >= 0 && copied == expected;
 }
 
-/* Nothing is copied without a source, and then the target is not opened
- * at all, so a file already there keeps its contents. A copy that stops
- * part-way (a full disk, damaged compressed data) removes what it wrote,
- * so that no short file looks installed. */
-void CopyToTarget(HWND page, const char *path)
+/* Creates the target, or -1. When the name itself cannot be created (in
+ * use, read-only), LZOpenFileA creates the compressed form of the name
+ * instead, its last letter made "_": that file is removed and the target
+ * counts as not created. Only the names are compared, since the fallback
+ * changes the name alone and the directory may come back in another
+ * form. */
+static INT CreateTarget(const char *path)
 {
     OFSTRUCT openRecord;
-    int failed = 0;
+    const char *asked = strrchr(path, '\\');
+    const char *opened;
+    INT target;
+
+    target = LZOpenFileA((LPSTR)path, &openRecord, OF_CREATE);
+    if (target < 0)
+        return -1;
+    opened = strrchr(openRecord.szPathName, '\\');
+    if (lstrcmpiA(asked != NULL ? asked + 1 : path,
+                  opened != NULL ? opened + 1 : openRecord.szPathName) != 0) {
+        LZClose(target);
+        DeleteFileA(openRecord.szPathName);
+        return -1;
+    }
+    return target;
+}
+
+/* Nothing is copied without a source, and then the target is not opened
+ * at all, so a file already there keeps its contents. 0 when a source
+ * did not arrive: its target could not be created (and keeps what it
+ * held), or the copy stopped part-way (a full disk, damaged compressed
+ * data) and what it wrote is removed, so that no short file looks
+ * installed. */
+int CopyToTarget(HWND page, const char *path)
+{
+    int copied = 1;
 
     g_setup.targetHandle = -1;
     if (g_setup.sourceHandle != -1) {
         UninstallLogFileBefore(path);
-        g_setup.targetHandle = LZOpenFileA((LPSTR)path, &openRecord, OF_CREATE);
-        if (g_setup.targetHandle < 0)
-            g_setup.targetHandle = -1;
+        g_setup.targetHandle = CreateTarget(path);
+        copied = g_setup.targetHandle != -1 &&
+                 CopyWhole(g_setup.sourceHandle, g_setup.targetHandle);
     }
-    if (g_setup.sourceHandle != -1 && g_setup.targetHandle != -1)
-        failed = !CopyWhole(g_setup.sourceHandle, g_setup.targetHandle);
     if (g_setup.sourceHandle != -1)
         LZClose(g_setup.sourceHandle);
-    if (g_setup.targetHandle != -1)
+    if (g_setup.targetHandle != -1) {
         LZClose(g_setup.targetHandle);
-    if (failed)
-        DeleteFileA(path);
-    if (g_setup.targetHandle != -1)
+        if (!copied)
+            DeleteFileA(path);
         UninstallLogFileAfter(path);
+    }
     g_setup.sourceHandle = -1;
     g_setup.targetHandle = -1;
     PumpOneMessage(page);
+    return copied;
 }
 
 /* Sets a control's text and repaints it at once: the page's own loop
@@ -222,74 +249,40 @@ static void ShowPercentage(HWND page, short percentage)
     ShowControlText(page, IDC_INSTALL_PERCENT, text);
 }
 
-/* The display follows the files at most every REFRESH_MS while they come
- * fast: repainting the texts costs more than copying a small file. The
- * first and the last file of a disk, and every file big enough to take
- * visible time, always show. */
-#define REFRESH_MS      50
-#define LARGE_SOURCE    (256L * 1024)
-
-/* Asks the open source for its length (expanded, for a compressed one)
- * and puts it back at its start. */
-static int IsLargeSource(INT source)
-{
-    LONG length;
-
-    if (source == -1)
-        return 0;
-    length = LZSeek(source, 0, 2);
-    LZSeek(source, 0, 0);
-    return length >= LARGE_SOURCE;
-}
-
-static int DisplayDue(short file, short count, DWORD lastRefresh)
-{
-    return file == 0 || file == count - 1 || GetTickCount() - lastRefresh >= REFRESH_MS;
-}
-
-/* One file: status, source, percentage and bar, target. A path that
- * cannot be built skips the file's copy but not its progress. */
-static void CopyOneFile(HWND page, HDC dc, short disk, short file, DWORD *lastRefresh)
+/* One file: status, source, percentage and bar, each shown at once,
+ * then the target. A source that does not arrive at its target ends the
+ * copying as a Cancel does: the installation is not complete. A missing
+ * source or an empty record only shows its progress. */
+static void CopyOneFile(HWND page, HDC dc, short disk, short file)
 {
     static const FileRecord emptyRecord = { "", "", "", "", "", 0 };
     const FileRecord *record = FindRecord(disk, file);
     char path[TEXT_MAX];
     short percentage;
-    int haveSource = BuildSourcePath(path, sizeof(path), disk, file);
-    int display = DisplayDue(file, g_setup.fileCounts[disk], *lastRefresh);
 
-    if (display)
-        ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
-    if (haveSource) {
+    ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
+    if (BuildSourcePath(path, sizeof(path), disk, file)) {
         OpenSourceFile(page, path);
     } else {
         g_setup.sourceHandle = -1;
         PumpOneMessage(page);
     }
-    /* a file big enough to take visible time always shows */
-    if (!display && IsLargeSource(g_setup.sourceHandle)) {
-        display = 1;
-        ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
-    }
-
-    if (display) {
-        percentage = FilePercentage(file, g_setup.fileCounts[disk]);
-        ShowPercentage(page, percentage);
-        DrawProgressBar(page, dc, percentage);
-        *lastRefresh = GetTickCount();
-    }
+    percentage = FilePercentage(file, g_setup.fileCounts[disk]);
+    ShowPercentage(page, percentage);
+    DrawProgressBar(page, dc, percentage);
 
     if (!BuildTargetPath(path, sizeof(path), disk, file) && g_setup.sourceHandle != -1) {
         LZClose(g_setup.sourceHandle);
         g_setup.sourceHandle = -1;
+        g_setup.pageResult = PAGE_CANCEL;
     }
-    CopyToTarget(page, path);
+    if (!CopyToTarget(page, path))
+        g_setup.pageResult = PAGE_CANCEL;
 }
 
 void CopyFileTable(HWND page, HDC dc)
 {
     short disk, file;
-    DWORD lastRefresh = GetTickCount();
 
     for (disk = 0; disk < g_setup.diskCount && disk < DISK_MAX; disk++) {
         if (g_setup.pageResult == PAGE_CANCEL)
@@ -300,7 +293,7 @@ void CopyFileTable(HWND page, HDC dc)
         for (file = 0; file < g_setup.fileCounts[disk]; file++) {
             if (g_setup.pageResult == PAGE_CANCEL)
                 break;
-            CopyOneFile(page, dc, disk, file, &lastRefresh);
+            CopyOneFile(page, dc, disk, file);
         }
     }
 }
@@ -310,12 +303,16 @@ void CopyAllFiles(HWND page)
     HDC dc = GetDC(page);
 
     CopyFileTable(page, dc);
-    ShowControlText(page, IDC_INSTALL_STATUS, "Updating Registry...");
-    DiscardMessagesFor(1000);
-    /* also after a Cancel: what was copied gets registered */
-    if (g_installTestSeams.updateRegistry != NULL)
-        g_installTestSeams.updateRegistry(1);
-    else
-        UpdateRegistry(1);
+    /* After a Cancel or a file that was not written nothing is registered:
+     * the user is told the installation is not completed, and the setup
+     * must be able to run again. The files copied so far stay. */
+    if (g_setup.pageResult != PAGE_CANCEL) {
+        ShowControlText(page, IDC_INSTALL_STATUS, "Updating Registry...");
+        DiscardMessagesFor(1000);
+        if (g_installTestSeams.updateRegistry != NULL)
+            g_installTestSeams.updateRegistry(1);
+        else
+            UpdateRegistry(1);
+    }
     ReleaseDC(page, dc);
 }

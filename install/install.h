@@ -14,7 +14,8 @@ void CopyFileTable(HWND page, HDC dc);
 int BuildSourcePath(char *buffer, int size, int disk, int file);
 int BuildTargetPath(char *buffer, int size, int disk, int file);
 void OpenSourceFile(HWND page, const char *path);
-void CopyToTarget(HWND page, const char *path);
+/* 0 when an open source did not arrive whole at its target. */
+int CopyToTarget(HWND page, const char *path);
 void PumpOneMessage(HWND page);
 void DiscardMessagesFor(DWORD milliseconds);
 void DrawEtchedFrame(HWND page, HDC dc, int controlId, HBRUSH fillBrush);

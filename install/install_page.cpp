@@ -61,9 +61,8 @@ static void OnInstallInit(HWND page)
 }
 
 /* Cancel stops the copying before the next file. While the installation
- * runs the page stays open until its end, so the registry update and the
- * warning still have their page; the page closes at once only when no
- * installation is running. */
+ * runs the page stays open until its end, so the warning still has its
+ * page; the page closes at once only when no installation is running. */
 static void OnInstallCancel(HWND page)
 {
     g_setup.pageResult = PAGE_CANCEL;

@@ -10,6 +10,14 @@
 
 static char scriptPath[MAX_PATH];
 
+ScriptNoteHook g_scriptNoteHook;
+
+static void NoteRecord(const FileRecord *record, int note, const char *text)
+{
+    if (g_scriptNoteHook != NULL)
+        g_scriptNoteHook(record, note, text);
+}
+
 static void ReadScriptText(const char *section, const char *key,
                            const char *defaultText, char *buffer, int size)
 {
@@ -162,15 +170,23 @@ static void ParseFileLine(FileRecord *record, const char *line)
     next = SplitField(next, description, sizeof(description));
     SplitField(next, directoryKey, sizeof(directoryKey));
 
-    fits = TEXT_COPY(record->sourceName, sourceName) &&
-           TEXT_COPY(record->targetName, targetName);
-    TEXT_COPY(record->description, description);
+    fits = TEXT_COPY(record->sourceName, sourceName);
+    if (!fits)
+        NoteRecord(record, SCRIPT_NOTE_NAME_TOO_LONG, sourceName);
+    else if (!(fits = TEXT_COPY(record->targetName, targetName)))
+        NoteRecord(record, SCRIPT_NOTE_NAME_TOO_LONG, targetName);
+    if (!TEXT_COPY(record->description, description))
+        NoteRecord(record, SCRIPT_NOTE_DESCRIPTION_CUT, description);
     for (k = 0; fits && k < DIRECTORY_KEYS; k++) {
         if (lstrcmpiA(directoryKey, LoadText(IDS_ROOT_DIR + k)) == 0) {
             fits = SetRecordDirectories(record, k);
+            if (!fits)
+                NoteRecord(record, SCRIPT_NOTE_DIR_TOO_LONG, directoryKey);
             break;
         }
     }
+    if (fits && k == DIRECTORY_KEYS)
+        NoteRecord(record, SCRIPT_NOTE_UNKNOWN_DIR_KEY, directoryKey);
     if (!fits)
         memset(record, 0, sizeof(*record));
 }
@@ -190,8 +206,12 @@ static void LoadDiskRecords(int disk)
         TextFormat(key, sizeof(key), "%d", j + 1);
         section = LoadText(IDS_DISK1 + disk);
         ReadScriptText(section, key, "", line, sizeof(line));
-        if (line[0] == '\0' || strlen(line) >= sizeof(line) - 1)
+        if (line[0] == '\0')
             continue;
+        if (strlen(line) >= sizeof(line) - 1) {
+            NoteRecord(record, SCRIPT_NOTE_LINE_TOO_LONG, line);
+            continue;
+        }
         ParseFileLine(record, line);
     }
 }

@@ -20,6 +20,17 @@ void FreeFileTable(void);
  * following field starts. */
 const char *SplitField(const char *text, char *field, int size);
 
+/* What the loader did with a file line it could not take whole, told to
+ * g_scriptNoteHook when one is set (the package checker sets it; SETUP.EXE
+ * leaves it null). text: the line or the field concerned. */
+#define SCRIPT_NOTE_LINE_TOO_LONG   1   /* line refused: record left empty */
+#define SCRIPT_NOTE_NAME_TOO_LONG   2   /* a name does not fit: record left empty */
+#define SCRIPT_NOTE_DIR_TOO_LONG    3   /* text: the directory key; record left empty */
+#define SCRIPT_NOTE_UNKNOWN_DIR_KEY 4   /* text: the key; directory fields stay empty */
+#define SCRIPT_NOTE_DESCRIPTION_CUT 5   /* text: the whole description */
+typedef void (*ScriptNoteHook)(const FileRecord *record, int note, const char *text);
+extern ScriptNoteHook g_scriptNoteHook;
+
 /* The base directory of the default path rule when the script gives no
  * drive: the registry's "ProgramFilesDir", or this when the key is missing. */
 #define PROGRAM_FILES_KEY     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"

@@ -2,8 +2,11 @@
 // start to its welcome page (the background and its logo dissolve
 // included) beside the smallest dialog program built the same way, and
 // how long the whole unattended installation of the sample package takes.
+// A run whose window did not appear, or an installation that did not
+// write the package's files, ends the benchmark with an error and no
+// figure.
 //
-//   bench_setup PACKAGE-FOLDER MINIMAL-DIALOG.EXE
+//   bench_setup PACKAGE-FOLDER MINIMAL-DIALOG.EXE ORIGINALS-FOLDER
 #include <windows.h>
 
 #include <stdio.h>
@@ -36,8 +39,29 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// Says why a run did not do its work; the caller then gives no figure.
+bool Failed(int run, const std::string &what)
+{
+    fprintf(stderr, "bench_setup: error: run %d: %s; no figure\n", run, what.c_str());
+    return false;
+}
+
+std::string ReadBytes(const std::string &path)
+{
+    std::string bytes;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return "<missing>";
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0)
+        bytes.append(chunk, got);
+    fclose(file);
+    return bytes;
+}
+
 // Start to shown: the window of the class exists, is visible and its
-// thread waits for input.
+// thread waits for input; -1 when it did not appear.
 double TimeToWindow(const std::string &commandLine, const std::string &folder,
                     const char *className, PROCESS_INFORMATION *process)
 {
@@ -51,75 +75,133 @@ double TimeToWindow(const std::string &commandLine, const std::string &folder,
     return Now() - start;
 }
 
-double SetupStart(const std::string &package)
+bool SetupStart(int run, const std::string &package, std::vector<double> *times)
 {
     PROCESS_INFORMATION process = {};
     double ms = TimeToWindow("\"" + package + "\\SETUP.EXE\"", package, "SETUP_BEGIN", &process);
+    if (ms < 0) {
+        if (process.hProcess != NULL)
+            UiWaitProcess(&process, 0, NULL);
+        return Failed(run, "SETUP.EXE's welcome page did not appear");
+    }
     HWND page = UiFindWindow("SETUP_BEGIN", NULL, process.dwProcessId);
     UiClick(page, IDC_CANCEL);
     UiMessageBox box;
     if (UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId))
         UiAnswerMessageBox(box, IDOK);
-    UiWaitProcess(&process, 10000, NULL);
-    return ms;
+    if (!UiWaitProcess(&process, 10000, NULL))
+        return Failed(run, "SETUP.EXE did not end after Cancel");
+    times->push_back(ms);
+    return true;
 }
 
-double MinimalStart(const std::string &program)
+bool MinimalStart(int run, const std::string &program, std::vector<double> *times)
 {
     PROCESS_INFORMATION process = {};
     double ms = TimeToWindow("\"" + program + "\"", ".", "#32770", &process);
+    if (ms < 0) {
+        if (process.hProcess != NULL)
+            UiWaitProcess(&process, 0, NULL);
+        return Failed(run, "the minimal dialog did not appear");
+    }
     HWND dialog = UiFindWindow("#32770", "Minimal", process.dwProcessId);
     UiClick(dialog, IDOK);
-    UiWaitProcess(&process, 10000, NULL);
-    return ms;
+    if (!UiWaitProcess(&process, 10000, NULL))
+        return Failed(run, "the minimal dialog did not end after OK");
+    times->push_back(ms);
+    return true;
 }
 
-void NextPage(const char *className, DWORD processId, int id = IDC_NEXT)
+bool NextPage(const char *className, DWORD processId, int id = IDC_NEXT)
 {
     HWND page = UiWaitForPage(className, 30000, processId);
+    if (page == NULL)
+        return false;
     UiClick(page, id);
-    UiWaitGone(page);
+    return UiWaitGone(page);
+}
+
+// The package's files, each where the sample's script puts it, as the
+// originals hold them (expanded).
+std::string FilesNotWritten(const std::string &originals)
+{
+    struct Row { const char *original; std::string target; } rows[] = {
+        { "VARIRE.EXE", std::string(kInstallDir) + "\\VARIRE.EXE" },
+        { "ZRPAGE.DLL", std::string(kInstallDir) + "\\ZRPAGE.DLL" },
+        { "UNINSTAL.EXE", std::string(kInstallDir) + "\\UNINSTAL.EXE" },
+        { "README.TXT", std::string(kInstallDir) + "\\README.TXT" },
+        { "HELP\\ZRHELP.HLP", std::string(kInstallDir) + "\\HELP\\ZRHELP.HLP" },
+        { "SYSTEM\\ZRMOUSE.DRV", WindowsDir() + "\\SYSTEM\\ZRMOUSE.DRV" },
+        { "INF\\ZRMOUSE.INF", WindowsDir() + "\\INF\\ZRMOUSE.INF" },
+    };
+    std::string wrong;
+    for (auto &row : rows) {
+        std::string original = ReadBytes(originals + "\\" + row.original);
+        if (original == "<missing>" || ReadBytes(row.target) != original)
+            wrong += " " + row.target;
+    }
+    return wrong;
+}
+
+void ClearWindowsFiles()
+{
+    DeleteFileA((WindowsDir() + "\\SYSTEM\\ZRMOUSE.DRV").c_str());
+    DeleteFileA((WindowsDir() + "\\INF\\ZRMOUSE.INF").c_str());
 }
 
 // The whole installation, clicked through as fast as the pages come.
-double Installation(const std::string &package)
+bool Installation(int run, const std::string &package, const std::string &originals,
+                  std::vector<double> *times)
 {
     ClearInstallation(kInstallDir);
+    ClearWindowsFiles();
     PrepareWindowsFiles();
     PROCESS_INFORMATION process = {};
     double start = Now();
     if (!UiStartProcess("\"" + package + "\\SETUP.EXE\"", package, &process))
-        return -1;
-    NextPage("SETUP_BEGIN", process.dwProcessId);
-    NextPage("SETUP_SELMOUSE", process.dwProcessId);
-    NextPage("SETUP_SELDIR", process.dwProcessId);
-    HWND finish = UiWaitForPage("SETUP_END", 60000, process.dwProcessId);
-    UiClick(finish, IDC_RESTART_LATER);
-    UiClick(finish, IDC_NEXT);
-    bool ended = UiWaitProcess(&process, 30000, NULL);
+        return Failed(run, "SETUP.EXE did not start");
+    bool pages = NextPage("SETUP_BEGIN", process.dwProcessId) &&
+                 NextPage("SETUP_SELMOUSE", process.dwProcessId) &&
+                 NextPage("SETUP_SELDIR", process.dwProcessId);
+    HWND finish = pages ? UiWaitForPage("SETUP_END", 60000, process.dwProcessId) : NULL;
+    if (finish != NULL) {
+        UiClick(finish, IDC_RESTART_LATER);
+        UiClick(finish, IDC_NEXT);
+    }
+    bool ended = UiWaitProcess(&process, finish != NULL ? 30000 : 0, NULL);
     double ms = Now() - start;
+    std::string wrong = FilesNotWritten(originals);
     ClearInstallation(kInstallDir);
+    ClearWindowsFiles();
     RestoreWindowsFiles();
-    return ended ? ms : -1;
+    if (finish == NULL)
+        return Failed(run, "the installation did not reach the finish page");
+    if (!ended)
+        return Failed(run, "SETUP.EXE did not end after Finish");
+    if (!wrong.empty())
+        return Failed(run, "the installation did not write" + wrong);
+    times->push_back(ms);
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: bench_setup PACKAGE-FOLDER MINIMAL-DIALOG.EXE\n");
+    if (argc != 4) {
+        fprintf(stderr, "usage: bench_setup PACKAGE-FOLDER MINIMAL-DIALOG.EXE ORIGINALS-FOLDER\n");
         return 2;
     }
     std::string package = argv[1];
     std::vector<double> setup, minimal, install;
     StartRestartWatcher();
-    for (int i = 0; i < kRuns; i++) {
-        minimal.push_back(MinimalStart(argv[2]));
-        setup.push_back(SetupStart(package));
-        install.push_back(Installation(package));
-    }
+    bool done = true;
+    for (int run = 1; done && run <= kRuns; run++)
+        done = MinimalStart(run, argv[2], &minimal) && SetupStart(run, package, &setup) &&
+               Installation(run, package, argv[3], &install);
     StopRestartWatcher();
+    if (!done)
+        return 1;
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     printf("Screen %d x %d, median of %d runs under Wine\n", width, height, kRuns);
     printf("  start to welcome page, logo dissolve included: %8.1f ms\n", Median(setup));

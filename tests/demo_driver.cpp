@@ -23,14 +23,21 @@ const char kInstallDir[] = "C:\\VELTO";
 const char kPresentMouse[] = "BIOS\\*PNP0F13\\0000";
 const char *const kWindowsFiles[] = { "\\SYSTEM\\ZRMOUSE.DRV", "\\INF\\ZRMOUSE.INF" };
 
-// A machine as Windows 98 leaves it with a standard PS/2 mouse.
-void PrepareMachine()
+// No trace of a demo's installation.
+void ClearMachine()
 {
     ClearInstallation(kInstallDir);
     for (const char *file : kWindowsFiles)
         DeleteFileA((WindowsDir() + file).c_str());
+    RestoreWindowsFiles();
+    DeleteFileA((WindowsDir() + "\\WININIT.INI").c_str());   // left by the uninstall
+}
+
+// A machine as Windows 98 leaves it with a standard PS/2 mouse.
+void PrepareMachine()
+{
+    ClearMachine();
     PrepareWindowsFiles();
-    DeleteFileA((WindowsDir() + "\\WININIT.INI").c_str());   // left by an earlier demo's uninstall
     AddPresentDevice("C29A1E40", kPresentMouse, "Standard PS/2 Port Mouse",
                      "(Standard mouse types)", "Mouse\\0000");
     AddDriverClassKey("Mouse\\0000", "Standard PS/2 Port Mouse", "MSMOUSE.VXD");
@@ -262,6 +269,9 @@ int Run(Demo *demo)
     Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
     Uninstall(demo, systemIniBefore);
     StopRestartWatcher();
+    // The prefix is the tests' too: a start-up entry left behind would
+    // make every later run of SETUP.EXE refuse.
+    ClearMachine();
     return demo->failures == 0 ? 0 : 1;
 }
 

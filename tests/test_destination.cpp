@@ -172,7 +172,7 @@ HWND OpenBrowser(HWND page)
 
 TEST_F(Destination, BrowserStartsWithTheDirectoryAndTakesTheTypedOne)
 {
-    std::string longPath = "C:\\" + std::string(100, 'D');
+    std::string longPath = "C:\\" + std::string(76, 'D');  // 79 characters, the most that fits
     char before[MAX_PATH];
     GetCurrentDirectoryA(sizeof(before), before);
     DrivePage(destinationPage, [&](HWND page) {
@@ -188,13 +188,101 @@ TEST_F(Destination, BrowserStartsWithTheDirectoryAndTakesTheTypedOne)
         EXPECT_TRUE(UiSetItemText(browser, IDC_DESTINATION_PATH, longPath));
         UiPressKey(browser, VK_RETURN);
         EXPECT_TRUE(UiWaitGone(browser));
-        EXPECT_EQ(UiWaitItemText(page, IDC_DESTINATION_PATH, longPath.substr(0, 79)), longPath.substr(0, 79));
+        EXPECT_EQ(UiWaitItemText(page, IDC_DESTINATION_PATH, longPath), longPath);
         LeaveByBack(page);
     });
-    EXPECT_EQ(std::string(g_setup.installDir), longPath.substr(0, 79)) << "cut at 79 characters";
+    EXPECT_EQ(std::string(g_setup.installDir), longPath);
     char after[MAX_PATH];
     GetCurrentDirectoryA(sizeof(after), after);
     EXPECT_STREQ(after, before) << "the browser puts the current directory back";
+}
+
+// A path too long for installDir, typed or found by the refresh, is never
+// cut into another directory: installDir is left empty, and Next refuses.
+TEST_F(Destination, BrowserNeverCutsAPath)
+{
+    std::string deep = scratch + "\\" + std::string(60, 'L');
+    ASSERT_GT(deep.size(), 79u);
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), NULL));
+    struct Row { std::string typed; } rows[] = {
+        /* 0: 80 characters */ { "C:\\" + std::string(77, 'D') },
+        /* 1 */                { "C:\\" + std::string(100, 'D') },
+        /* 2: refreshed */     { "" },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        TEXT_COPY(g_setup.installDir, "C:\\VELTO");
+        DrivePage(destinationPage, [&](HWND page) {
+            HWND browser = OpenBrowser(page);
+            ASSERT_TRUE(browser != NULL);
+            if (!rows[i].typed.empty()) {
+                UiSetItemText(browser, IDC_DESTINATION_PATH, rows[i].typed);
+            } else {
+                // down from C:\ by double clicks into the deep directory
+                std::string at = "C:";
+                std::string steps[] = { "setup-tests", "destination", std::string(60, 'L') };
+                for (const std::string &step : steps) {
+                    int index = UiFindItem(UiListItems(browser, lst2), "[" + step + "]");
+                    ASSERT_GE(index, 0) << step;
+                    UiSelectListItem(browser, lst2, index, true);
+                    at += "\\" + step;
+                    EXPECT_EQ(lstrcmpiA(UiWaitItemText(browser, IDC_DESTINATION_PATH, at).c_str(), at.c_str()), 0);
+                }
+            }
+            UiPressKey(browser, VK_RETURN);
+            EXPECT_TRUE(UiWaitGone(browser));
+            EXPECT_EQ(UiWaitItemText(page, IDC_DESTINATION_PATH, ""), "");
+            UiClick(page, IDC_NEXT);
+            ExpectBox(page, cannotCreate, "exclamation", IDOK);
+            LeaveByBack(page);
+        });
+        EXPECT_STREQ(g_setup.installDir, "");
+    }
+}
+
+// Every control of the browser's template has exactly its own styles:
+// Tab stops only at the path and the two buttons.
+TEST_F(Destination, BrowserControlStyles)
+{
+    const DWORD shown = WS_CHILD | WS_VISIBLE, hidden = WS_CHILD;
+    struct Row { int id; DWORD style; } rows[] = {
+        /*  0 */ { IDOK, shown | WS_TABSTOP | BS_DEFPUSHBUTTON },
+        /*  1 */ { IDCANCEL, shown | WS_TABSTOP | BS_PUSHBUTTON },
+        /*  2 */ { lst2, shown | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_SORT | LBS_HASSTRINGS | LBS_NOTIFY |
+                         LBS_DISABLENOSCROLL },
+        /*  3 */ { cmb2, shown | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_SORT | CBS_HASSTRINGS },
+        /*  4 */ { stc1, shown | SS_LEFT | SS_NOPREFIX },
+        /*  5 */ { cmb1, hidden | CBS_DROPDOWNLIST },
+        /*  6 */ { edt1, hidden | ES_LEFT },
+        /*  7 */ { stc3, shown | SS_LEFT },
+        /*  8 */ { lst1, hidden },
+        /*  9 */ { 0xFFFF, shown | SS_LEFT },
+        /* 10 */ { stc2, hidden | SS_LEFT },
+        /* 11 */ { stc4, shown | SS_LEFT },
+        /* 12 */ { chx1, hidden | BS_CHECKBOX },
+        /* 13 */ { stc5, hidden | SS_LEFT },
+        /* 14 */ { 0xFFFF, shown | SS_BLACKFRAME | SS_SUNKEN },
+        /* 15 */ { 0xFFFF, shown | SS_LEFT },
+        /* 16 */ { IDC_DESTINATION_PATH, shown | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL },
+    };
+    DrivePage(destinationPage, [&](HWND page) {
+        HWND browser = OpenBrowser(page);
+        ASSERT_TRUE(browser != NULL);
+        HWND control = GetWindow(browser, GW_CHILD);
+        for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++, control = GetWindow(control, GW_HWNDNEXT)) {
+            ASSERT_TRUE(control != NULL) << "row " << i << ": missing";
+            EXPECT_EQ(GetDlgCtrlID(control) & 0xFFFF, rows[i].id) << "row " << i;
+            // the platform draws a bordered edit or list with a client edge
+            DWORD style = (DWORD)GetWindowLongA(control, GWL_STYLE);
+            if (GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
+                style |= WS_BORDER;
+            EXPECT_EQ(style, rows[i].style) << "row " << i << ": style " << std::hex << style;
+        }
+        EXPECT_TRUE(control == NULL) << "more controls than the template's";
+        UiClick(browser, IDCANCEL);
+        EXPECT_TRUE(UiWaitGone(browser));
+        LeaveByBack(page);
+    });
 }
 
 TEST_F(Destination, BrowserCancelKeepsTheOldText)

@@ -336,6 +336,55 @@ TEST_F(EndToEnd, CancelOnEachPageLeavesTheSystemAlone)
     }
 }
 
+// Alt+F4 (SC_CLOSE) on a page: Cancel with the warning on the welcome
+// page and on the destination page after a refused Next; Finish with the
+// choice shown on the finish page.
+TEST_F(EndToEnd, AltF4EndsEachPageItsOwnWay)
+{
+    MakePackage();
+    Start();
+    HWND page = Page("SETUP_BEGIN");
+    ASSERT_TRUE(page != NULL);
+    PostMessageA(page, WM_SYSCOMMAND, SC_CLOSE, 0);
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    EXPECT_EQ(box.text, "Velto installation is not completed !");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+    ExpectNothingInstalled();
+
+    // The directory exists; its question answered Cancel leaves the page.
+    CreateDirectoryA(E2E_TARGET, NULL);
+    Start();
+    for (const char *className : { "SETUP_BEGIN", "SETUP_SELMOUSE" }) {
+        page = Page(className);
+        ASSERT_TRUE(page != NULL);
+        Press(page, IDC_NEXT);
+    }
+    page = Page("SETUP_SELDIR");
+    ASSERT_TRUE(page != NULL);
+    UiClick(page, IDC_NEXT);
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    UiAnswerMessageBox(box, IDCANCEL);
+    PostMessageA(page, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    EXPECT_EQ(box.text, "Velto installation is not completed !");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+    ExpectNothingInstalled();
+    EXPECT_TRUE(RemoveDirectoryA(E2E_TARGET)) << "something was written";
+
+    Start();
+    HWND finish = InstallUpToFinish(true);
+    ASSERT_TRUE(finish != NULL);
+    UiClick(finish, IDC_RESTART_LATER);
+    UiPause(200);
+    PostMessageA(finish, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_FALSE(RestartRequested(1000)) << "restart later was chosen";
+    ExpectFilesInstalled();
+}
+
 }  // namespace
 
 namespace {
@@ -404,10 +453,59 @@ TEST_F(EndToEnd, CancelWhileCopying)
     for (int i = 4; i <= 5; i++)
         EXPECT_FALSE(FileExists(E2E_TARGET "\\BIG" + std::to_string(i) + ".BIN")) << "file " << i;
     EXPECT_FALSE(FileExists(E2E_TARGET "\\LATER.TXT")) << "a file of the second disk";
-    // The registry is still updated after a Cancel; system.ini is not.
-    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), E2E_TARGET "\\VARIRE.EXE -startup");
+    // Nothing is registered after a Cancel, so the setup runs again.
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), "<absent>");
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_ROOT_DEVICE_KEY));
     EXPECT_EQ(SystemIni(), systemIniBefore);
     EXPECT_TRUE(FileExists(SystemDir() + "\\VMM32\\VMOUSE.VXD"));
+    EXPECT_FALSE(RestartRequested(500));
+    Start();
+    page = Page("SETUP_BEGIN");
+    ASSERT_TRUE(page != NULL) << "the setup refuses to run again";
+    UiClick(page, IDC_CANCEL);
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+}
+
+// A file that cannot be written (held open by another program) ends the
+// installation not completed: no further file, nothing registered,
+// system.ini alone, no finish page; the file keeps its bytes and nothing
+// is written under another name.
+TEST_F(EndToEnd, FileInUseEndsNotCompleted)
+{
+    MakePackage();
+    CreateDirectoryA(E2E_TARGET, NULL);
+    WriteFileBytes(E2E_TARGET "\\ZRPAGE.DLL", "older version");
+    HANDLE held = CreateFileA(E2E_TARGET "\\ZRPAGE.DLL", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    HWND page = Page("SETUP_BEGIN");
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    page = Page("SETUP_SELMOUSE");
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    page = Page("SETUP_SELDIR");
+    ASSERT_TRUE(page != NULL);
+    UiClick(page, IDC_NEXT);
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    UiAnswerMessageBox(box, IDOK);            // the directory exists: install into it
+    ASSERT_TRUE(UiWaitForMessageBox(&box, 20000, process.dwProcessId));
+    EXPECT_EQ(box.text, "Velto installation is not completed !");
+    EXPECT_EQ(UiFindWindow("SETUP_END", NULL, process.dwProcessId), (HWND)NULL);
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+    CloseHandle(held);
+
+    EXPECT_EQ(ReadFileBytes(E2E_TARGET "\\ZRPAGE.DLL"), "older version");
+    EXPECT_FALSE(FileExists(E2E_TARGET "\\ZRPAGE.DL_")) << "written under another name";
+    EXPECT_EQ(ReadFileBytes(E2E_TARGET "\\VARIRE.EXE"), ReadFileBytes(E2E_ORIGINALS "\\VARIRE.EXE"));
+    EXPECT_FALSE(FileExists(E2E_TARGET "\\UNINSTAL.EXE")) << "a further file";
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), "<absent>");
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_ROOT_DEVICE_KEY));
+    EXPECT_EQ(SystemIni(), systemIniBefore);
     EXPECT_FALSE(RestartRequested(500));
 }
 

@@ -52,6 +52,42 @@ TEST_F(Pages, CancelWarnsAndEnds)
     }
 }
 
+// A close the page did not ask for (Alt+F4 turns into SC_CLOSE): Cancel
+// with the warning, on the destination page also after a refused Next;
+// Finish with the choice shown on the finish page.
+TEST_F(Pages, UnaskedCloseIsCancelOrFinish)
+{
+    struct Row { const PageKind *page; int click; PageResult expect; int restart; } rows[] = {
+        /* 0 */ { &welcomePage, 0, PAGE_CANCEL, 1 },
+        /* 1 */ { &mouseTypePage, 0, PAGE_CANCEL, 1 },
+        /* 2 */ { &destinationPage, IDC_NEXT, PAGE_CANCEL, 1 },
+        /* 3 */ { &finishPage, IDC_RESTART_LATER, PAGE_BACK, 0 },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        TEXT_COPY(g_setup.installDir, "C:foo");
+        g_setup.pageResult = PAGE_BACK;
+        g_setup.restartAfterFinish = 1;
+        PageResult result = DrivePage(*rows[i].page, [&](HWND page) {
+            if (rows[i].click == IDC_NEXT) {
+                UiClick(page, IDC_NEXT);
+                UiMessageBox box;
+                ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, GetCurrentProcessId()));
+                UiAnswerMessageBox(box, IDOK);
+            } else if (rows[i].click != 0) {
+                UiClick(page, rows[i].click);
+                UiPause(200);
+            }
+            PostMessageA(page, WM_SYSCOMMAND, SC_CLOSE, 0);
+            if (rows[i].expect == PAGE_CANCEL)
+                ExpectNotCompletedWarning(page);
+            EXPECT_TRUE(UiWaitGone(page));
+        });
+        EXPECT_EQ(result, rows[i].expect);
+        EXPECT_EQ(g_setup.restartAfterFinish, rows[i].restart);
+    }
+}
+
 // Enter is Next on every page; the finish page stores no result.
 TEST_F(Pages, EnterIsNext)
 {

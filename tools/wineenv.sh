@@ -1,31 +1,113 @@
-# Sourced by the Wine helpers: the project's own Wine prefix and display.
+# Sourced by the Wine helpers: the project's own Wine prefixes and display.
 # Nothing here touches ~/.wine.
+#
+# Two prefixes under build/: wine (64-bit, for build/x64) and wine32
+# (WINEARCH=win32, for the Windows 95 deliverable build/x86; in a 64-bit
+# prefix a 32-bit program's registry writes would go to Wow6432Node,
+# which Windows 95 does not have). SETUP_WINEARCH=win32 picks the second.
 
 SETUP_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 : "${SETUP_BUILD_ROOT:=$SETUP_TOP/build}"
-export WINEPREFIX="${SETUP_WINEPREFIX:-$SETUP_BUILD_ROOT/wine}"
-export WINEARCH=win64
+: "${SETUP_WINEARCH:=win64}"
+WINE32=/usr/lib/wine/wine
+WINESERVER=/usr/lib/wine/wineserver
+if [ "$SETUP_WINEARCH" = win32 ]; then
+    export WINEPREFIX="$SETUP_BUILD_ROOT/wine32"
+    WINE=$WINE32
+else
+    export WINEPREFIX="${SETUP_WINEPREFIX:-$SETUP_BUILD_ROOT/wine}"
+    WINE=/usr/lib/wine/wine64
+fi
+export WINEARCH=$SETUP_WINEARCH
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installer dialogs when the prefix is made.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver
 
-# Creates the prefix on first use: Windows 98 version (GetVersion then
-# reports the Windows 95 family) and unmanaged X windows (Xvfb has no
-# window manager to wait for).
+# Whether this machine runs 32-bit Windows programs: 32-bit Wine is
+# installed and the kernel runs 32-bit executables. Else WINE32_NOT says why.
+WINE32_NOT=
+wine32_runs() {
+    local out
+    if [ ! -e "$WINE32" ]; then
+        WINE32_NOT="32-bit Wine ($WINE32, package wine32:i386) is not installed"
+        return 1
+    fi
+    if ! out=$("$WINE32" --version 2>&1); then
+        WINE32_NOT="this machine cannot run 32-bit programs ($WINE32 --version: ${out##*: })"
+        return 1
+    fi
+}
+
+# The prefix's settings, one .reg file: Windows 98 (GetVersion then
+# reports the Windows 95 family), unmanaged X windows (Xvfb has no window
+# manager to wait for), and the Windows 95 standard colours (grey 3D
+# objects and menus, navy captions and selection, a teal desktop). The
+# last five names are Wine's and have no Windows 95 counterpart: they
+# are set so captions stay flat and menus grey.
+WINE_PREFIX_VERSION=2
+wine_prefix_settings() {
+    local name value
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="win98"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
+    while read -r name value; do
+        printf '"%s"="%s"\r\n' "$name" "$value"
+    done <<'COLORS'
+ActiveBorder 192 192 192
+ActiveTitle 0 0 128
+AppWorkspace 128 128 128
+Background 0 128 128
+ButtonDkShadow 0 0 0
+ButtonFace 192 192 192
+ButtonHilight 255 255 255
+ButtonLight 192 192 192
+ButtonShadow 128 128 128
+ButtonText 0 0 0
+GrayText 128 128 128
+Hilight 0 0 128
+HilightText 255 255 255
+InactiveBorder 192 192 192
+InactiveTitle 128 128 128
+InactiveTitleText 192 192 192
+InfoText 0 0 0
+InfoWindow 255 255 225
+Menu 192 192 192
+MenuText 0 0 0
+Scrollbar 192 192 192
+TitleText 255 255 255
+Window 255 255 255
+WindowFrame 0 0 0
+WindowText 0 0 0
+GradientActiveTitle 0 0 128
+GradientInactiveTitle 128 128 128
+MenuBar 192 192 192
+MenuHilight 0 0 128
+HotTrackingColor 0 0 128
+COLORS
+}
+
+# Makes the prefix on first use, and brings one made by an earlier
+# version of these tools up to date (the stamp holds the version), under
+# one lock for both prefixes. Fails where the prefix's Wine cannot run.
 wine_prefix_ready() {
+    if [ "$WINE" = "$WINE32" ] && ! wine32_runs; then
+        echo "wineenv: $WINE32_NOT" >&2
+        return 1
+    fi
     mkdir -p "$SETUP_BUILD_ROOT"
     (
         flock 9
-        if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
+        stamp="$WINEPREFIX/.setup-ready"
+        [ "$(cat "$stamp" 2>/dev/null)" = "$WINE_PREFIX_VERSION" ] && exit 0
+        if [ ! -f "$stamp" ]; then
             rm -rf "$WINEPREFIX"
-            DISPLAY= "$WINE" wineboot -i >/dev/null 2>&1
-            DISPLAY= "$WINE" reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
-            DISPLAY= "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-            "$WINESERVER" -w
-            touch "$WINEPREFIX/.setup-ready"
+            DISPLAY= "$WINE" wineboot -i >/dev/null 2>&1 || exit 1
         fi
+        wine_prefix_settings >"$WINEPREFIX/settings.reg"
+        DISPLAY= "$WINE" reg import "$(winepath_of "$WINEPREFIX/settings.reg")" >/dev/null 2>&1 || exit 1
+        rm -f "$WINEPREFIX/settings.reg"
+        "$WINESERVER" -w
+        echo "$WINE_PREFIX_VERSION" >"$stamp"
     ) 9>"$SETUP_BUILD_ROOT/.wineprefix.lock"
 }
 
@@ -57,10 +139,16 @@ xvfb_start() {
     return 1
 }
 
+# Ends every Wine process of a prefix.
+prefix_stop() {
+    [ -d "$1" ] || return 0
+    WINEPREFIX=$1 "$WINESERVER" -k >/dev/null 2>&1
+    WINEPREFIX=$1 "$WINESERVER" -w >/dev/null 2>&1
+}
+
 # Ends every Wine process of the prefix, then our Xvfb (by its pid).
 session_stop() {
-    "$WINESERVER" -k >/dev/null 2>&1
-    "$WINESERVER" -w >/dev/null 2>&1
+    prefix_stop "$WINEPREFIX"
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null
         wait "$XVFB_PID" 2>/dev/null

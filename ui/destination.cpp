@@ -59,6 +59,20 @@ static void DriveRoot(char *root, const char *path)
     root[3] = '\0';
 }
 
+/* A control's whole text into a buffer of at most TEXT_MAX characters,
+ * or an empty buffer when it does not fit: a path is never cut into
+ * another directory. 1 when it fitted. */
+static int ReadWholeText(HWND window, int controlId, char *buffer, int size)
+{
+    char text[TEXT_MAX + 1];
+    UINT length = GetDlgItemTextA(window, controlId, text, sizeof(text));
+
+    buffer[0] = '\0';
+    if (length >= (UINT)size)
+        return 0;
+    return TextCopy(buffer, size, text);
+}
+
 static int HasDriveForm(const char *path)
 {
     return path[0] != '\0' && path[1] == ':' && path[2] == '\\';
@@ -86,7 +100,7 @@ static void OnNext(HWND page)
     ULONGLONG freeKb;
 
     g_setup.pageResult = PAGE_NEXT;
-    GetDlgItemTextA(page, IDC_DESTINATION_PATH, g_setup.installDir, sizeof(g_setup.installDir));
+    ReadWholeText(page, IDC_DESTINATION_PATH, g_setup.installDir, sizeof(g_setup.installDir));
     DriveRoot(root, g_setup.installDir);
     if (!HasDriveForm(g_setup.installDir)) {
         ShowPageMessage(page, IDS_CANNOT_CREATE, MB_OK | MB_ICONEXCLAMATION);
@@ -113,7 +127,7 @@ static void OnNext(HWND page)
     }
     if (!exists)
         UninstallLogDirectory(g_setup.installDir);
-    SendMessageA(page, WM_CLOSE, 0, 0);
+    ClosePage(page);
 }
 
 static int OnDestinationCommand(HWND page, WPARAM wParam)
@@ -138,6 +152,8 @@ static int OnDestinationCommand(HWND page, WPARAM wParam)
 LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
+    case WM_CLOSE:
+        return OnPageClose(page, CancelPage);
     case WM_COMMAND:
         if (OnDestinationCommand(page, wParam))
             return 0;
@@ -154,7 +170,6 @@ LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPA
 void BrowseForDirectory(HWND owner)
 {
     OPENFILENAMEA request;
-    char chosen[DIR_MAX];
     char directory[MAX_PATH];
     DWORD length;
     BOOL confirmed;
@@ -182,9 +197,10 @@ void BrowseForDirectory(HWND owner)
         SetCurrentDirectoryA(directory);
     if (!confirmed)
         return;
-    /* Only a text that fits whole becomes the destination. */
-    if (TEXT_COPY(chosen, g_setup.browsePath))
-        TEXT_COPY(g_setup.installDir, chosen);
+    /* A text too long for the destination leaves it empty, and Next
+     * refuses it. */
+    if (!TEXT_COPY(g_setup.installDir, g_setup.browsePath))
+        g_setup.installDir[0] = '\0';
 }
 
 static void OnBrowseInit(HWND dialog)
@@ -197,14 +213,16 @@ static void OnBrowseInit(HWND dialog)
 }
 
 /* The dialog has moved the process's current directory to what it now
- * lists; a directory too long for browsePath leaves it as it was. */
+ * lists; a directory too long for browsePath empties it rather than
+ * leave another directory in its place. */
 static void OnBrowseRefresh(HWND dialog)
 {
-    char directory[TEXT_MAX];
+    char directory[MAX_PATH];
     DWORD length = GetCurrentDirectoryA(sizeof(directory), directory);
 
-    if (length > 0 && length < sizeof(directory))
-        TEXT_COPY(g_setup.browsePath, directory);
+    if (length >= sizeof(directory) ||
+        (length > 0 && !TEXT_COPY(g_setup.browsePath, directory)))
+        g_setup.browsePath[0] = '\0';
     SetDlgItemTextA(dialog, IDC_DESTINATION_PATH, g_setup.browsePath);
 }
 
@@ -215,8 +233,7 @@ static void OnBrowseCommand(HWND dialog, WPARAM wParam)
 
     switch (id) {
     case IDOK:
-        /* At most 79 characters, what installDir can hold. */
-        GetDlgItemTextA(dialog, IDC_DESTINATION_PATH, g_setup.browsePath, DIR_MAX);
+        ReadWholeText(dialog, IDC_DESTINATION_PATH, g_setup.browsePath, sizeof(g_setup.browsePath));
         break;
     case lst2:
         if (code == LBN_SELCHANGE || code == LBN_DBLCLK)

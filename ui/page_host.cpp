@@ -123,15 +123,38 @@ void FormatPageText(HWND page, int controlId)
     SetDlgItemTextA(page, controlId, text);
 }
 
+/* The page's user data while it closes itself: its WM_CLOSE then
+ * destroys it. */
+#define PAGE_CLOSING 2
+
+void ClosePage(HWND page)
+{
+    SetWindowLongPtrA(page, GWLP_USERDATA, PAGE_CLOSING);
+    SendMessageA(page, WM_CLOSE, 0, 0);
+}
+
 void EndPage(HWND page, PageResult result)
 {
     g_setup.pageResult = result;
-    SendMessageA(page, WM_CLOSE, 0, 0);
+    ClosePage(page);
 }
 
 void CancelPage(HWND page)
 {
     g_setup.pageResult = PAGE_CANCEL;
     ShowNotCompleted(page);
-    SendMessageA(page, WM_CLOSE, 0, 0);
+    ClosePage(page);
+}
+
+/* Alt+F4 or any other close the page did not ask for would otherwise end
+ * it with whatever pageResult holds. While the page's own message box or
+ * the browser is open, the page is disabled and the close is left to
+ * that window. */
+LRESULT OnPageClose(HWND page, void (*leave)(HWND page))
+{
+    if (GetWindowLongPtrA(page, GWLP_USERDATA) == PAGE_CLOSING)
+        return DefWindowProcA(page, WM_CLOSE, 0, 0);
+    if (IsWindowEnabled(page))
+        leave(page);
+    return 0;
 }

@@ -21,12 +21,18 @@ LRESULT PageDefaultProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 /* Formats the text of a control that holds "%s" with the product name. */
 void FormatPageText(HWND page, int controlId);
 
-/* Stores the result and closes the page; its WM_DESTROY ends RunPage's
- * loop. */
+/* The page closes itself (WM_CLOSE); its WM_DESTROY ends RunPage's loop. */
+void ClosePage(HWND page);
+
+/* Stores the result and closes the page. */
 void EndPage(HWND page, PageResult result);
 
 /* Cancel on the welcome, mouse type and destination pages: the warning,
  * then the page closes with Cancel. */
 void CancelPage(HWND page);
+
+/* WM_CLOSE of a page: its own close goes on to destruction; a close it
+ * did not ask for (Alt+F4) takes the page's way out, `leave`. */
+LRESULT OnPageClose(HWND page, void (*leave)(HWND page));
 
 #endif

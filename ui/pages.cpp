@@ -29,6 +29,8 @@ static int OnWelcomeCommand(HWND page, WPARAM wParam)
 LRESULT CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
+    case WM_CLOSE:
+        return OnPageClose(page, CancelPage);
     case WM_COMMAND:
         if (OnWelcomeCommand(page, wParam))
             return 0;
@@ -78,6 +80,8 @@ static int OnMouseTypeCommand(HWND page, WPARAM wParam)
 LRESULT CALLBACK MouseTypePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
+    case WM_CLOSE:
+        return OnPageClose(page, CancelPage);
     case WM_COMMAND:
         if (OnMouseTypeCommand(page, wParam))
             return 0;
@@ -98,12 +102,13 @@ static void OnFinishInit(HWND page)
                    BST_CHECKED);
 }
 
-/* Finish leaves pageResult as the install page left it. */
+/* Finish leaves pageResult as the install page left it. A close of the
+ * page is Finish with the choice shown. */
 static void OnFinish(HWND page)
 {
     if (IsDlgButtonChecked(page, IDC_RESTART_LATER) == BST_CHECKED)
         g_setup.restartAfterFinish = 0;
-    SendMessageA(page, WM_CLOSE, 0, 0);
+    ClosePage(page);
 }
 
 LRESULT CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -113,6 +118,8 @@ LRESULT CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         /* The finish page centres itself on the screen as it is now. */
         OnPageCreate(page, 1);
         return 0;
+    case WM_CLOSE:
+        return OnPageClose(page, OnFinish);
     case WM_COMMAND:
         if (wParam == IDC_NEXT) {
             OnFinish(page);
