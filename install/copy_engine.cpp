@@ -6,6 +6,7 @@
 #include "../app/text.h"
 #include "../registry/registry.h"
 #include "../res/resource.h"
+#include "../script/uninstall_log.h"
 
 #include <lzexpand.h>
 #include <string.h>
@@ -199,6 +200,7 @@ int CopyToTarget(HWND page, const char *path)
 
     g_setup.targetHandle = -1;
     if (g_setup.sourceHandle != -1) {
+        UninstallLogFileBefore(path);
         g_setup.targetHandle = CreateTarget(path);
         copied = g_setup.targetHandle != -1 &&
                  CopyWhole(g_setup.sourceHandle, g_setup.targetHandle);
@@ -209,6 +211,7 @@ int CopyToTarget(HWND page, const char *path)
         LZClose(g_setup.targetHandle);
         if (!copied)
             DeleteFileA(path);
+        UninstallLogFileAfter(path);
     }
     g_setup.sourceHandle = -1;
     g_setup.targetHandle = -1;

@@ -26,6 +26,14 @@ short FilePercentage(short file, short count);
 void DrawProgressBar(HWND page, HDC dc, short percentage);
 
 void UpdateSystemIni(void);
+/* Sets the first mouse line after "[386Enh]" of system.ini to mouseLine
+ * (which ends with its line feed), with the same care: a new file, then
+ * renamed, the previous one kept as system.bak. With expected given, only
+ * when the line is that text now (compared up to the line end). */
+#define MOUSE_LINE_FAILED   0   /* system.ini stays as it was */
+#define MOUSE_LINE_SET      1
+#define MOUSE_LINE_OTHER    2   /* the line is not the expected one: kept */
+int SetSystemIniMouseLine(const char *mouseLine, const char *expected);
 
 /* Test seams; both stay null in the product. */
 struct InstallTestSeams {

@@ -3,6 +3,7 @@
 #include "install.h"
 #include "../app/text.h"
 #include "../res/resource.h"
+#include "../script/uninstall_log.h"
 #include "../ui/page_host.h"
 #include "../ui/ui.h"
 
@@ -22,8 +23,9 @@ static void CreateSubdirectories(void)
     for (k = DIR_SUB1; k < DIR_SUB1 + 6; k++) {
         if (g_setup.directoryNames[k][0] == '\0')
             continue;
-        if (PathJoin(path, sizeof(path), g_setup.installDir, g_setup.directoryNames[k]))
-            CreateDirectoryA(path, NULL);
+        if (PathJoin(path, sizeof(path), g_setup.installDir, g_setup.directoryNames[k]) &&
+            CreateDirectoryA(path, NULL))
+            UninstallLogDirectory(path);
     }
 }
 

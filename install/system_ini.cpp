@@ -3,6 +3,7 @@
  * system.bak, and the system's separate VMOUSE.VXD is moved aside. */
 #include "install.h"
 #include "../app/text.h"
+#include "../script/uninstall_log.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -30,20 +31,37 @@ static int ReadLine(FILE *input, char *line, int *clean)
     return 1;
 }
 
-/* Copies system.ini to system.new with the mouse line replaced; 1 when
- * every line was read, written and both files closed without an error. */
-static int WriteNewSystemIni(FILE *input, FILE *output)
+/* 1 when the line, up to its line end, is the expected text (also
+ * given up to its line end). */
+static int SameLine(const char *line, const char *expected)
+{
+    size_t length = strcspn(line, "\r\n");
+
+    return length == strcspn(expected, "\r\n") && strncmp(line, expected, length) == 0;
+}
+
+/* Copies system.ini to system.new with the mouse line replaced by
+ * mouseLine; 1 when every line was read, written and both files closed
+ * without an error. With expected given, the mouse line is replaced only
+ * when it is that text; *replaced tells whether it was. */
+static int WriteNewSystemIni(FILE *input, FILE *output, const char *mouseLine,
+                             const char *expected, int *replaced)
 {
     char line[LINE_MAX];
     int latch = 0;
     int clean = 1;
 
+    *replaced = 0;
     while (ReadLine(input, line, &clean) && clean) {
         if (strstr(line, SECTION_386ENH) != NULL)
             latch = 1;
         if (latch && strstr(line, "mouse") != NULL && line[0] != ';') {
-            TEXT_COPY(line, MOUSE_LINE);
             latch = 0;
+            if (expected == NULL || SameLine(line, expected)) {
+                UninstallLogMouseLine(line, mouseLine);
+                TEXT_COPY(line, mouseLine);
+                *replaced = 1;
+            }
         }
         if (fputs(line, output) == EOF)
             return 0;
@@ -54,8 +72,8 @@ static int WriteNewSystemIni(FILE *input, FILE *output)
 /* Rewrites system.ini in the Windows directory. system.ini is replaced
  * only by a complete copy: when a file cannot be opened, or a read, a
  * write or a close fails, system.ini stays as it was and system.new is
- * removed. */
-static void RewriteSystemIni(void)
+ * removed. So it is when the mouse line is not the expected one. */
+static int RewriteSystemIni(const char *mouseLine, const char *expected)
 {
     char iniPath[80];
     char newPath[80];
@@ -63,45 +81,49 @@ static void RewriteSystemIni(void)
     FILE *output;
     FILE *input;
     int complete;
+    int replaced = 0;
 
     /* An empty Windows directory would put the files at a drive root. */
     if (g_setup.windowsDir[0] == '\0' ||
         !PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, "system.ini") ||
         !PathJoin(newPath, sizeof(newPath), g_setup.windowsDir, "system.new") ||
         !PathJoin(bakPath, sizeof(bakPath), g_setup.windowsDir, "system.bak"))
-        return;
+        return MOUSE_LINE_FAILED;
 
     output = fopen(newPath, "wt");
     if (output == NULL)
-        return;
+        return MOUSE_LINE_FAILED;
     input = fopen(iniPath, "rt");
     if (input == NULL) {
         fclose(output);
         remove(newPath);
-        return;
+        return MOUSE_LINE_FAILED;
     }
-    complete = WriteNewSystemIni(input, output);
+    complete = WriteNewSystemIni(input, output, mouseLine, expected, &replaced);
     if (fclose(input) != 0)
         complete = 0;
     if (fclose(output) != 0)
         complete = 0;
-    if (!complete) {
+    if (!complete || (expected != NULL && !replaced)) {
         remove(newPath);
-        return;
+        return complete ? MOUSE_LINE_OTHER : MOUSE_LINE_FAILED;
     }
 
     /* A rename never replaces an existing file: the old backup goes first. */
+    UninstallLogBackup("SystemBak", bakPath);
     DeleteFileA(bakPath);
     if (!MoveFileA(iniPath, bakPath)) {
         /* system.bak could not make room: system.ini stays as it was */
         DeleteFileA(newPath);
-        return;
+        return MOUSE_LINE_FAILED;
     }
     if (!MoveFileA(newPath, iniPath)) {
         /* never leave the system without its system.ini */
         MoveFileA(bakPath, iniPath);
         DeleteFileA(newPath);
+        return MOUSE_LINE_FAILED;
     }
+    return MOUSE_LINE_SET;
 }
 
 /* The system directory: the platform's, or a test's. 0 when it is too
@@ -136,12 +158,19 @@ static void MoveVmouseAside(void)
     attributes = GetFileAttributesA(vxdPath);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
+    UninstallLogBackup("VmouseBak", bakPath);
     DeleteFileA(bakPath);
-    MoveFileA(vxdPath, bakPath);
+    if (MoveFileA(vxdPath, bakPath))
+        UninstallLogVmouseMoved();
+}
+
+int SetSystemIniMouseLine(const char *mouseLine, const char *expected)
+{
+    return RewriteSystemIni(mouseLine, expected);
 }
 
 void UpdateSystemIni(void)
 {
-    RewriteSystemIni();
+    RewriteSystemIni(MOUSE_LINE, NULL);
     MoveVmouseAside();
 }

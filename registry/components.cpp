@@ -3,6 +3,7 @@
 #include "registry.h"
 #include "values.h"
 #include "../app/text.h"
+#include "../script/uninstall_log.h"
 
 #define HANDLER_CLSID     "{6A1C03F2-5E84-11d2-B7C9-3D41E0A5F19B}"
 #define HANDLER_CLASS_KEY "CLSID\\" HANDLER_CLSID
@@ -49,6 +50,7 @@ void RegisterComponents(void)
     int v;
 
     for (i = 0; i < sizeof(steps) / sizeof(steps[0]); i++) {
+        UninstallLogKey(steps[i].root, steps[i].path);
         if (RegCreateKeyExA(steps[i].root, steps[i].path, 0, NULL, REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
             continue;

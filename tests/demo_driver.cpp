@@ -1,5 +1,7 @@
 // The demo: installs the sample package the way a person would, with a
-// picture of every page, and tells what the installation did.
+// picture of every page, and tells what the installation did; then runs
+// the uninstall entry's command, pictures its messages and tells what it
+// put back.
 //
 //   demo_driver --prepare PACKAGE             clear an earlier demo, set the machine up
 //   demo_driver --run PACKAGE PICTURE-FOLDER  the same, then click through and report
@@ -28,6 +30,7 @@ void ClearMachine()
     for (const char *file : kWindowsFiles)
         DeleteFileA((WindowsDir() + file).c_str());
     RestoreWindowsFiles();
+    DeleteFileA((WindowsDir() + "\\WININIT.INI").c_str());   // left by the uninstall
 }
 
 // A machine as Windows 98 leaves it with a standard PS/2 mouse.
@@ -158,6 +161,73 @@ std::string ReadText(const std::string &path)
     return text;
 }
 
+// The lines of system.ini that differ from the text given.
+std::vector<std::string> SystemIniChanges(const std::string &before)
+{
+    std::vector<std::string> was = SplitLines(before);
+    std::vector<std::string> now = SplitLines(ReadText(WindowsDir() + "\\system.ini"));
+    std::vector<std::string> changes;
+    for (size_t i = 0; i < was.size() || i < now.size(); i++) {
+        std::string a = i < was.size() ? was[i] : "", b = i < now.size() ? now[i] : "";
+        if (a != b)
+            changes.push_back("line " + std::to_string(i + 1) + ": \"" + a + "\" -> \"" + b + "\"");
+    }
+    return changes;
+}
+
+// Answers a message box of the uninstaller after taking its picture.
+bool AnswerBox(Demo *demo, const char *picture, int answer, std::string *text)
+{
+    UiMessageBox box;
+    if (!UiWaitForMessageBox(&box, 30000, demo->process.dwProcessId)) {
+        Say("  no message from UNINSTAL.EXE\n");
+        demo->failures++;
+        return false;
+    }
+    UiPause(300);
+    if (!UiSaveScreenshot(demo->pictures + "\\" + picture + ".bmp", box.window))
+        Say("  (no picture %s)\n", picture);
+    *text = box.text;
+    UiAnswerMessageBox(box, box.buttons.size() == 1 ? IDOK : answer);
+    return true;
+}
+
+// Runs the uninstall entry's command, Yes to its question and to the
+// restart, and reports what it put back.
+void Uninstall(Demo *demo, const std::string &systemIniBefore)
+{
+    std::string command = RegistryValue(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY, "UninstallString");
+    Say("\nRunning the uninstall entry's command %s\n", command);
+    if (!UiStartProcess("\"" + command + "\"", kInstallDir, &demo->process)) {
+        Say("UNINSTAL.EXE did not start\n");
+        demo->failures++;
+        return;
+    }
+    ForgetRestart();
+    std::string question, result;
+    if (AnswerBox(demo, "7-uninstall-question", IDYES, &question)) {
+        Say("  question: %s\n", question);
+        if (AnswerBox(demo, "8-uninstall-done", IDYES, &result))
+            Say("  result: %s\n", result);
+    }
+    DWORD code = 0;
+    if (!UiWaitProcess(&demo->process, 30000, &code)) {
+        Say("UNINSTAL.EXE did not end\n");
+        demo->failures++;
+    }
+    bool restart = RestartRequested();
+    PrintLines("Registry keys and values left (the mouse as it was before):", RegistryReport());
+    std::vector<std::string> files;
+    for (auto &line : FileReport(kInstallDir))
+        files.push_back(std::string(kInstallDir) + "\\" + line);
+    PrintLines("Files left in C:\\VELTO (deleted at the next start of Windows):", files);
+    PrintLines("WININIT.INI:", SplitLines(ReadText(WindowsDir() + "\\WININIT.INI")));
+    PrintLines("system.ini lines that differ from before the installation:", SystemIniChanges(systemIniBefore));
+    std::string vxd = SystemDir() + "\\VMM32\\VMOUSE.VXD";
+    Say("  VMM32\\VMOUSE.VXD %s\n", GetFileAttributesA(vxd.c_str()) != INVALID_FILE_ATTRIBUTES ? "is back" : "is missing");
+    Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
+}
+
 void Report(const std::string &systemIniBefore)
 {
     std::vector<std::string> files;
@@ -171,16 +241,7 @@ void Report(const std::string &systemIniBefore)
     PrintLines("Files written:", files);
     PrintLines("Registry keys and values set:", RegistryReport());
 
-    std::vector<std::string> before = SplitLines(systemIniBefore);
-    std::vector<std::string> after = SplitLines(ReadText(WindowsDir() + "\\system.ini"));
-    std::vector<std::string> changes;
-    for (size_t i = 0; i < before.size() || i < after.size(); i++) {
-        std::string was = i < before.size() ? before[i] : "";
-        std::string now = i < after.size() ? after[i] : "";
-        if (was != now)
-            changes.push_back("line " + std::to_string(i + 1) + ": \"" + was + "\" -> \"" + now + "\"");
-    }
-    PrintLines("system.ini lines changed (the old file is system.bak):", changes);
+    PrintLines("system.ini lines changed (the old file is system.bak):", SystemIniChanges(systemIniBefore));
     std::string vmouse = SystemDir() + "\\VMM32\\VMOUSE.BAK";
     if (GetFileAttributesA(vmouse.c_str()) != INVALID_FILE_ATTRIBUTES)
         Say("  VMM32\\VMOUSE.VXD moved aside to %s\n", vmouse);
@@ -204,9 +265,10 @@ int Run(Demo *demo)
         demo->failures++;
     }
     bool restart = RestartRequested();
-    StopRestartWatcher();
     Report(systemIniBefore);
     Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
+    Uninstall(demo, systemIniBefore);
+    StopRestartWatcher();
     // The prefix is the tests' too: a start-up entry left behind would
     // make every later run of SETUP.EXE refuse.
     ClearMachine();

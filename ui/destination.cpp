@@ -5,6 +5,7 @@
 #include "ui.h"
 #include "../app/text.h"
 #include "../res/resource.h"
+#include "../script/uninstall_log.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
@@ -124,6 +125,8 @@ static void OnNext(HWND page)
         ShowPageMessage(page, IDS_CANNOT_CREATE, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    if (!exists)
+        UninstallLogDirectory(g_setup.installDir);
     ClosePage(page);
 }
 

@@ -1,0 +1,26 @@
+/* Resource ids of UNINSTAL.EXE. Nothing but #defines. */
+#ifndef UNINSTAL_RES_H
+#define UNINSTAL_RES_H
+
+/* String table */
+#define IDS_UNINSTALL_PROGRAM   1   /* end of the caption, after the product name */
+#define IDS_SOME_PRODUCT        2   /* the product, when no log names it */
+#define IDS_QUESTION            3
+#define IDS_REMOVED             4
+#define IDS_NOTHING_REMOVED     5
+#define IDS_NOTHING_LEFT        6
+#define IDS_KEPT                7
+#define IDS_MORE_KEPT           8
+#define IDS_RESTART             9
+#define IDS_KEPT_CHANGED        10  /* reasons, after a kept item */
+#define IDS_KEPT_REPLACED       11
+#define IDS_KEPT_NOT_EMPTY      12
+#define IDS_KEPT_UNKNOWN        13
+#define IDS_KEPT_FAILED         14
+#define IDS_NO_LOG              15
+#define IDS_PARTLY_REMOVED      16
+
+/* Icon */
+#define IDI_UNINSTALL           200
+
+#endif
