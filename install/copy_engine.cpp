@@ -11,8 +11,6 @@
 #include <lzexpand.h>
 #include <string.h>
 
-InstallTestSeams g_installTestSeams;
-
 /* The record, or null when the disk or the file is out of the table. */
 static const FileRecord *FindRecord(int disk, int file)
 {

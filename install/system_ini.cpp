@@ -126,6 +126,10 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected)
     return MOUSE_LINE_SET;
 }
 
+/* Defined here, not beside the copy engine, so that a program that only
+ * rewrites system.ini (the uninstaller) does not pull in LZ32. */
+InstallTestSeams g_installTestSeams;
+
 /* The system directory: the platform's, or a test's. 0 when it is too
  * long for its buffer. */
 static int ReadSystemDirectory(char *buffer, int size)
