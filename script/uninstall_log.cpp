@@ -20,6 +20,17 @@ static int logEnabled = 1;
 static char pendingDirs[PENDING_DIRS][TEXT_MAX];
 static int pendingDirCount;
 
+/* The log whose product name has been seen in this run: the name is
+ * looked for once, not before every entry (each profile write rewrites
+ * the whole file under some platforms, and the copy logs every file). */
+static char namedLog[TEXT_MAX];
+
+/* The target file being written and what it was before ("new", "old",
+ * or what an earlier run logged first): its entry is written once, when
+ * the file is complete. */
+static char currentFile[LOG_KEY_MAX];
+static char currentFileStatus[LOG_ENTRY_MAX];
+
 void UninstallLogEnable(int on)
 {
     logEnabled = on;
@@ -148,10 +159,13 @@ static int OpenLog(char *path, int size)
 
     if (!logEnabled || !BuildUninstallLogPath(path, size))
         return 0;
-    GetPrivateProfileStringA(LOG_SECTION_PRODUCT, "Name", LOG_ABSENT, value, sizeof(value), path);
-    value[sizeof(value) - 1] = '\0';
-    if (strcmp(value, LOG_ABSENT) == 0 && EscapeLine(value, sizeof(value), g_setup.productName))
-        WritePrivateProfileStringA(LOG_SECTION_PRODUCT, "Name", value, path);
+    if (strcmp(namedLog, path) != 0 || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        GetPrivateProfileStringA(LOG_SECTION_PRODUCT, "Name", LOG_ABSENT, value, sizeof(value), path);
+        value[sizeof(value) - 1] = '\0';
+        if (strcmp(value, LOG_ABSENT) == 0 && EscapeLine(value, sizeof(value), g_setup.productName))
+            WritePrivateProfileStringA(LOG_SECTION_PRODUCT, "Name", value, path);
+        TEXT_COPY(namedLog, path);
+    }
     for (; pendingDirCount > 0; pendingDirCount--) {
         if (InInstallDir(pendingDirs[pendingDirCount - 1]) &&
             EscapeText(value, sizeof(value), pendingDirs[pendingDirCount - 1]))
@@ -167,36 +181,42 @@ static void ReadEntry(const char *path, const char *section, const char *key, ch
     value[size - 1] = '\0';
 }
 
+/* Whether the file is there before the setup writes it; an earlier
+ * run's word stays. Nothing is written yet: the entry goes into the log
+ * once the file is complete. */
 void UninstallLogFileBefore(const char *path)
 {
-    char log[TEXT_MAX], key[LOG_KEY_MAX], value[LOG_ENTRY_MAX];
+    char log[TEXT_MAX], value[LOG_ENTRY_MAX];
 
-    if (!OpenLog(log, sizeof(log)) || !EscapeText(key, sizeof(key), path))
+    currentFile[0] = '\0';
+    if (!OpenLog(log, sizeof(log)) || !EscapeText(currentFile, sizeof(currentFile), path)) {
+        currentFile[0] = '\0';
         return;
-    ReadEntry(log, LOG_SECTION_FILES, key, value, sizeof(value));
+    }
+    ReadEntry(log, LOG_SECTION_FILES, currentFile, value, sizeof(value));
+    value[strcspn(value, ",")] = '\0';
     if (value[0] != '\0')
-        return;     /* an earlier run met it first */
-    WritePrivateProfileStringA(LOG_SECTION_FILES, key,
-                               GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ? "new" : "old", log);
+        TEXT_COPY(currentFileStatus, value);    /* an earlier run met it first */
+    else
+        TEXT_COPY(currentFileStatus, GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ? "new" : "old");
 }
 
 void UninstallLogFileAfter(const char *path)
 {
-    char log[TEXT_MAX], key[LOG_KEY_MAX], value[LOG_ENTRY_MAX], entry[LOG_ENTRY_MAX];
+    char log[TEXT_MAX], key[LOG_KEY_MAX], entry[LOG_ENTRY_MAX];
     WIN32_FIND_DATAA found;
     HANDLE search;
 
-    if (!OpenLog(log, sizeof(log)) || !EscapeText(key, sizeof(key), path))
+    if (!OpenLog(log, sizeof(log)) || !EscapeText(key, sizeof(key), path) ||
+        strcmp(key, currentFile) != 0)
         return;
-    ReadEntry(log, LOG_SECTION_FILES, key, value, sizeof(value));
-    value[strcspn(value, ",")] = '\0';
-    if (value[0] == '\0')
-        return;
-    TEXT_COPY(entry, value);
+    currentFile[0] = '\0';
+    TEXT_COPY(entry, currentFileStatus);
     search = FindFirstFileA(path, &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
-        TextFormat(entry, sizeof(entry), "%s,%lu,%lu,%lu", value, (unsigned long)found.nFileSizeLow,
+        TextFormat(entry, sizeof(entry), "%s,%lu,%lu,%lu", currentFileStatus,
+                   (unsigned long)found.nFileSizeLow,
                    (unsigned long)found.ftLastWriteTime.dwHighDateTime,
                    (unsigned long)found.ftLastWriteTime.dwLowDateTime);
     }

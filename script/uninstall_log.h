@@ -47,9 +47,10 @@ const char *LogRootName(HKEY root);
 HKEY LogRootKey(const char *name);
 
 /* The hooks of the setup. Each does nothing without an installDir. */
-/* Before a target file is opened for writing: whether it was there. */
+/* Before a target file is opened for writing: notes whether it was there. */
 void UninstallLogFileBefore(const char *path);
-/* After it was written: its size and time, to know it again. */
+/* After it was written: its entry, with its size and time to know it
+ * again, goes into the log. */
 void UninstallLogFileAfter(const char *path);
 /* A directory the setup has just made; it goes into the log with the
  * next entry that is written there. */

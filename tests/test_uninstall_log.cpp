@@ -62,6 +62,7 @@ TEST_F(UninstallLog, OutsideTextsMakeNoKeysAndComeBackWhole)
     UninstallLogValue(key, "Absent", REG_SZ, (const BYTE *)"x", 1);
     RegCloseKey(key);
     UninstallLogFileBefore((dir_ + "\\a=b[c];%.txt").c_str());
+    UninstallLogFileAfter((dir_ + "\\a=b[c];%.txt").c_str());
 
     std::string log = LogPath(dir_);
     EXPECT_EQ(ProfileList(NULL, log), (std::vector<std::string>{ "Product", "Values", "Files" }));
