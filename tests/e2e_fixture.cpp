@@ -92,7 +92,7 @@ DWORD EndToEnd::Finish()
     return code;
 }
 
-HWND EndToEnd::InstallUpToFinish(bool serial)
+HWND EndToEnd::UpToDestination(bool serial)
 {
     HWND page = Page("SETUP_BEGIN");
     if (page == NULL)
@@ -104,9 +104,17 @@ HWND EndToEnd::InstallUpToFinish(bool serial)
     UiClick(page, serial ? IDC_SERIAL_MOUSE : IDC_PS2_MOUSE);
     Press(page, IDC_NEXT);
     page = Page("SETUP_SELDIR");
+    if (page != NULL) {
+        EXPECT_EQ(UiItemText(page, IDC_DESTINATION_PATH), E2E_TARGET);
+    }
+    return page;
+}
+
+HWND EndToEnd::InstallUpToFinish(bool serial)
+{
+    HWND page = UpToDestination(serial);
     if (page == NULL)
         return NULL;
-    EXPECT_EQ(UiItemText(page, IDC_DESTINATION_PATH), E2E_TARGET);
     Press(page, IDC_NEXT);
     return UiWaitForPage("SETUP_END", 30000, process.dwProcessId);
 }

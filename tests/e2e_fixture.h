@@ -32,6 +32,9 @@ protected:
     void Press(HWND page, int id);
     // Waits for SETUP.EXE to end; its exit code.
     DWORD Finish();
+    // Next through welcome and mouse type (serial or PS/2); returns the
+    // destination page, or NULL.
+    HWND UpToDestination(bool serial);
     // Next through welcome, mouse type (serial or PS/2) and destination;
     // returns the finish page, or NULL.
     HWND InstallUpToFinish(bool serial);

@@ -423,13 +423,7 @@ TEST_F(EndToEnd, CancelWhileCopying)
     WriteFileBytes(E2E_PACKAGE "\\SETUP.INF", script);
 
     Start();
-    HWND page = Page("SETUP_BEGIN");
-    ASSERT_TRUE(page != NULL);
-    Press(page, IDC_NEXT);
-    page = Page("SETUP_SELMOUSE");
-    ASSERT_TRUE(page != NULL);
-    Press(page, IDC_NEXT);
-    page = Page("SETUP_SELDIR");
+    HWND page = UpToDestination(true);
     ASSERT_TRUE(page != NULL);
     Press(page, IDC_NEXT);
     HWND install = UiWaitForWindow("SETUP_INSTALL", NULL, UI_TIMEOUT, process.dwProcessId);
@@ -480,13 +474,7 @@ TEST_F(EndToEnd, FileInUseEndsNotCompleted)
     HANDLE held = CreateFileA(E2E_TARGET "\\ZRPAGE.DLL", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     Start();
-    HWND page = Page("SETUP_BEGIN");
-    ASSERT_TRUE(page != NULL);
-    Press(page, IDC_NEXT);
-    page = Page("SETUP_SELMOUSE");
-    ASSERT_TRUE(page != NULL);
-    Press(page, IDC_NEXT);
-    page = Page("SETUP_SELDIR");
+    HWND page = UpToDestination(true);
     ASSERT_TRUE(page != NULL);
     UiClick(page, IDC_NEXT);
     UiMessageBox box;

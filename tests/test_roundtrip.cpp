@@ -168,14 +168,7 @@ protected:
     void Install(bool serial, bool directoryExists = false)
     {
         Start();
-        HWND page = Page("SETUP_BEGIN");
-        ASSERT_TRUE(page != NULL);
-        Press(page, IDC_NEXT);
-        page = Page("SETUP_SELMOUSE");
-        ASSERT_TRUE(page != NULL);
-        UiClick(page, serial ? IDC_SERIAL_MOUSE : IDC_PS2_MOUSE);
-        Press(page, IDC_NEXT);
-        page = Page("SETUP_SELDIR");
+        HWND page = UpToDestination(serial);
         ASSERT_TRUE(page != NULL);
         UiClick(page, IDC_NEXT);
         if (directoryExists) {
