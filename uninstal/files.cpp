@@ -35,6 +35,17 @@ char *ReadLogKeys(const char *section)
     }
 }
 
+char *NextDeepest(char *list)
+{
+    char *entry, *deepest = NULL;
+
+    for (entry = list; *entry != '\0'; entry += strlen(entry) + 1) {
+        if (entry[0] != '*' && (deepest == NULL || strlen(entry) > strlen(deepest)))
+            deepest = entry;
+    }
+    return deepest;
+}
+
 int ReadLogText(const char *section, const char *key, char *text, int size)
 {
     char escaped[LOG_ENTRY_MAX];
@@ -217,7 +228,7 @@ void RemoveDirectories(void)
 {
     char *dirs = ReadLogKeys(LOG_SECTION_DIRECTORIES);
     char path[PATH_MAX_LONG];
-    char *entry, *deepest;
+    char *deepest;
     DWORD length;
 
     if (g_uninstall.haveLog) {
@@ -228,11 +239,7 @@ void RemoveDirectories(void)
     if (dirs == NULL)
         return;
     for (;;) {
-        deepest = NULL;
-        for (entry = dirs; *entry != '\0'; entry += strlen(entry) + 1) {
-            if (entry[0] != '*' && (deepest == NULL || strlen(entry) > strlen(deepest)))
-                deepest = entry;
-        }
+        deepest = NextDeepest(dirs);
         if (deepest == NULL)
             break;
         if (LogUnescape((BYTE *)path, sizeof(path) - 1, deepest, &length) && strlen(path) == length &&

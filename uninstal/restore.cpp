@@ -247,7 +247,7 @@ static void RemoveLoggedKeys(void)
     char *keys = ReadLogKeys(LOG_SECTION_KEYS);
     char keyName[KEY_PATH_MAX];
     const char *path;
-    char *entry, *deepest;
+    char *deepest;
     HKEY root, key;
     DWORD length;
     int empty;
@@ -255,11 +255,7 @@ static void RemoveLoggedKeys(void)
     if (keys == NULL)
         return;
     for (;;) {
-        deepest = NULL;
-        for (entry = keys; *entry != '\0'; entry += strlen(entry) + 1) {
-            if (entry[0] != '*' && (deepest == NULL || strlen(entry) > strlen(deepest)))
-                deepest = entry;
-        }
+        deepest = NextDeepest(keys);
         if (deepest == NULL)
             break;
         if (LogUnescape((BYTE *)keyName, sizeof(keyName) - 1, deepest, &length) &&

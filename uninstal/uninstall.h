@@ -31,6 +31,9 @@ void Keep(const char *what, UINT reasonId);
 /* The key names of a section of the log, each ending in a zero and the
  * list in an empty name; null when there is none. Free with LocalFree. */
 char *ReadLogKeys(const char *section);
+/* The longest name of a key list not yet marked done (a leading '*'), so
+ * that what lies deeper goes first; null when every name is done. */
+char *NextDeepest(char *list);
 /* A log entry, unescaped as text; 0 when absent or malformed. */
 int ReadLogText(const char *section, const char *key, char *text, int size);
 
