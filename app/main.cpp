@@ -5,6 +5,7 @@
 #include "../install/install.h"
 #include "../registry/registry.h"
 #include "../res/resource.h"
+#include "../script/containment.h"
 #include "../script/setup_script.h"
 #include "../ui/ui.h"
 
@@ -111,6 +112,24 @@ static void RunWizard(void)
         Restart();
 }
 
+/* A package that names a file outside the destination, the Windows
+ * directories or the package is refused whole before anything is
+ * written: the user is told which record, then that the installation is
+ * not completed. 1 when the package is contained. */
+static int AcceptPackage(void)
+{
+    ContainmentFault fault;
+    char section[TEXT_MAX], key[TEXT_MAX], text[TEXT_MAX], message[4 * TEXT_MAX];
+
+    if (!FindFirstContainmentFault(&fault))
+        return 1;
+    NameContainmentFault(&fault, section, sizeof(section), key, sizeof(key), text, sizeof(text));
+    TextFormat(message, sizeof(message), LoadText(IDS_PACKAGE_REFUSED), section, key, text);
+    MessageBoxA(NULL, message, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
+    ShowNotCompleted(NULL);
+    return 0;
+}
+
 static void RunNormalMode(void)
 {
     if (FindWindowA(NULL, COMPANION_TITLE) != NULL || IsAlreadyInstalled()) {
@@ -124,6 +143,10 @@ static void RunNormalMode(void)
     ReadWindowsDirectory();
     if (!LoadSetupScript()) {
         ShowWarning(IDS_READ_ERROR, g_setup.caption, MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!AcceptPackage()) {
+        FreeFileTable();
         return;
     }
     if (!CreateMainWindow())

@@ -247,6 +247,24 @@ static void ShowPercentage(HWND page, short percentage)
     ShowControlText(page, IDC_INSTALL_PERCENT, text);
 }
 
+/* The directory of a target inside the destination, every level of it:
+ * a target name may hold a directory of its own. */
+static void MakeTargetParent(const char *path)
+{
+    char directory[TEXT_MAX];
+    int i, last = -1;
+
+    TEXT_COPY(directory, path);
+    for (i = 0; directory[i] != '\0'; i++) {
+        if (directory[i] == '\\')
+            last = i;
+    }
+    if (last > 0) {
+        directory[last] = '\0';
+        MakeTargetDirectory(directory);
+    }
+}
+
 /* One file: status, source, percentage and bar, each shown at once,
  * then the target. A source that does not arrive at its target ends the
  * copying as a Cancel does: the installation is not complete. A missing
@@ -269,7 +287,9 @@ static void CopyOneFile(HWND page, HDC dc, short disk, short file)
     ShowPercentage(page, percentage);
     DrawProgressBar(page, dc, percentage);
 
-    if (!BuildTargetPath(path, sizeof(path), disk, file) && g_setup.sourceHandle != -1) {
+    if (BuildTargetPath(path, sizeof(path), disk, file) && g_setup.sourceHandle != -1)
+        MakeTargetParent(path);
+    else if (g_setup.sourceHandle != -1) {
         LZClose(g_setup.sourceHandle);
         g_setup.sourceHandle = -1;
         g_setup.pageResult = PAGE_CANCEL;

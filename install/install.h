@@ -16,6 +16,10 @@ int BuildTargetPath(char *buffer, int size, int disk, int file);
 void OpenSourceFile(HWND page, const char *path);
 /* 0 when an open source did not arrive whole at its target. */
 int CopyToTarget(HWND page, const char *path);
+/* Makes every missing level of a directory that lies below installDir,
+ * each one recorded for the uninstaller; a path outside it is left
+ * alone. 1 when the whole directory is there. */
+int MakeTargetDirectory(const char *path);
 void PumpOneMessage(HWND page);
 void DiscardMessagesFor(DWORD milliseconds);
 void DrawEtchedFrame(HWND page, HDC dc, int controlId, HBRUSH fillBrush);

@@ -3,15 +3,15 @@
 #include "install.h"
 #include "../app/text.h"
 #include "../res/resource.h"
-#include "../script/uninstall_log.h"
 #include "../ui/page_host.h"
 #include "../ui/ui.h"
 
 /* The page's user data is 1 while its installation runs. */
 #define PAGE_WORKING 1
 
-/* Creates the script's sub-directories SubDir1 to SubDir6 under the
- * destination, one level each; failures pass silently. */
+/* Creates the script's directories RootDir and SubDir1 to SubDir6 under
+ * the destination, every missing level of each; failures pass silently
+ * here (the copy of a file meant for one of them then fails). */
 static void CreateSubdirectories(void)
 {
     char path[TEXT_MAX];
@@ -20,12 +20,11 @@ static void CreateSubdirectories(void)
     /* Without a destination the directories would land at a drive root. */
     if (g_setup.installDir[0] == '\0')
         return;
-    for (k = DIR_SUB1; k < DIR_SUB1 + 6; k++) {
+    for (k = DIR_ROOT; k < DIR_SUB1 + 6; k++) {
         if (g_setup.directoryNames[k][0] == '\0')
             continue;
-        if (PathJoin(path, sizeof(path), g_setup.installDir, g_setup.directoryNames[k]) &&
-            CreateDirectoryA(path, NULL))
-            UninstallLogDirectory(path);
+        if (PathJoin(path, sizeof(path), g_setup.installDir, g_setup.directoryNames[k]))
+            MakeTargetDirectory(path);
     }
 }
 

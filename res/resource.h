@@ -37,6 +37,9 @@
 #define IDS_INSTALLED_RESTART       53
 #define IDS_OTHER_MOUSE_PROGRAM     54
 
+/* String table: texts beyond the original program's */
+#define IDS_PACKAGE_REFUSED         60  /* a file outside the destination or the package */
+
 /* Dialog templates */
 #define IDD_WELCOME                 101
 #define IDD_FINISH                  102

@@ -1,0 +1,55 @@
+/* Containment of a package: every file the script names is read from
+ * inside the package folder and written inside the destination directory
+ * or the Windows, SYSTEM or INF directory. The script's names and
+ * directory values are therefore plain relative paths: no ".." step, no
+ * drive, no path from the root, no wildcard, no device. SETUP.EXE refuses
+ * a package that breaks this before it copies anything; SETUPCHK reports
+ * every breach with the same routine. */
+#ifndef SETUP_CONTAINMENT_H
+#define SETUP_CONTAINMENT_H
+
+#include "../app/setup_state.h"
+
+/* Why a path piece of the script is refused. */
+#define PATH_CONTAINED  0
+#define PATH_PARENT     1   /* a ".." step (also "..." and dots with blanks) */
+#define PATH_DRIVE      2   /* a drive letter, or any ":" */
+#define PATH_ROOTED     3   /* begins with "\" or "/" */
+#define PATH_WILDCARD   4   /* "*", "?" or a character no file name holds */
+#define PATH_DEVICE     5   /* CON, NUL, COM1, LPT1...: a device, not a file */
+
+/* PATH_CONTAINED, or why the relative path text is refused. */
+int CheckPathPiece(const char *text);
+
+/* Which text of the script is at fault. */
+#define FAULT_SOURCE_NAME   1
+#define FAULT_TARGET_NAME   2
+#define FAULT_DIRECTORY     3   /* the value of directoryKey */
+
+struct ContainmentFault {
+    int disk;           /* from 0; -1 for a directory value no record is named for */
+    int file;           /* from 0 */
+    int field;          /* FAULT_... */
+    int directoryKey;   /* index of the directory key, or -1 */
+    int reason;         /* PATH_... */
+    const char *text;   /* the refused text, valid during the visit */
+};
+
+/* Called for each fault; returns 0 to stop. */
+typedef int (*ContainmentVisit)(const ContainmentFault *fault, void *context);
+
+/* Checks the loaded file table and directory values: first every record
+ * in the order of the table (its names, then its directory), then every
+ * directory value. Returns the number of faults visited. */
+int CheckContainment(ContainmentVisit visit, void *context);
+
+/* The first fault, or 0 when the package is contained. */
+int FindFirstContainmentFault(ContainmentFault *fault);
+
+/* The section and key that hold the fault ("Disk1" and "3", or
+ * "DirectoryName" and "SubDir2"), and the refused text as the script
+ * gives it ("SubDir2=..\OUT" for a record's directory). */
+void NameContainmentFault(const ContainmentFault *fault, char *section, int sectionSize,
+                          char *key, int keySize, char *text, int textSize);
+
+#endif
