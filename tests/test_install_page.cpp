@@ -469,7 +469,8 @@ TEST_F(InstallPageCopy, ClosingThePageWhileItWorksIsACancel)
 }
 
 // A file that cannot be written ends the copying as a Cancel does: no
-// further file, no registry update, the warning. A file in use keeps its
+// further file, no registry update, the warning (in use, its directory
+// blocked by a file of that name, damaged). A file in use keeps its
 // bytes, a short copy is removed.
 TEST_F(InstallPageCopy, FileNotWrittenEndsNotCompleted)
 {
@@ -484,6 +485,8 @@ TEST_F(InstallPageCopy, FileNotWrittenEndsNotCompleted)
             held = CreateFileA(Target(2).c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
             ASSERT_NE(held, INVALID_HANDLE_VALUE);
         } else if (row == NO_DIRECTORY) {
+            // a file where the first level of the directory would be
+            WriteFileBytes(install_ + "\\NO", "in the way");
             CreateDirectoryA((package_ + "\\NO").c_str(), NULL);
             CreateDirectoryA((package_ + "\\NO\\SUCH").c_str(), NULL);
             WriteFileBytes(package_ + "\\NO\\SUCH\\FILE2.BIN", bytes_[2]);
@@ -514,7 +517,7 @@ TEST_F(InstallPageCopy, FileNotWrittenEndsNotCompleted)
                                             "\n\nFile 2");
         EXPECT_EQ(user.warning, "Velto installation is not completed !");
         EXPECT_EQ(ReadFileBytes(Target(2)), row == IN_USE ? "older version" : "<missing>");
-        EXPECT_FALSE(FileExists(install_ + "\\NO")) << "a first level made";
+        EXPECT_FALSE(FileExists(install_ + "\\NO\\SUCH")) << "a level made";
         UnloadPackage();
         RemoveTree(install_);
         CreateDirectoryA(install_.c_str(), NULL);
