@@ -1,18 +1,23 @@
 /* SETUPCHK: checks a package the way SETUP.EXE will see it, through the
- * setup's own script loader and copy paths. */
+ * setup's own script loader, containment check and copy paths. */
 #ifndef SETUPCHK_H
 #define SETUPCHK_H
 
 /* Results of CheckPackage, which SETUPCHK.EXE returns as its exit status. */
-#define CHECK_CLEAN       0
-#define CHECK_PROBLEMS    1
-#define CHECK_UNREADABLE  2
+#define CHECK_CLEAN       0     /* no error (warnings allowed) */
+#define CHECK_PROBLEMS    1     /* errors, or warnings with CHECK_STRICT */
+#define CHECK_UNREADABLE  2     /* the package cannot be read */
+
+/* Options. */
+#define CHECK_STRICT      1     /* warnings count as errors */
 
 /* Kinds of output text. */
-#define CHECK_INFO        0     /* the settings and the file table */
-#define CHECK_PROBLEM     1     /* line: of SETUP.INF, 0 when it has none */
-#define CHECK_ERROR       2     /* why the package cannot be read */
+#define CHECK_INFO        0     /* the settings, the file table, the summary */
+#define CHECK_WARNING     1     /* "PATH(LINE): warning: what. Setup: what it does." */
+#define CHECK_ERROR       2     /* the same with "error" */
+#define CHECK_FAILURE     3     /* why the package cannot be read */
 
+/* line: of SETUP.INF, from 1; 0 when the text has none. */
 typedef void (*CheckOutput)(int kind, int line, const char *text, void *context);
 
 /* The Windows directory the targets are shown with. */
@@ -20,7 +25,11 @@ typedef void (*CheckOutput)(int kind, int line, const char *text, void *context)
 
 /* Loads packageDir\SETUP.INF as the setup does, with the setup state's
  * instance for the string table, and reports the settings, the file
- * table and the problems in the order of their lines. */
-int CheckPackage(const char *packageDir, CheckOutput output, void *context);
+ * table and every finding in the order of its lines. */
+int CheckPackage(const char *packageDir, int options, CheckOutput output, void *context);
+
+/* SETUPCHK.EXE's command line: PACKAGE_DIR [--strict] [--quiet]; prints
+ * to the standard output and returns the exit status. */
+int RunPackageCheck(int argc, char **argv);
 
 #endif
