@@ -1,11 +1,17 @@
 // SETUPCHK's check: a small package, clean, and with one planted mistake
-// per row, each found once with its line of SETUP.INF.
+// per row, each found with its level and line; the rows whose outcome
+// matters run SETUP.EXE too, which must do what the check predicted; and
+// many generated packages, none of which may crash the check.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "../res/resource.h"
 #include "../setupchk/setupchk.h"
+#include "e2e_fixture.h"
 #include "test_support.h"
 
 namespace {
@@ -26,70 +32,200 @@ std::string Szdd(const std::string &plain, unsigned declared)
     return bytes;
 }
 
-// The clean package: A.EXE plain in the package folder, B.TX_ compressed
-// in HELP (1,500 bytes expanded).
+// The clean package: plain programs in the package folder, B.TX_
+// compressed in HELP (1,500 bytes expanded), the driver and its INF.
 const char *const kScript[] = {
-    "[Main]",                               // 1
-    "ProductName=Velto",                    // 2
-    "MinimumSpace=100",                     // 3
-    "[DiskLabel]",                          // 4
-    "Disk1=Disk 1",                         // 5
-    "[DirectoryName]",                      // 6
-    "RootDir=.",                            // 7
-    "SubDir1=HELP",                         // 8
-    "WinSystemDir=SYSTEM",                  // 9
-    "[FileCounts]",                         // 10
-    "Disk1=2",                              // 11
-    "[Disk1]",                              // 12
-    "1=A.EXE,A.EXE,Program A,RootDir",      // 13
-    "2=B.TX_,B.TXT,Read me,SubDir1",        // 14
+    "[Main]",                                               // 1
+    "ProductName=Velto",                                    // 2
+    "DefaultPath=C:\\VELTO",                                // 3
+    "MinimumSpace=100",                                     // 4
+    "[Startup]",                                            // 5
+    "MouseDriver=MOUSE.DRV",                                // 6
+    "MouseInf=MOUSE.INF",                                   // 7
+    "SeialName=Serial mouse",                               // 8
+    "[DiskLabel]",                                          // 9
+    "Disk1=Disk 1",                                         // 10
+    "[DirectoryName]",                                      // 11
+    "RootDir=.",                                            // 12
+    "SubDir1=HELP",                                         // 13
+    "WinSystemDir=SYSTEM",                                  // 14
+    "WinInfDir=INF",                                        // 15
+    "[FileCounts]",                                         // 16
+    "Disk1=7",                                              // 17
+    "[Disk1]",                                              // 18
+    "1=A.EXE,A.EXE,Program A,RootDir",                      // 19
+    "2=B.TX_,B.TXT,Read me,SubDir1",                        // 20
+    "3=U.EXE,UNINSTAL.EXE,Uninstall,RootDir",               // 21
+    "4=V.EXE,VARIRE.EXE,Mouse program,RootDir",             // 22
+    "5=Z.DLL,ZRPAGE.DLL,Control panel page,RootDir",        // 23
+    "6=MOUSE.DRV,MOUSE.DRV,Mouse driver,WinSystemDir",      // 24
+    "7=MOUSE.INF,MOUSE.INF,Driver information,WinInfDir",   // 25
 };
 
-const std::string kPlainA(100, 'a');
 const std::string kPackedB = Szdd(std::string(1500, 'b'), 1500);
+
+struct PackageFile { const char *path; std::string content; };
+
+const PackageFile kFiles[] = {
+    { "A.EXE", std::string(100, 'a') },
+    { "HELP\\B.TX_", kPackedB },
+    { "U.EXE", "uninstaller" },
+    { "V.EXE", "mouse program" },
+    { "Z.DLL", "control panel page" },
+    { "SYSTEM\\MOUSE.DRV", "driver" },
+    { "INF\\MOUSE.INF", "[Version]" },
+};
+
+// What SETUP.EXE does with a row's package, checked when the test runs it.
+enum Outcome { CHECK_ONLY, REFUSED, INSTALLED };
 
 struct Planted {
     const char *name;
-    int editLine;               // the script line replaced, 0 for none
-    std::string editText;
-    const char *file;           // a file replaced, or removed when its content is empty
-    std::string content;
+    std::vector<std::pair<int, std::string> > edits;  // script lines replaced (may hold more lines)
+    std::vector<PackageFile> files;   // written after the clean ones; an empty content removes
+    int options;
     int result;
-    const char *problem;        // the one problem expected, null for none
+    int level;                  // CHECK_ERROR or CHECK_WARNING of the finding, 0 for none
     int line;
+    const char *finding;        // a part of its text
+    int findings;               // how many in all
+    Outcome outcome;
+    const char *refusedAs;      // "[section] key: text" of SETUP.EXE's message
 };
+
+const std::string kLong(2000, 'x');
 
 const Planted kPlanted[] = {
-    { "clean", 0, "", NULL, "", CHECK_CLEAN, NULL, 0 },
-    { "no script", 0, "", "SETUP.INF", "", CHECK_UNREADABLE, NULL, 0 },
-    { "missing source", 0, "", "HELP\\B.TX_", "", CHECK_PROBLEMS, "source file missing", 14 },
-    { "empty record", 14, "2=", NULL, "", CHECK_PROBLEMS, "record left empty", 14 },
-    { "line too long", 14, "2=B.TX_,B.TXT," + std::string(1500, 'x') + ",SubDir1", NULL, "",
-      CHECK_PROBLEMS, "line too long", 14 },
-    { "count larger", 11, "Disk1=3", NULL, "", CHECK_PROBLEMS, "count 3 of Disk1 is larger", 11 },
-    { "count smaller", 11, "Disk1=1", NULL, "", CHECK_PROBLEMS, "count 1 of Disk1 is smaller", 11 },
-    { "unknown directory key", 14, "2=A.EXE,C.EXE,Copy,Docs", NULL, "", CHECK_PROBLEMS,
-      "unknown directory key \"Docs\"", 14 },
-    { "name too long", 13, "1=ABCDEFGHIJKL.EXE,A.EXE,Program A,RootDir", NULL, "",
-      CHECK_PROBLEMS, "name \"ABCDEFGHIJKL.EXE\" too long for its field", 13 },
-    { "directory too long", 8, "SubDir1=" + std::string(40, 'h'), NULL, "", CHECK_PROBLEMS,
-      "directory SubDir1", 14 },
-    { "product name too long", 2, "ProductName=" + std::string(72, 'p'), NULL, "",
-      CHECK_PROBLEMS, "ProductName too long for its field", 2 },
-    { "not 8.3", 13, "1=A.EXE,PROGRAM-A.EXE,Program A,RootDir", NULL, "", CHECK_PROBLEMS,
-      "\"PROGRAM-A.EXE\" is not an 8.3 name", 13 },
-    { "damaged header", 0, "", "HELP\\B.TX_", Szdd("bbbb", 4).replace(8, 1, "B"),
-      CHECK_PROBLEMS, "damaged header (unknown method)", 14 },
-    { "damaged data", 0, "", "HELP\\B.TX_", Szdd(std::string(500, 'b'), 1500), CHECK_PROBLEMS,
-      "expands to 500 of the 1500 bytes", 14 },
-    { "above MinimumSpace", 3, "MinimumSpace=1", NULL, "", CHECK_PROBLEMS,
-      "the files expand to 2 KB, more than MinimumSpace 1 KB", 3 },
-    { "same target", 14, "2=A.EXE,a.exe,Again,RootDir", NULL, "", CHECK_PROBLEMS,
-      "same target as line 13", 14 },
+    { "clean", {}, {}, 0, CHECK_CLEAN, 0, 0, NULL, 0, CHECK_ONLY, NULL },
+    { "no script", {}, { { "SETUP.INF", "" } }, 0, CHECK_UNREADABLE, 0, 0, NULL, 0, CHECK_ONLY, NULL },
+    { "missing source", {}, { { "HELP\\B.TX_", "" } }, 0, CHECK_PROBLEMS, CHECK_ERROR, 20,
+      "source file missing", 1, CHECK_ONLY, NULL },
+    { "empty record", { { 20, "2=,B.TXT,Read me,SubDir1" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 20,
+      "record left empty", 1, CHECK_ONLY, NULL },
+    { "line too long", { { 20, "2=B.TX_,B.TXT," + kLong + ",SubDir1" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 20, "line too long: 2022 characters, of them 2020 after", 1, CHECK_ONLY, NULL },
+    { "count larger", { { 17, "Disk1=8" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 17,
+      "count 8 of Disk1 is larger", 1, CHECK_ONLY, NULL },
+    { "count smaller", { { 25, std::string(kScript[24]) + "\r\n8=A.EXE,A2.EXE,Again,RootDir" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 17, "count 7 of Disk1 is smaller", 1, CHECK_ONLY, NULL },
+    { "unknown directory key", { { 19, "1=A.EXE,A.EXE,Program A,RootDri" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 19, "directory key \"RootDri\" is not one of the ten of [DirectoryName] "
+      "(did you mean RootDir?)", 1, CHECK_ONLY, NULL },
+    { "directory key not defined", { { 20, "2=B.TX_,B.TXT,Read me,SubDir4" } }, { { "B.TX_", kPackedB } },
+      0, CHECK_PROBLEMS, CHECK_ERROR, 20, "directory key SubDir4 is used but not defined", 1,
+      CHECK_ONLY, NULL },
+    { "name too long", { { 19, "1=ABCDEFGHIJKL.EXE,A.EXE,Program A,RootDir" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 19, "name \"ABCDEFGHIJKL.EXE\" too long for its field", 1, CHECK_ONLY, NULL },
+    { "directory too long", { { 13, "SubDir1=HELPXXXX\\DEUTSCH1\\ABCDEFGH\\ABCDEFGH\\ABCDEFGH" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 20, "directory SubDir1 too long", 1, CHECK_ONLY, NULL },
+    { "description too long", { { 19, "1=A.EXE,A.EXE," + std::string(62, 'd') + ",RootDir" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 19, "description too long for its field: 62 characters", 1,
+      CHECK_ONLY, NULL },
+    { "product name too long", { { 2, "ProductName=" + std::string(72, 'p') } }, {}, 0, CHECK_CLEAN,
+      CHECK_WARNING, 2, "ProductName too long for its field", 1, CHECK_ONLY, NULL },
+    { "not 8.3", { { 19, "1=A.EXE,PROGRAM-A.EXE,Program A,RootDir" } }, {}, 0, CHECK_CLEAN,
+      CHECK_WARNING, 19, "\"PROGRAM-A.EXE\" is not an 8.3 name", 1, CHECK_ONLY, NULL },
+    { "damaged header", {}, { { "HELP\\B.TX_", Szdd("bbbb", 4).replace(8, 1, "B") } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 20, "damaged header (unknown method)", 1, CHECK_ONLY, NULL },
+    { "damaged data", {}, { { "HELP\\B.TX_", Szdd(std::string(500, 'b'), 1500) } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 20, "expands to 500 of the 1500 bytes", 1, CHECK_ONLY, NULL },
+    { "above MinimumSpace", { { 4, "MinimumSpace=1" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 4,
+      "the files expand to 2 KB, more than MinimumSpace 1 KB", 1, CHECK_ONLY, NULL },
+    { "MinimumSpace out of range", { { 4, "MinimumSpace=40000" } }, {}, 0, CHECK_CLEAN,
+      CHECK_WARNING, 4, "Setup: asks for 32767 KB", 1, CHECK_ONLY, NULL },
+    { "same target", { { 20, "2=A.EXE,a.exe,Again,RootDir" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING,
+      20, "same target as line 19", 1, CHECK_ONLY, NULL },
+    { "stored uncompressed", {}, { { "HELP\\B.TX_", "plain text" } }, 0, CHECK_CLEAN, CHECK_WARNING,
+      20, "B.TX_ is named as a compressed file but stored uncompressed", 1, CHECK_ONLY, NULL },
+    { "bigger than a floppy", { { 4, "MinimumSpace=4000" } }, { { "A.EXE", std::string(1800000, 'a') } },
+      0, CHECK_CLEAN, CHECK_WARNING, 18, "the files of Disk1 take 1801759 bytes, more than the "
+      "1457664", 1, CHECK_ONLY, NULL },
+    { "count wraps", { { 17, "Disk1=65543" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 17,
+      "count 65543 of Disk1 does not fit 16 bits. Setup: reads it as 7.", 1, CHECK_ONLY, NULL },
+    { "SerialName", { { 8, "SerialName=Serial mouse" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 8,
+      "unknown key \"SerialName\" in [Startup] (did you mean SeialName?)", 1, CHECK_ONLY, NULL },
+    { "SerialName, strict", { { 8, "SerialName=Serial mouse" } }, {}, CHECK_STRICT, CHECK_PROBLEMS,
+      CHECK_WARNING, 8, "did you mean SeialName?", 1, CHECK_ONLY, NULL },
+    { "key of another section", { { 2, "Title=Velto" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 2,
+      "unknown key \"Title\" in [Main] (it belongs in [Startup])", 1, CHECK_ONLY, NULL },
+    { "unknown section", { { 5, "[Strtup]" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 5,
+      "unknown section [Strtup] (did you mean [Startup]?)", 1, CHECK_ONLY, NULL },
+    { "key outside any section", { { 1, "Stray=1\r\n[Main]" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 1,
+      "key \"Stray\" outside any section", 1, CHECK_ONLY, NULL },
+    { "key twice", { { 10, "Disk1=Disk 1\r\nDisk1=Other" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 11,
+      "Disk1 given twice in [DiskLabel] (first on line 10). Setup: reads the first, on line 10", 1,
+      CHECK_ONLY, NULL },
+    { "file line twice", { { 25, std::string(kScript[24]) + "\r\n7=A.EXE,A.EXE,Again,RootDir" } }, {},
+      0, CHECK_CLEAN, CHECK_WARNING, 26, "7 given twice in [Disk1] (first on line 25)", 1,
+      CHECK_ONLY, NULL },
+    { "section twice", { { 25, std::string(kScript[24]) + "\r\n[Startup]\r\nTitle=Later" } }, {}, 0,
+      CHECK_CLEAN, CHECK_WARNING, 26, "section [Startup] given twice (first on line 5)", 1,
+      CHECK_ONLY, NULL },
+    { "disk section not loaded", { { 25, std::string(kScript[24]) + "\r\n[Disk3]\r\n1=A.EXE,A.EXE,x,RootDir" } },
+      {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 27, "[Disk3] has 1 numbered line(s)", 1, CHECK_ONLY, NULL },
+    { "empty file table", { { 10, "Disk1=" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 16,
+      "the package installs no file", 7, CHECK_ONLY, NULL },
+    { "empty script", {}, { { "SETUP.INF", "\r\n" } }, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
+      "the package installs no file", 4, CHECK_ONLY, NULL },
+    { "UTF-16", {}, { { "SETUP.INF", std::string("\xFF\xFE[\0M\0a\0i\0n\0]\0\r\0\n\0", 18) } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 1, "UTF-16. Setup: Windows 95 and 98 read no section", 1,
+      CHECK_ONLY, NULL },
+    { "UTF-8 mark", { { 1, "\xEF\xBB\xBF[Main]" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
+      "do not see the section [Main]", 1, CHECK_ONLY, NULL },
+
+    // Containment: SETUP.EXE refuses the package, names the record, writes nothing.
+    { "into the Windows directory", { { 13, "SubDir1=HELP\r\nSubDir2=..\\..\\..\\WINDOWS" },
+                                     { 19, "1=WIN.INI,WIN.INI,Settings,SubDir2" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 14, "SubDir2 \"..\\..\\..\\WINDOWS\" leads outside the package "
+      "and the destination directory (a \"..\" step)", 1, REFUSED,
+      "[Disk1] 1: SubDir2=..\\..\\..\\WINDOWS" },
+    { "target up two levels", { { 19, "1=A.EXE,..\\..\\EVIL1.TX,Program A,RootDir" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 19, "target name \"..\\..\\EVIL1.TX\" leads outside the "
+      "destination directory (a \"..\" step)", 1, REFUSED, "[Disk1] 1: ..\\..\\EVIL1.TX" },
+    { "target with a drive", { { 19, "1=A.EXE,C:\\EVIL2.TXT,Program A,RootDir" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 19, "(a drive)", 1, REFUSED, "[Disk1] 1: C:\\EVIL2.TXT" },
+    { "target from the root", { { 19, "1=A.EXE,\\WINDOWS\\E4.TX,Program A,RootDir" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 19, "(a path from the root)", 1, REFUSED,
+      "[Disk1] 1: \\WINDOWS\\E4.TX" },
+    { "unused directory outside", { { 15, "WinInfDir=INF\r\nSubDir3=..\\..\\OUTSIDE" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 16, "SubDir3 \"..\\..\\OUTSIDE\" leads outside", 1, REFUSED,
+      "[DirectoryName] SubDir3: ..\\..\\OUTSIDE" },
+    { "source outside the package", { { 19, "1=..\\A.EXE,A.EXE,Program A,RootDir" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 19, "source name \"..\\A.EXE\" leads outside the package", 1,
+      REFUSED, "[Disk1] 1: ..\\A.EXE" },
+    { "wildcard", { { 19, "1=A.EXE,*.EXE,Program A,RootDir" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 19, "(a wildcard or a character no file name holds)", 1, REFUSED,
+      "[Disk1] 1: *.EXE" },
+    { "device", { { 19, "1=A.EXE,LPT1.TXT,Program A,RootDir" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 19, "(a device name)", 1, CHECK_ONLY, NULL },
+    { "three dots", { { 12, "RootDir=...\\X" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 12,
+      "RootDir \"...\\X\" leads outside", 4, CHECK_ONLY, NULL },
+
+    // Directories: every level is made.
+    { "nested SubDir", { { 13, "SubDir1=HELP\\DEUTSCH" } },
+      { { "HELP\\B.TX_", "" }, { "HELP\\DEUTSCH\\B.TX_", kPackedB } }, 0, CHECK_CLEAN, 0, 0, NULL, 0,
+      INSTALLED, NULL },
+    { "RootDir=BIN", { { 12, "RootDir=BIN" } },
+      { { "A.EXE", "" }, { "BIN\\A.EXE", std::string(100, 'a') }, { "BIN\\U.EXE", "uninstaller" },
+        { "BIN\\V.EXE", "mouse program" }, { "BIN\\Z.DLL", "control panel page" } },
+      0, CHECK_PROBLEMS, CHECK_ERROR, 18, "no record installs UNINSTAL.EXE into the destination "
+      "directory", 3, INSTALLED, NULL },
+
+    // Components the registry names.
+    { "no uninstaller", { { 21, "3=U.EXE,UNINST.EXE,Uninstall,RootDir" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 18, "no record installs UNINSTAL.EXE into the destination directory. Setup: "
+      "registers ", 1, INSTALLED, NULL },
+    { "driver elsewhere", { { 15, "WinInfDir=INF\r\nWinDir=SYSTEM" },
+                           { 24, "6=MOUSE.DRV,MOUSE.DRV,Mouse driver,WinDir" } }, {}, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 6, "no record installs MouseDriver MOUSE.DRV into the SYSTEM "
+      "directory", 1, CHECK_ONLY, NULL },
 };
 
+struct Finding { int kind; int line; std::string text; };
+
 struct Output {
-    std::vector<std::pair<int, std::string> > problems;
+    std::vector<Finding> findings;
+    std::vector<std::string> info;
     std::string all;
 };
 
@@ -97,50 +233,262 @@ void Collect(int kind, int line, const char *text, void *context)
 {
     Output *output = (Output *)context;
 
-    if (kind == CHECK_PROBLEM)
-        output->problems.push_back(std::make_pair(line, std::string(text)));
+    if (kind == CHECK_ERROR || kind == CHECK_WARNING)
+        output->findings.push_back({ kind, line, text });
+    else if (kind == CHECK_INFO)
+        output->info.push_back(text);
     output->all += std::string(text) + "\n";
 }
 
-void WritePackage(const std::string &dir, const Planted &row)
+std::string PlantedScript(const Planted &row, const std::string &defaultPath)
 {
     std::string script;
 
-    for (size_t i = 0; i < sizeof(kScript) / sizeof(kScript[0]); i++)
-        script += ((int)i + 1 == row.editLine ? row.editText : std::string(kScript[i])) + "\r\n";
-    WriteFileBytes(dir + "\\SETUP.INF", script);
-    WriteFileBytes(dir + "\\A.EXE", kPlainA);
-    CreateDirectoryA((dir + "\\HELP").c_str(), NULL);
-    WriteFileBytes(dir + "\\HELP\\B.TX_", kPackedB);
-    if (row.file != NULL && row.content.empty())
-        DeleteFileA((dir + "\\" + row.file).c_str());
-    else if (row.file != NULL)
-        WriteFileBytes(dir + "\\" + row.file, row.content);
+    for (size_t i = 0; i < sizeof(kScript) / sizeof(kScript[0]); i++) {
+        std::string line = kScript[i];
+        if (i == 2)
+            line = "DefaultPath=" + defaultPath;
+        for (auto &edit : row.edits)
+            if (edit.first == (int)i + 1)
+                line = edit.second;
+        script += line + "\r\n";
+    }
+    return script;
 }
 
-TEST(PackageCheck, EachPlantedMistakeOnceWithItsLine)
+void WritePackage(const std::string &dir, const Planted &row, const std::string &defaultPath)
+{
+    const char *const folders[] = { "HELP", "HELP\\DEUTSCH", "BIN", "SYSTEM", "INF" };
+    for (const char *folder : folders)
+        CreateDirectoryA((dir + "\\" + folder).c_str(), NULL);
+    WriteFileBytes(dir + "\\SETUP.INF", PlantedScript(row, defaultPath));
+    for (const PackageFile &file : kFiles)
+        WriteFileBytes(dir + "\\" + file.path, file.content);
+    for (const PackageFile &file : row.files) {
+        if (file.content.empty())
+            DeleteFileA((dir + "\\" + file.path).c_str());
+        else
+            WriteFileBytes(dir + "\\" + file.path, file.content);
+    }
+}
+
+std::string Kind(int kind)
+{
+    return kind == CHECK_ERROR ? "error" : kind == CHECK_WARNING ? "warning" : "none";
+}
+
+// The row's result, its finding with level and line, and how many in all.
+void ExpectFindings(const Planted &row, int result, const Output &output, const std::string &dir)
+{
+    EXPECT_EQ(result, row.result) << output.all;
+    EXPECT_EQ(output.findings.size(), (size_t)row.findings) << output.all;
+    if (row.finding == NULL)
+        return;
+    bool found = false;
+    for (const Finding &finding : output.findings) {
+        if (finding.text.find(row.finding) == std::string::npos)
+            continue;
+        found = true;
+        EXPECT_EQ(Kind(finding.kind), Kind(row.level)) << finding.text;
+        EXPECT_EQ(finding.line, row.line) << finding.text;
+        // PATH(LINE): level: what. Setup: what it does.
+        std::string prefix = dir + "\\SETUP.INF(" + std::to_string(row.line) + "): " +
+                             Kind(row.level) + ": ";
+        EXPECT_EQ(finding.text.compare(0, prefix.size(), prefix), 0) << finding.text;
+        EXPECT_NE(finding.text.find(". Setup: "), std::string::npos) << finding.text;
+    }
+    EXPECT_TRUE(found) << "no finding with \"" << row.finding << "\":\n" << output.all;
+}
+
+TEST(PackageCheck, EachPlantedMistakeWithItsLevelAndLine)
 {
     for (const Planted &row : kPlanted) {
         SCOPED_TRACE(row.name);
         std::string dir = ScratchDir("setupchk");
-        WritePackage(dir, row);
+        WritePackage(dir, row, "C:\\VELTO");
         Output output;
 
-        EXPECT_EQ(CheckPackage(dir.c_str(), Collect, &output), row.result) << output.all;
-        if (row.problem == NULL) {
-            EXPECT_TRUE(output.problems.empty()) << output.all;
-        } else {
-            ASSERT_EQ(output.problems.size(), 1u) << output.all;
-            EXPECT_EQ(output.problems[0].first, row.line) << output.all;
-            EXPECT_NE(output.problems[0].second.find(row.problem), std::string::npos)
-                << output.problems[0].second;
-        }
-        if (row.result == CHECK_CLEAN) {
-            // the table row of the compressed file: stored and expanded size
-            EXPECT_NE(output.all.find("B.TX_  C:\\VELTO\\HELP\\B.TXT      1702      1500  Read me"),
-                      std::string::npos) << output.all;
+        int result = CheckPackage(dir.c_str(), row.options, Collect, &output);
+        ExpectFindings(row, result, output, dir);
+        if (row.result == CHECK_CLEAN && row.findings == 0) {
+            // the table row of the compressed file: target, stored and expanded size
+            std::string tableRow = "<none>";
+            for (const std::string &line : output.info)
+                if (line.find("\\B.TX_ ") != std::string::npos)
+                    tableRow = line;
+            EXPECT_NE(tableRow.find(" C:\\VELTO\\HELP\\"), std::string::npos) << tableRow;
+            EXPECT_NE(tableRow.find("B.TXT "), std::string::npos) << tableRow;
+            EXPECT_NE(tableRow.find(" 1702      1500  Read me"), std::string::npos) << tableRow;
         }
         RemoveTree(dir);
+    }
+}
+
+// Random and hostile scripts and file layouts: the check ends with 0, 1
+// or 2 for each, and never crashes.
+TEST(PackageCheck, GeneratedPackagesEndWithAKnownStatus)
+{
+    const unsigned seed = 19;
+    std::mt19937 random(seed);
+    auto pick = [&](const std::vector<std::string> &from) { return from[random() % from.size()]; };
+    const std::vector<std::string> sections = {
+        "Main", "Startup", "DiskLabel", "DirectoryName", "FileCounts", "Disk1", "Disk2", "Disk3",
+        "Disk6", "Disk7", "disk1", " Main ", "", "[", "Mian",
+    };
+    const std::vector<std::string> keys = {
+        "ProductName", "DefaultPath", "MinimumSpace", "OEM", "PS2Only", "Title", "MouseDriver",
+        "MouseInf", "SeialName", "SerialName", "PnpID", "Disk1", "Disk2", "Disk6", "RootDir",
+        "SubDir1", "SubDir6", "WinDir", "WinSystemDir", "WinInfDir", "1", "2", "3", "7", "01",
+        "32767", "99999", "", "=", ";1",
+    };
+    const std::vector<std::string> pieces = {
+        "", ".", "..", "...", "HELP", "HELP\\DEUTSCH", "..\\..\\WINDOWS", "C:\\", "\\WINDOWS",
+        "*.*", "A.EXE", "B.TX_", "CON", "LPT1.TXT", "X", std::string(300, 'y'), "65543", "-1",
+        "2147483648", "0", "1", "RootDir", "SubDir1", "WinDir", "Docs", " , , ,", "\t", "%s%n%d",
+        "\xEF\xBB\xBF", std::string(1, '\0'), "A.EXE,A.EXE,x,RootDir", "..\\A.EXE,A,x,SubDir1",
+        "B.TX_,B.TXT,y,SubDir1", "A.EXE,VERYLONGFILENAME.EXE,z,WinSystemDir",
+    };
+    const std::vector<std::string> files = {
+        "A.EXE", "B.TX_", "HELP\\B.TX_", "HELP\\DEUTSCH\\A.EXE", "SYSTEM\\MOUSE.DRV", "X",
+    };
+    int counts[3] = { 0, 0, 0 };
+    const int packages = 1000;
+    std::string dir = ScratchDir("setupchk-generated");
+    CreateDirectoryA((dir + "\\HELP").c_str(), NULL);
+    CreateDirectoryA((dir + "\\HELP\\DEUTSCH").c_str(), NULL);
+    CreateDirectoryA((dir + "\\SYSTEM").c_str(), NULL);
+
+    for (int n = 0; n < packages; n++) {
+        std::string script;
+        int lines = (int)(random() % 40);
+        for (int i = 0; i < lines; i++) {
+            switch (random() % 4) {
+            case 0: script += "[" + pick(sections) + "]"; break;
+            case 1: script += pick(keys) + "=" + pick(pieces) + "," + pick(pieces); break;
+            default: script += pick(keys) + "=" + pick(pieces); break;
+            }
+            script += random() % 5 == 0 ? "\n" : "\r\n";
+        }
+        if (random() % 10 == 0)
+            script = std::string("\xFF\xFE", 2) + script;
+        if (random() % 20 == 0)
+            script = std::string(random() % 3000, (char)(random() % 256));
+        bool noScript = random() % 25 == 0;
+        if (noScript)
+            DeleteFileA((dir + "\\SETUP.INF").c_str());
+        else
+            WriteFileBytes(dir + "\\SETUP.INF", script);
+        for (const std::string &file : files) {
+            switch (random() % 4) {
+            case 0: DeleteFileA((dir + "\\" + file).c_str()); break;
+            case 1: WriteFileBytes(dir + "\\" + file, Szdd(std::string(random() % 300, 'q'),
+                                                           (unsigned)(random() % 400))); break;
+            default: WriteFileBytes(dir + "\\" + file, std::string(random() % 200, 'p')); break;
+            }
+        }
+        Output output;
+        int result = CheckPackage(dir.c_str(), (int)(random() % 2), Collect, &output);
+        ASSERT_TRUE(result >= 0 && result <= 2)
+            << "package " << n << " (seed " << seed << "): " << result << "\n" << script;
+        counts[result]++;
+        for (const Finding &finding : output.findings) {
+            ASSERT_EQ(finding.text.compare(0, dir.size() + 10, dir + "\\SETUP.INF"), 0)
+                << "package " << n << ": " << finding.text;
+        }
+        if (noScript) {
+            EXPECT_EQ(result, CHECK_UNREADABLE) << "package " << n;
+        }
+    }
+    std::cout << packages << " generated packages: " << counts[0] << " clean, " << counts[1]
+              << " with errors, " << counts[2] << " unreadable\n";
+    EXPECT_EQ(counts[0] + counts[1] + counts[2], packages);
+    EXPECT_GT(counts[1], 0);
+    RemoveTree(dir);
+}
+
+// The targets of the check's file table that are written.
+std::vector<std::string> PredictedTargets(const Output &output)
+{
+    std::vector<std::string> targets;
+    for (const std::string &line : output.info) {
+        std::istringstream fields(line);
+        int disk = 0, number = 0;
+        std::string lineNumber, source, target, stored, expanded;
+        if (!(fields >> disk >> number >> lineNumber >> source >> target >> stored >> expanded))
+            continue;
+        if (stored != "missing" && expanded != "-" && target != "(refused)")
+            targets.push_back(target);
+    }
+    return targets;
+}
+
+// The rows where the outcome matters, run through SETUP.EXE: what it
+// does must be what the check's "Setup:" sentences said.
+TEST_F(EndToEnd, PlantedPackagesDoWhatTheCheckerPredicts)
+{
+    std::string winIni = ReadFileBytes(WindowsDir() + "\\win.ini");
+    for (const Planted &row : kPlanted) {
+        if (row.outcome == CHECK_ONLY)
+            continue;
+        SCOPED_TRACE(row.name);
+        ClearInstallation(E2E_TARGET);
+        RemoveTree(E2E_PACKAGE);
+        CreateDirectoryA(E2E_PACKAGE, NULL);
+        ASSERT_TRUE(CopyFileA(E2E_SAMPLE "\\SETUP.EXE", E2E_PACKAGE "\\SETUP.EXE", FALSE));
+        WritePackage(E2E_PACKAGE, row, E2E_TARGET);
+        Output output;
+        int result = CheckPackage(E2E_PACKAGE, 0, Collect, &output);
+        ExpectFindings(row, result, output, E2E_PACKAGE);
+
+        Start();
+        if (row.outcome == REFUSED) {
+            EXPECT_NE(output.all.find("Setup: refuses the whole package before it copies anything; "
+                                      "the installation ends not completed."), std::string::npos);
+            UiMessageBox box;
+            ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+            EXPECT_EQ(box.text, std::string("This package cannot be installed: its SETUP.INF places or "
+                                            "reads a file outside the installation directory, the "
+                                            "Windows directories or the package.\n\n") + row.refusedAs);
+            EXPECT_EQ(box.caption, "Velto Setup Program");
+            UiAnswerMessageBox(box, IDOK);
+            ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+            EXPECT_EQ(box.text, "Velto installation is not completed !");
+            UiAnswerMessageBox(box, IDOK);
+            EXPECT_EQ(Finish(), 0u);
+            EXPECT_FALSE(FileExists(E2E_TARGET)) << "the destination was made";
+            for (const char *path : { "C:\\EVIL1.TX", "C:\\EVIL2.TXT", "C:\\OUTSIDE", "C:\\WINDOWS\\E4.TX",
+                                      E2E_ROOT "\\EVIL1.TX", E2E_ROOT "\\OUTSIDE" })
+                EXPECT_FALSE(FileExists(path)) << path;
+            EXPECT_EQ(ReadFileBytes(WindowsDir() + "\\win.ini"), winIni) << "WIN.INI changed";
+            ExpectNothingInstalled();
+            continue;
+        }
+        HWND finish = InstallUpToFinish(true);
+        ASSERT_TRUE(finish != NULL);
+        UiClick(finish, IDC_RESTART_LATER);
+        Press(finish, IDC_NEXT);
+        EXPECT_EQ(Finish(), 0u);
+        std::vector<std::string> targets = PredictedTargets(output);
+        EXPECT_EQ(targets.size(), 7u) << output.all;
+        for (const std::string &target : targets)
+            EXPECT_TRUE(FileExists(target)) << target << " predicted, not installed";
+        // a component the check says is missing is registered, and absent
+        for (const Finding &finding : output.findings) {
+            size_t at = finding.text.find("Setup: registers ");
+            if (at == std::string::npos)
+                continue;
+            at += 17;
+            std::string path = finding.text.substr(at, finding.text.find(' ', at) - at);
+            EXPECT_FALSE(FileExists(path)) << path;
+            if (path.find("UNINSTAL.EXE") != std::string::npos) {
+                EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY, "UninstallString"), path);
+            }
+        }
+        DeleteFileA((WindowsDir() + "\\SYSTEM\\MOUSE.DRV").c_str());
+        DeleteFileA((WindowsDir() + "\\INF\\MOUSE.INF").c_str());
+        RestoreWindowsFiles();
+        PrepareWindowsFiles();
+        systemIniBefore = SystemIni();
     }
 }
 
