@@ -150,6 +150,19 @@ void AddOtherMousePage()
                                "", "{00000000-1111-2222-3333-444444444444}");
 }
 
+// The help file two levels down: SubDir1=HELP\DEUTSCH, with the package's
+// folder laid out the same way.
+void NestHelp()
+{
+    std::string script = ReadFileBytes(E2E_PACKAGE "\\SETUP.INF");
+    size_t at = script.find("SubDir1=HELP");
+    ASSERT_NE(at, std::string::npos);
+    script.replace(at, 12, "SubDir1=HELP\\DEUTSCH");
+    WriteFileBytes(E2E_PACKAGE "\\SETUP.INF", script);
+    CreateDirectoryA(E2E_PACKAGE "\\HELP\\DEUTSCH", NULL);
+    ASSERT_TRUE(MoveFileA(E2E_PACKAGE "\\HELP\\ZRHELP.HL_", E2E_PACKAGE "\\HELP\\DEUTSCH\\ZRHELP.HL_"));
+}
+
 class RoundTrip : public EndToEnd {
 public:
     std::vector<HANDLE> openFiles;  // files a case holds open
@@ -281,6 +294,12 @@ TEST_F(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas)
                                                             OPEN_EXISTING, 0, NULL));
                   },
                   true, "", {} },
+        /* 8 */ { "nested sub-directory", NestHelp, true, 0, false,
+                  [](RoundTrip *) {
+                      EXPECT_EQ(ReadFileBytes(E2E_TARGET "\\HELP\\DEUTSCH\\ZRHELP.HLP"),
+                                ReadFileBytes(E2E_ORIGINALS "\\HELP\\ZRHELP.HLP"));
+                  },
+                  false, "", {} },
     };
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); i++) {
         const Case &row = cases[i];
@@ -288,9 +307,9 @@ TEST_F(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas)
         ClearInstallation(E2E_TARGET);
         PrepareWindowsFiles();
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, TRACE_MOUSE_PAGE_KEY);
+        MakePackage();
         if (row.prepare != NULL)
             row.prepare();
-        MakePackage();
         ForgetRestart();
         Snapshot before = TakeSnapshot();
 
