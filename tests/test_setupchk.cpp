@@ -350,6 +350,7 @@ TEST(PackageCheck, GeneratedPackagesEndWithAKnownStatus)
     };
     const std::vector<std::string> files = {
         "A.EXE", "B.TX_", "HELP\\B.TX_", "HELP\\DEUTSCH\\A.EXE", "SYSTEM\\MOUSE.DRV", "X",
+        "U.EXE", "V.EXE", "Z.DLL", "INF\\MOUSE.INF",
     };
     int counts[3] = { 0, 0, 0 };
     const int packages = 1000;
@@ -357,10 +358,22 @@ TEST(PackageCheck, GeneratedPackagesEndWithAKnownStatus)
     CreateDirectoryA((dir + "\\HELP").c_str(), NULL);
     CreateDirectoryA((dir + "\\HELP\\DEUTSCH").c_str(), NULL);
     CreateDirectoryA((dir + "\\SYSTEM").c_str(), NULL);
+    CreateDirectoryA((dir + "\\INF").c_str(), NULL);
 
     for (int n = 0; n < packages; n++) {
         std::string script;
         int lines = (int)(random() % 40);
+        if (n % 3 == 0) {
+            // the clean package with a few lines replaced, hostile or not
+            std::vector<std::string> clean(kScript, kScript + sizeof(kScript) / sizeof(kScript[0]));
+            for (int i = (int)(random() % 4); i >= 0; i--) {
+                std::string &line = clean[random() % clean.size()];
+                line = line.substr(0, line.find('=') + 1) + pick(pieces);
+            }
+            for (const std::string &line : clean)
+                script += line + "\r\n";
+            lines = 0;
+        }
         for (int i = 0; i < lines; i++) {
             switch (random() % 4) {
             case 0: script += "[" + pick(sections) + "]"; break;
@@ -379,7 +392,7 @@ TEST(PackageCheck, GeneratedPackagesEndWithAKnownStatus)
         else
             WriteFileBytes(dir + "\\SETUP.INF", script);
         for (const std::string &file : files) {
-            switch (random() % 4) {
+            switch (random() % (n % 3 == 0 ? 12 : 4)) {
             case 0: DeleteFileA((dir + "\\" + file).c_str()); break;
             case 1: WriteFileBytes(dir + "\\" + file, Szdd(std::string(random() % 300, 'q'),
                                                            (unsigned)(random() % 400))); break;
