@@ -4,6 +4,7 @@
 // many generated packages, none of which may crash the check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -435,6 +436,22 @@ std::vector<std::string> PredictedTargets(const Output &output)
     return targets;
 }
 
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string &dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // The rows where the outcome matters, run through SETUP.EXE: what it
 // does must be what the check's "Setup:" sentences said.
 TEST_F(EndToEnd, PlantedPackagesDoWhatTheCheckerPredicts)
@@ -453,6 +470,7 @@ TEST_F(EndToEnd, PlantedPackagesDoWhatTheCheckerPredicts)
         int result = CheckPackage(E2E_PACKAGE, 0, Collect, &output);
         ExpectFindings(row, result, output, E2E_PACKAGE);
 
+        std::vector<std::string> rootBefore = FolderNames("C:"), e2eBefore = FolderNames(E2E_ROOT);
         Start();
         if (row.outcome == REFUSED) {
             EXPECT_NE(output.all.find("Setup: refuses the whole package before it copies anything; "
@@ -469,8 +487,9 @@ TEST_F(EndToEnd, PlantedPackagesDoWhatTheCheckerPredicts)
             UiAnswerMessageBox(box, IDOK);
             EXPECT_EQ(Finish(), 0u);
             EXPECT_FALSE(FileExists(E2E_TARGET)) << "the destination was made";
-            for (const char *path : { "C:\\EVIL1.TX", "C:\\EVIL2.TXT", "C:\\OUTSIDE", "C:\\WINDOWS\\E4.TX",
-                                      E2E_ROOT "\\EVIL1.TX", E2E_ROOT "\\OUTSIDE" })
+            EXPECT_EQ(FolderNames("C:"), rootBefore) << "C:\\ changed";
+            EXPECT_EQ(FolderNames(E2E_ROOT), e2eBefore);
+            for (const char *path : { "C:\\EVIL1.TX", "C:\\EVIL2.TXT", "C:\\OUTSIDE", "C:\\WINDOWS\\E4.TX" })
                 EXPECT_FALSE(FileExists(path)) << path;
             EXPECT_EQ(ReadFileBytes(WindowsDir() + "\\win.ini"), winIni) << "WIN.INI changed";
             ExpectNothingInstalled();
