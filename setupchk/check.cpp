@@ -68,6 +68,7 @@ struct CheckRun {
     DWORD targetHash[RECORD_MAX];       /* 0: nothing is written for it */
     DWORD diskBytes[DISK_MAX];          /* stored bytes of each disk's sources */
     int sourceWidth, targetWidth;
+    int *recordLines[DISK_MAX];         /* line of each loaded record, 0 when absent */
 };
 
 static CheckRun g_check;
@@ -187,10 +188,68 @@ static int SectionLine(UINT sectionId)
     return line != 0 ? line : 1;
 }
 
+/* The decimal number a key of a disk section stands for, as the loader
+ * names it ("1", "2", ...), or 0. */
+static int RecordNumber(const char *key)
+{
+    int number = 0, i;
+
+    if (key[0] < '1' || key[0] > '9')
+        return 0;
+    for (i = 0; key[i] != '\0'; i++) {
+        if (key[i] < '0' || key[i] > '9' || number > RECORD_MAX)
+            return 0;
+        number = number * 10 + (key[i] - '0');
+    }
+    return number <= RECORD_MAX ? number : 0;
+}
+
+/* The lines of the loaded records, found in one pass over each disk's
+ * section (the first key of a number is the one the loader reads), so
+ * that a long file table is not searched once per record. */
+static void IndexRecordLines(void)
+{
+    const ScriptLine *line;
+    char section[16];
+    int disk, count, index, number, i;
+
+    for (disk = 0; disk < g_setup.diskCount; disk++) {
+        count = g_setup.fileCounts[disk];
+        g_check.recordLines[disk] = (int *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
+                                                     (SIZE_T)(count + 1) * sizeof(int));
+        TextCopy(section, sizeof(section), LoadText(IDS_DISK1 + disk));
+        index = FindScriptSection(&g_check.script, section);
+        if (g_check.recordLines[disk] == NULL || index < 0)
+            continue;
+        for (i = index + 1; i < g_check.script.count; i++) {
+            line = &g_check.script.lines[i];
+            if (line->kind == LINE_SECTION)
+                break;
+            number = RecordNumber(line->name);
+            if (number >= 1 && number <= count && g_check.recordLines[disk][number] == 0)
+                g_check.recordLines[disk][number] = line->number;
+        }
+    }
+}
+
+static void FreeRecordLines(void)
+{
+    int disk;
+
+    for (disk = 0; disk < DISK_MAX; disk++) {
+        if (g_check.recordLines[disk] != NULL)
+            HeapFree(GetProcessHeap(), 0, g_check.recordLines[disk]);
+        g_check.recordLines[disk] = NULL;
+    }
+}
+
 static int RecordLine(int disk, int file)
 {
     char key[16];
 
+    if (disk >= 0 && disk < DISK_MAX && g_check.recordLines[disk] != NULL &&
+        file >= 0 && file < g_setup.fileCounts[disk])
+        return g_check.recordLines[disk][file + 1];
     TextFormat(key, sizeof(key), "%d", file + 1);
     return LineOf(IDS_DISK1 + disk, key);
 }
@@ -333,21 +392,6 @@ static int IsKnownKey(const KnownSection *known, const char *key)
     return 0;
 }
 
-/* The decimal number a key of a disk section stands for, as the loader
- * names it ("1", "2", ...), or 0. */
-static int RecordNumber(const char *key)
-{
-    int number = 0, i;
-
-    if (key[0] < '1' || key[0] > '9')
-        return 0;
-    for (i = 0; key[i] != '\0'; i++) {
-        if (key[i] < '0' || key[i] > '9' || number > RECORD_MAX)
-            return 0;
-        number = number * 10 + (key[i] - '0');
-    }
-    return number <= RECORD_MAX ? number : 0;
-}
 
 /* A known key of another section, for "it belongs in [Startup]". */
 static const char *SectionOfKey(const char *key)
@@ -1426,6 +1470,7 @@ static void CheckLoadedPackage(const char *directory)
     CheckSettings();
     if (g_setup.installDir[0] == '\0')
         TEXT_COPY(g_setup.installDir, CHOSEN_DIR);
+    IndexRecordLines();
     CheckCountWidths();
     CheckCounts();
     CheckContainment(OnContainmentFault, NULL);
@@ -1442,6 +1487,7 @@ static void CheckLoadedPackage(const char *directory)
     CheckDiskSizes();
     CheckSameTargets(records);
     CheckComponents(records);
+    FreeRecordLines();
     FreeFileTable();
 }
 
