@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../app/setup_state.h"
+#include "../script/containment.h"
 #include "../script/setup_script.h"
 #include "test_support.h"
 
@@ -411,3 +412,27 @@ TEST(FileTable, ZeroRecordsStillAllocates)
 }
 
 }  // namespace
+
+// What a name or directory value of the script may be: a plain relative
+// path. Each row: the text and why it is refused (or not).
+TEST(ScriptContainment, PathPiecesStayInside)
+{
+    struct Row { const char *text; int reason; } rows[] = {
+        { "", PATH_CONTAINED },             { ".", PATH_CONTAINED },
+        { "HELP\\DEUTSCH", PATH_CONTAINED }, { "HELP\\\\X\\", PATH_CONTAINED },
+        { "A..B.TXT", PATH_CONTAINED },     { "..X", PATH_CONTAINED },
+        { "COM10", PATH_CONTAINED },        { "CONFIG.SYS", PATH_CONTAINED },
+        { "..", PATH_PARENT },              { "HELP\\..\\..", PATH_PARENT },
+        { "...", PATH_PARENT },             { "A/../B", PATH_PARENT },
+        { ". .", PATH_PARENT },             { "X\\.. ", PATH_PARENT },
+        { "C:", PATH_DRIVE },               { "C:\\WINDOWS", PATH_DRIVE },
+        { "A.TXT:STREAM", PATH_DRIVE },     { "\\WINDOWS", PATH_ROOTED },
+        { "/WINDOWS", PATH_ROOTED },        { "\\\\SERVER\\SHARE", PATH_ROOTED },
+        { "*.EXE", PATH_WILDCARD },         { "A?.EXE", PATH_WILDCARD },
+        { "A|B", PATH_WILDCARD },           { "A\tB", PATH_WILDCARD },
+        { "CON", PATH_DEVICE },             { "nul.txt", PATH_DEVICE },
+        { "HELP\\LPT1", PATH_DEVICE },       { "AUX .DAT", PATH_DEVICE },
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(CheckPathPiece(row.text), row.reason) << "\"" << row.text << "\"";
+}
