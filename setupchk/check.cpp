@@ -661,8 +661,8 @@ static void CheckCountWidths(void)
         narrowed = (short)raw < 0 ? 0 : (short)raw;
         line = LineOf(IDS_FILE_COUNTS_SECTION, disk);
         if ((int)raw < 0 || raw > 32767) {
-            TextFormat(text, sizeof(text), "count %d of %s does not fit 16 bits. Setup: "
-                       "reads it as %d.", (int)raw, disk, narrowed);
+            TextFormat(text, sizeof(text), "count %d of %s %s. Setup: reads it as %d.", (int)raw,
+                       disk, (int)raw < 0 ? "is negative" : "does not fit 16 bits", narrowed);
             ERROR_AT(line, text);
         } else if (g_setup.fileCounts[d] != narrowed) {
             TextFormat(text, sizeof(text), "the counts add up beyond %d records. Setup: "
@@ -751,7 +751,11 @@ static void CheckCounts(void)
                        keys.count, missing == 1 ? "is" : "are", FirstMissingKey(&keys));
             WARNING_AT(countLine != 0 ? countLine : SectionLine(IDS_FILE_COUNTS_SECTION), text);
         }
-        if (keys.beyond > 0) {
+        if (keys.beyond > 0 && keys.count == 0) {
+            TextFormat(text, sizeof(text), "count 0 of %s, but [%s] has %d numbered line(s). "
+                       "Setup: installs none of them.", section, section, keys.beyond);
+            ERROR_AT(countLine != 0 ? countLine : keys.firstBeyondLine, text);
+        } else if (keys.beyond > 0) {
             TextFormat(text, sizeof(text), "count %d of %s is smaller than its numbered lines, "
                        "which go up to %d. Setup: installs the lines 1 to %d only; %d %s "
                        "beyond %s not installed.", keys.count, section, keys.highest,

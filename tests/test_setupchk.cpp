@@ -143,6 +143,8 @@ const Planted kPlanted[] = {
       "1457664", 1, CHECK_ONLY, NULL },
     { "count wraps", { { 17, "Disk1=65543" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 17,
       "count 65543 of Disk1 does not fit 16 bits. Setup: reads it as 7.", 1, CHECK_ONLY, NULL },
+    { "count negative", { { 17, "Disk1=-3" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 17,
+      "count -3 of Disk1 is negative. Setup: reads it as 0.", 8, CHECK_ONLY, NULL },
     { "SerialName", { { 8, "SerialName=Serial mouse" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 8,
       "unknown key \"SerialName\" in [Startup] (did you mean SeialName?)", 1, CHECK_ONLY, NULL },
     { "SerialName, strict", { { 8, "SerialName=Serial mouse" } }, {}, CHECK_STRICT, CHECK_PROBLEMS,
