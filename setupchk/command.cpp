@@ -46,33 +46,67 @@ static void Print(int kind, int line, const char *text, void *context)
     }
 }
 
-static int ReadOptions(int argc, char **argv, Options *options)
+/* The next argument of a command line into word: blanks separate
+ * arguments, double quotes group blanks into one and are dropped.
+ * Returns where the following argument starts, or null at the end. 0 in
+ * *fits when the argument was longer than word. */
+static const char *NextArgument(const char *line, char *word, int size, int *fits)
 {
-    int i;
+    int length = 0, quoted = 0;
+
+    while (*line == ' ' || *line == '\t')
+        line++;
+    if (*line == '\0')
+        return NULL;
+    *fits = 1;
+    for (; *line != '\0' && (quoted || (*line != ' ' && *line != '\t')); line++) {
+        if (*line == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (length < size - 1)
+            word[length++] = *line;
+        else
+            *fits = 0;
+    }
+    word[length] = '\0';
+    return line;
+}
+
+static int ReadOptions(const char *commandLine, Options *options, char *packageDir, int size)
+{
+    char word[MAX_PATH];
+    const char *next;
+    int fits;
 
     options->packageDir = NULL;
     options->quiet = 0;
     options->check = 0;
-    for (i = 1; i < argc; i++) {
-        if (lstrcmpA(argv[i], "--quiet") == 0)
-            options->quiet = 1;
-        else if (lstrcmpA(argv[i], "--strict") == 0)
-            options->check |= CHECK_STRICT;
-        else if (argv[i][0] == '-' && argv[i][1] == '-')
+    /* the first argument is the program itself */
+    next = NextArgument(commandLine, word, sizeof(word), &fits);
+    while (next != NULL && (next = NextArgument(next, word, sizeof(word), &fits)) != NULL) {
+        if (!fits)
             return 0;
-        else if (options->packageDir == NULL)
-            options->packageDir = argv[i];
+        if (lstrcmpA(word, "--quiet") == 0)
+            options->quiet = 1;
+        else if (lstrcmpA(word, "--strict") == 0)
+            options->check |= CHECK_STRICT;
+        else if (word[0] == '-' && word[1] == '-')
+            return 0;
+        else if (options->packageDir == NULL && TextCopy(packageDir, size, word))
+            options->packageDir = packageDir;
         else
             return 0;
     }
     return options->packageDir != NULL;
 }
 
-int RunPackageCheck(int argc, char **argv)
+int RunPackageCheck(const char *commandLine)
 {
+    char packageDir[MAX_PATH];
     Options options;
 
-    if (!ReadOptions(argc, argv, &options)) {
+    if (!ReadOptions(commandLine, &options, packageDir, sizeof(packageDir))) {
         PrintLine("usage: SETUPCHK PACKAGE_DIR [--strict] [--quiet]");
         return CHECK_UNREADABLE;
     }

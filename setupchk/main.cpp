@@ -2,7 +2,9 @@
  * before it ships. */
 #include "setupchk.h"
 
-int main(int argc, char **argv)
+#include <windows.h>
+
+int main(void)
 {
-    return RunPackageCheck(argc, argv);
+    return RunPackageCheck(GetCommandLineA());
 }

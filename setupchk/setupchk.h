@@ -28,8 +28,9 @@ typedef void (*CheckOutput)(int kind, int line, const char *text, void *context)
  * table and every finding in the order of its lines. */
 int CheckPackage(const char *packageDir, int options, CheckOutput output, void *context);
 
-/* SETUPCHK.EXE's command line: PACKAGE_DIR [--strict] [--quiet]; prints
- * to the standard output and returns the exit status. */
-int RunPackageCheck(int argc, char **argv);
+/* SETUPCHK.EXE's command line, program name first, then PACKAGE_DIR
+ * [--strict] [--quiet]; prints to the standard output and returns the
+ * exit status. */
+int RunPackageCheck(const char *commandLine);
 
 #endif

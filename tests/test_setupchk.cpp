@@ -327,6 +327,26 @@ TEST(PackageCheck, EachPlantedMistakeWithItsLevelAndLine)
     }
 }
 
+// SETUPCHK.EXE's command line: its options and the exit status they give.
+TEST(PackageCheck, CommandLineAndExitStatus)
+{
+    std::string dir = ScratchDir("setupchk");
+    WritePackage(dir, kPlanted[0], "C:\\VELTO");
+    WriteFileBytes(dir + "\\SETUP.INF", PlantedScript(kPlanted[0], "C:\\VELTO") + "Stray=1\r\n");
+    struct Row { std::string line; int status; } rows[] = {
+        { "SETUPCHK.EXE", CHECK_UNREADABLE },
+        { "SETUPCHK.EXE --quiet", CHECK_UNREADABLE },
+        { "SETUPCHK.EXE " + dir + " --bogus", CHECK_UNREADABLE },
+        { "SETUPCHK.EXE " + dir + " " + dir, CHECK_UNREADABLE },
+        { "\"C:\\Program Files\\SETUPCHK.EXE\" \"" + dir + "\" --quiet", CHECK_CLEAN },
+        { "SETUPCHK.EXE " + dir + " --strict --quiet", CHECK_PROBLEMS },
+        { "SETUPCHK.EXE " + dir + "\\NONE", CHECK_UNREADABLE },
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(RunPackageCheck(row.line.c_str()), row.status) << row.line;
+    RemoveTree(dir);
+}
+
 // Random and hostile scripts and file layouts: the check ends with 0, 1
 // or 2 for each, and never crashes.
 TEST(PackageCheck, GeneratedPackagesEndWithAKnownStatus)
