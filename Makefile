@@ -56,7 +56,10 @@ bench: build
 # error, 1 errors (as make's question mode says "out of date"), 2 the
 # package cannot be read.
 CHECK_STATUS_FILE := build/check-package.status
-ifeq ($(MAKECMDGOALS),check-package)
+ifneq ($(filter check-package,$(MAKECMDGOALS)),)
+ifneq ($(MAKECMDGOALS),check-package)
+$(error make check-package runs on its own, without other goals)
+endif
 ifeq ($(MAKE_RESTARTS),)
 -include $(CHECK_STATUS_FILE)
 $(CHECK_STATUS_FILE): check-package-force
