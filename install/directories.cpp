@@ -45,7 +45,9 @@ int MakeTargetDirectory(const char *path)
         start = i + 1;
         /* "." and doubled separators add no level */
         if (length > 0 && !(length == 1 && step[0] == '.')) {
-            if (!PathJoin(made, sizeof(made), made, step))
+            /* a destination at a drive's root already ends in "\" */
+            if (made[lstrlenA(made) - 1] == '\\' ? !TEXT_APPEND(made, step)
+                                                  : !PathJoin(made, sizeof(made), made, step))
                 return 0;
             attributes = GetFileAttributesA(made);
             if (attributes == INVALID_FILE_ATTRIBUTES) {

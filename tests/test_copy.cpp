@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "../app/setup_state.h"
 #include "../app/text.h"
@@ -209,6 +210,29 @@ TEST_F(PathTest, SourceAndTargetPaths)
     EXPECT_EQ(BuildSourcePath(buffer, sizeof(buffer), 0, 4), 0) << "past the disk's count";
     EXPECT_EQ(BuildSourcePath(buffer, sizeof(buffer), 1, 0), 0) << "past the disk count";
     EXPECT_EQ(BuildTargetPath(buffer, sizeof(buffer), -1, 0), 0);
+}
+
+// Every missing level of a directory below the destination is made, "."
+// and doubled separators add none; outside the destination nothing is.
+TEST_F(PathTest, TargetDirectoriesMadeLevelByLevelInsideOnly)
+{
+    Load("[Main]\r\nProductName=Velto\r\n");
+    WriteFileBytes(install_ + "\\FILE", "in the way");
+    struct Row { std::string path; int made; std::vector<std::string> exist, absent; } rows[] = {
+        /* 0 */ { install_ + "\\HELP\\.\\DEUTSCH\\\\X", 1,
+                  { install_ + "\\HELP", install_ + "\\HELP\\DEUTSCH\\X" }, {} },
+        /* 1 */ { install_ + "\\HELP", 1, { install_ + "\\HELP" }, {} },
+        /* 2 */ { install_ + "\\FILE\\SUB", 0, {}, { install_ + "\\FILE\\SUB" } },
+        /* 3 */ { root_ + "\\OUTSIDE\\X", 0, {}, { root_ + "\\OUTSIDE" } },
+        /* 4 */ { install_ + "X\\Y", 0, {}, { install_ + "X" } },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        EXPECT_EQ(MakeTargetDirectory(rows[i].path.c_str()), rows[i].made) << "row " << i;
+        for (const std::string &path : rows[i].exist)
+            EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u) << "row " << i << ": " << path;
+        for (const std::string &path : rows[i].absent)
+            EXPECT_FALSE(FileExists(path)) << "row " << i << ": " << path;
+    }
 }
 
 TEST_F(PathTest, EmptyBasesAndNamesNeverMakeARootPath)
