@@ -1220,6 +1220,34 @@ static int IsInstalled(const char *path, int recordCount)
     return 0;
 }
 
+/* Records that would write over the setup's own records in the
+ * destination: the restore record and the uninstall log. */
+static void CheckOwnFiles(int recordCount)
+{
+    static const char *const ownFiles[] = { "SETUP.INF", "UNINSTAL.INI" };
+    char own[TEXT_MAX], wanted[MAX_PATH], target[TEXT_MAX], full[MAX_PATH], text[MESSAGE_MAX];
+    int i, index, disk, file;
+
+    for (i = 0; i < COUNT_OF(ownFiles); i++) {
+        if (!PathJoin(own, sizeof(own), g_setup.installDir, ownFiles[i]))
+            continue;
+        FullPathOf(own, wanted, sizeof(wanted));
+        for (index = 0; index < recordCount; index++) {
+            LocateRecord(g_setup.fileTable[0] + index, &disk, &file);
+            if (!g_check.installs[index] || !BuildTargetPath(target, sizeof(target), disk, file))
+                continue;
+            FullPathOf(target, full, sizeof(full));
+            if (lstrcmpiA(full, wanted) != 0)
+                continue;
+            TextFormat(text, sizeof(text), "this line installs %s, the setup's own %s. Setup: "
+                       "writes it over the %s of an earlier installation there.", own,
+                       i == 0 ? "restore record" : "uninstall log",
+                       i == 0 ? "replaced registry values" : "record of what to remove");
+            WARNING_AT(RecordLine(disk, file), text);
+        }
+    }
+}
+
 /* The files the registry will name, each where it names it. */
 static void CheckComponents(int recordCount)
 {
@@ -1490,6 +1518,7 @@ static void CheckLoadedPackage(const char *directory)
     }
     CheckDiskSizes();
     CheckSameTargets(records);
+    CheckOwnFiles(records);
     CheckComponents(records);
     FreeRecordLines();
     FreeFileTable();

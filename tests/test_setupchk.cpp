@@ -136,6 +136,8 @@ const Planted kPlanted[] = {
       CHECK_WARNING, 4, "Setup: asks for 32767 KB", 1, CHECK_ONLY, NULL },
     { "same target", { { 20, "2=A.EXE,a.exe,Again,RootDir" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING,
       20, "same target as line 19", 1, CHECK_ONLY, NULL },
+    { "the uninstall log", { { 19, "1=A.EXE,uninstal.ini,Program A,RootDir" } }, {}, 0, CHECK_CLEAN,
+      CHECK_WARNING, 19, "the setup's own uninstall log", 1, CHECK_ONLY, NULL },
     { "stored uncompressed", {}, { { "HELP\\B.TX_", "plain text" } }, 0, CHECK_CLEAN, CHECK_WARNING,
       20, "B.TX_ is named as a compressed file but stored uncompressed", 1, CHECK_ONLY, NULL },
     { "bigger than a floppy", { { 4, "MinimumSpace=4000" } }, { { "A.EXE", std::string(1800000, 'a') } },
