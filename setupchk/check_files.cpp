@@ -1,0 +1,587 @@
+/* The file table as the copy engine will see it: each record's paths
+ * built by the engine's own routines and its source opened by the same
+ * LZ32 call; the space, the disks' sizes, targets written twice, and the
+ * files the registry will name. */
+#include "check_run.h"
+#include "../app/text.h"
+#include "../install/install.h"
+#include "../res/resource.h"
+#include "../script/setup_script.h"
+
+#include <lzexpand.h>
+
+#define COLUMN_MAX    48        /* widest path column of the table */
+#define SZDD_HEADER   14        /* signature, method, last character, length */
+#define FLOPPY_BYTES  1457664u  /* a 1.44 MB floppy */
+
+static const unsigned char szddSignature[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
+
+/* What one source looks like to the setup. */
+struct SourceFacts {
+    int opened;                 /* LZOpenFileA gave a handle */
+    int present;                /* the path itself names a file */
+    char openedPath[OFS_MAXPATHNAME];
+    DWORD stored;               /* bytes in the package */
+    LONG expected;              /* what the setup expects to write */
+    LONG expanded;              /* what reading it through LZ32 gave */
+    int header;                 /* HEADER_... */
+};
+
+#define HEADER_PLAIN    0       /* not compressed */
+#define HEADER_GOOD     1
+#define HEADER_SHORT    2       /* "SZDD" but shorter than the header */
+#define HEADER_BAD_SIGN 3
+#define HEADER_METHOD   4       /* an expansion method other than 'A' */
+
+/* 8.3: one to eight characters, then at most a dot and up to three,
+ * none of them a blank or a character short names cannot hold. */
+static int IsShortName(const char *name)
+{
+    static const char refused[] = " \"*+,/:;<=>?[\\]|";
+    int base = 0, extension = -1, i, j;
+
+    for (i = 0; name[i] != '\0'; i++) {
+        if ((unsigned char)name[i] < 0x20)
+            return 0;
+        for (j = 0; refused[j] != '\0'; j++) {
+            if (name[i] == refused[j])
+                return 0;
+        }
+        if (name[i] == '.') {
+            if (extension >= 0)
+                return 0;
+            extension = 0;
+        } else if (extension >= 0) {
+            extension++;
+        } else {
+            base++;
+        }
+    }
+    return base >= 1 && base <= 8 && extension <= 3;
+}
+
+/* Each step of a directory value: 8.3 too, "." aside. */
+int IsShortPath(const char *path)
+{
+    char step[TEXT_MAX];
+    int start = 0, i;
+
+    for (i = 0;; i++) {
+        if (path[i] == '\\' || path[i] == '/' || path[i] == '\0') {
+            if (i - start >= (int)sizeof(step))
+                return 0;
+            TextCopy(step, i - start + 1, path + start);
+            if (step[0] != '\0' && lstrcmpA(step, ".") != 0 && !IsShortName(step))
+                return 0;
+            if (path[i] == '\0')
+                return 1;
+            start = i + 1;
+        }
+    }
+}
+
+static int SameBytes(const unsigned char *a, const unsigned char *b, int count)
+{
+    int i;
+
+    for (i = 0; i < count; i++) {
+        if (a[i] != b[i])
+            return 0;
+    }
+    return 1;
+}
+
+static void ReadHeader(SourceFacts *facts)
+{
+    unsigned char header[SZDD_HEADER];
+    DWORD got = 0;
+    HANDLE file = CreateFileA(facts->openedPath, GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+
+    facts->header = HEADER_PLAIN;
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    facts->stored = GetFileSize(file, NULL);
+    if (!ReadFile(file, header, sizeof(header), &got, NULL))
+        got = 0;
+    CloseHandle(file);
+    if (got < 4 || !SameBytes(header, szddSignature, 4))
+        return;
+    if (got < SZDD_HEADER)
+        facts->header = HEADER_SHORT;
+    else if (!SameBytes(header, szddSignature, sizeof(szddSignature)))
+        facts->header = HEADER_BAD_SIGN;
+    else if (header[8] != 'A')
+        facts->header = HEADER_METHOD;
+    else
+        facts->header = HEADER_GOOD;
+}
+
+/* Opens the source as the copy engine does and reads it through to its
+ * end, as the copy would. */
+static void InspectSource(const char *path, SourceFacts *facts)
+{
+    static char buffer[8192];
+    OFSTRUCT openRecord;
+    DWORD attributes = GetFileAttributesA(path);
+    INT source;
+    LONG got;
+
+    ZeroBytes(facts, sizeof(*facts));
+    facts->present = attributes != INVALID_FILE_ATTRIBUTES &&
+                     !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    ZeroBytes(&openRecord, sizeof(openRecord));
+    source = LZOpenFileA((LPSTR)path, &openRecord, OF_READ);
+    if (source < 0) {
+        if (facts->present) {
+            TEXT_COPY(facts->openedPath, path);
+            ReadHeader(facts);
+        }
+        return;
+    }
+    facts->opened = 1;
+    openRecord.szPathName[sizeof(openRecord.szPathName) - 1] = '\0';
+    TEXT_COPY(facts->openedPath, facts->present ? path : openRecord.szPathName);
+    facts->expected = LZSeek(source, 0, 2);
+    LZSeek(source, 0, 0);
+    /* damaged data ends the reading early, or with an error */
+    while ((got = LZRead(source, buffer, sizeof(buffer))) > 0)
+        facts->expanded += got;
+    LZClose(source);
+    ReadHeader(facts);
+}
+
+/* The bytes the setup will write for this source; -1 when it writes
+ * none. */
+static LONG CheckSource(int line, const char *path, const FileRecord *record,
+                        const SourceFacts *facts)
+{
+    static const char *const headerFaults[] = {
+        "", "", "shorter than its 14-byte header", "wrong signature", "unknown method"
+    };
+    char text[MESSAGE_MAX], name[sizeof(record->sourceName)];
+    int length;
+
+    if (!facts->present && !facts->opened) {
+        TextFormat(text, sizeof(text), "source file missing: %s. Setup: copies nothing for "
+                   "this line and goes on; the installation lacks the file.", path);
+        ERROR_AT(line, text);
+        return -1;
+    }
+    if (!facts->present) {
+        TextFormat(text, sizeof(text), "source file missing: %s. Setup: opens %s in its "
+                   "place and installs that, expanded, as %s.", path, facts->openedPath,
+                   record->targetName);
+        WARNING_AT(line, text);
+    }
+    if (facts->header > HEADER_GOOD) {
+        TextFormat(text, sizeof(text), "compressed file with a damaged header (%s): %s. "
+                   "Setup: %s.", headerFaults[facts->header], facts->openedPath,
+                   facts->opened ? "copies it as it is stored, not expanded"
+                                 : "cannot open it and copies nothing");
+        ERROR_AT(line, text);
+        return facts->opened ? facts->expected : -1;
+    }
+    if (!facts->opened) {
+        TextFormat(text, sizeof(text), "source file cannot be opened: %s. Setup: copies "
+                   "nothing for this line and goes on.", path);
+        ERROR_AT(line, text);
+        return -1;
+    }
+    if (facts->expanded != facts->expected) {
+        TextFormat(text, sizeof(text), "compressed file with damaged data: %s expands to %ld "
+                   "of the %ld bytes its header gives. Setup: removes the short copy and ends "
+                   "the installation not completed.", facts->openedPath, facts->expanded,
+                   facts->expected);
+        ERROR_AT(line, text);
+        return -1;
+    }
+    TextCopy(name, sizeof(name), record->sourceName);
+    length = lstrlenA(name);
+    if (facts->present && facts->header == HEADER_PLAIN && length > 0 && name[length - 1] == '_') {
+        TextFormat(text, sizeof(text), "%s is named as a compressed file but stored "
+                   "uncompressed. Setup: copies it as it is, not expanded, as %s.", name,
+                   record->targetName);
+        WARNING_AT(line, text);
+    }
+    return facts->expected;
+}
+
+/* The path with "." steps and doubled separators taken out, so that two
+ * spellings of one file compare equal. */
+static void FullPathOf(const char *path, char *full, int size)
+{
+    DWORD length = GetFullPathNameA(path, (DWORD)size, full, NULL);
+
+    if (length == 0 || length >= (DWORD)size)
+        TextCopy(full, size, path);
+}
+
+static DWORD HashTarget(const char *target)
+{
+    char full[MAX_PATH];
+    const unsigned char *p;
+    DWORD hash = 2166136261u;
+
+    FullPathOf(target, full, sizeof(full));
+    CharUpperA(full);
+    for (p = (const unsigned char *)full; *p != '\0'; p++)
+        hash = (hash ^ *p) * 16777619u;
+    return hash | 1;
+}
+
+/* text padded with blanks to width, or cut to it. */
+static void Column(char *row, int size, const char *text, int width)
+{
+    char cell[COLUMN_MAX + 8];
+    int length;
+
+    TextCopy(cell, width + 1 < (int)sizeof(cell) ? width + 1 : (int)sizeof(cell), text);
+    for (length = lstrlenA(cell); length < width && length < (int)sizeof(cell) - 1; length++)
+        cell[length] = ' ';
+    cell[length] = '\0';
+    TextAppend(row, size, cell);
+}
+
+static void TellRow(int disk, int file, int line, const char *source, const char *target,
+                    const char *stored, const char *expanded, const char *description)
+{
+    char row[MESSAGE_MAX], piece[TEXT_MAX];
+
+    if (line != 0)
+        TextFormat(row, sizeof(row), "%4d %4d %5d  ", disk + 1, file + 1, line);
+    else
+        TextFormat(row, sizeof(row), "%4d %4d     -  ", disk + 1, file + 1);
+    Column(row, sizeof(row), source, g_check.sourceWidth);
+    TEXT_APPEND(row, "  ");
+    Column(row, sizeof(row), target, g_check.targetWidth);
+    TextFormat(piece, sizeof(piece), " %9s %9s  %s", stored, expanded, description);
+    TEXT_APPEND(row, piece);
+    Say(row);
+}
+
+static void CheckShortNames(int line, const FileRecord *record)
+{
+    char text[MESSAGE_MAX];
+
+    if (!IsShortName(record->sourceName)) {
+        TextFormat(text, sizeof(text), "\"%s\" is not an 8.3 name. Setup: asks for it by "
+                   "this long name; a package disk copied with DOS tools keeps only a short "
+                   "alias.", record->sourceName);
+        WARNING_AT(line, text);
+    }
+    if (!IsShortName(record->targetName)) {
+        TextFormat(text, sizeof(text), "\"%s\" is not an 8.3 name. Setup: installs it under "
+                   "this long name, which 16-bit programs and DOS see only by a short alias.",
+                   record->targetName);
+        WARNING_AT(line, text);
+    }
+}
+
+/* The fourth field of the record's line, as the loader splits it. */
+static void RecordDirectoryKey(int disk, int file, char *key, int size)
+{
+    static char raw[4 * TEXT_MAX];
+    char section[16], number[16], field[TEXT_MAX];
+    const char *next;
+
+    DiskName(disk, section, sizeof(section));
+    TextFormat(number, sizeof(number), "%d", file + 1);
+    GetPrivateProfileStringA(section, number, "", raw, sizeof(raw), g_check.scriptPath);
+    raw[sizeof(raw) - 1] = '\0';
+    next = SplitField(raw, field, sizeof(field));
+    next = SplitField(next, field, sizeof(field));
+    next = SplitField(next, field, sizeof(field));
+    SplitField(next, key, size);
+}
+
+/* A directory key of the ten that [DirectoryName] leaves empty. */
+static void CheckDirectoryDefined(int line, int disk, int file)
+{
+    char key[TEXT_MAX], text[MESSAGE_MAX];
+    int k;
+
+    RecordDirectoryKey(disk, file, key, sizeof(key));
+    for (k = 0; k < DIRECTORY_KEYS; k++) {
+        if (lstrcmpiA(key, directoryKeys[k]) == 0)
+            break;
+    }
+    if (k == DIRECTORY_KEYS || g_setup.directoryNames[k][0] != '\0')
+        return;
+    TextFormat(text, sizeof(text), "directory key %s is used but not defined in "
+               "[DirectoryName]. Setup: takes the file from the package folder itself and "
+               "installs it into %s itself.", directoryKeys[k],
+               k < DIR_WINDOWS ? "the destination directory"
+               : k == DIR_WINDOWS ? "the Windows directory"
+               : k == DIR_WIN_SYSTEM ? "the SYSTEM directory" : "the INF directory");
+    ERROR_AT(line, text);
+}
+
+/* One record: its row of the table and its findings; returns the bytes
+ * the setup writes for it, -1 when it writes none. */
+static LONG CheckRecord(int disk, int file)
+{
+    const FileRecord *record = g_setup.fileTable[disk] + file;
+    int index = RecordIndex(record);
+    char source[TEXT_MAX], target[TEXT_MAX], stored[16], expanded[16], text[MESSAGE_MAX];
+    int line, haveSource, haveTarget;
+    SourceFacts facts;
+    LONG written;
+
+    line = RecordLine(disk, file);
+    if (record->sourceName[0] == '\0' || record->targetName[0] == '\0') {
+        if (line != 0 && !g_check.emptied[index])
+            ERROR_AT(line, "record left empty: the line gives no source or no target name. "
+                     "Setup: copies nothing for it.");
+        TellRow(disk, file, line, "-", "-", "-", "-", "(empty)");
+        return -1;
+    }
+    if (g_check.outside[index]) {
+        TellRow(disk, file, line, "(refused)", "(refused)", "-", "-", record->description);
+        return -1;
+    }
+    CheckDirectoryDefined(line, disk, file);
+    haveSource = BuildSourcePath(source, sizeof(source), disk, file);
+    haveTarget = BuildTargetPath(target, sizeof(target), disk, file);
+    CheckShortNames(line, record);
+    if (!haveSource) {
+        TextFormat(text, sizeof(text), "source path too long (more than %d characters). "
+                   "Setup: copies nothing for this line and goes on.", TEXT_MAX - 1);
+        ERROR_AT(line, text);
+    }
+    written = -1;
+    ZeroBytes(&facts, sizeof(facts));
+    if (haveSource) {
+        InspectSource(source, &facts);
+        written = CheckSource(line, source, record, &facts);
+    }
+    if (!haveTarget) {
+        TextFormat(text, sizeof(text), "target path too long (more than %d characters). "
+                   "Setup: %s", TEXT_MAX - 1, facts.opened
+                   ? "stops the copying at this file; the installation ends not completed."
+                   : "copies nothing for this line and goes on.");
+        ERROR_AT(line, text);
+    }
+    if (facts.present || facts.opened) {
+        TextFormat(stored, sizeof(stored), "%lu", (unsigned long)facts.stored);
+        g_check.diskBytes[disk] += facts.stored;
+    } else {
+        TEXT_COPY(stored, "missing");
+    }
+    if (facts.opened)
+        TextFormat(expanded, sizeof(expanded), "%ld", facts.expected);
+    else
+        TEXT_COPY(expanded, "-");
+    TellRow(disk, file, line, haveSource ? source : "(too long)",
+            haveTarget ? target : "(none)", stored, expanded, record->description);
+    if (!haveTarget || written < 0)
+        return -1;
+    g_check.targetHash[index] = HashTarget(target);
+    g_check.installs[index] = 1;
+    return written;
+}
+
+static void MeasureColumns(void)
+{
+    char path[TEXT_MAX];
+    int disk, file, length;
+
+    g_check.sourceWidth = 6;
+    g_check.targetWidth = 6;
+    for (disk = 0; disk < g_setup.diskCount; disk++) {
+        for (file = 0; file < g_setup.fileCounts[disk]; file++) {
+            length = BuildSourcePath(path, sizeof(path), disk, file) ? lstrlenA(path) : 0;
+            if (length > g_check.sourceWidth)
+                g_check.sourceWidth = length < COLUMN_MAX ? length : COLUMN_MAX;
+            length = BuildTargetPath(path, sizeof(path), disk, file) ? lstrlenA(path) : 0;
+            if (length > g_check.targetWidth)
+                g_check.targetWidth = length < COLUMN_MAX ? length : COLUMN_MAX;
+        }
+    }
+}
+
+static void CheckSpace(unsigned long long total)
+{
+    unsigned long long kb = (total + 1023) / 1024;
+    unsigned long shownKb = (unsigned long)(kb < 0xFFFFFFFFull ? kb : 0xFFFFFFFFull);
+    char text[MESSAGE_MAX];
+    int line;
+
+    TextFormat(text, sizeof(text), "Total              %lu bytes expanded = %lu KB; "
+               "MinimumSpace %d KB", (unsigned long)(total < 0xFFFFFFFFull ? total : 0xFFFFFFFFull),
+               shownKb, (int)g_setup.minimumSpaceKb);
+    Say(text);
+    if (kb <= (unsigned long long)(g_setup.minimumSpaceKb > 0 ? g_setup.minimumSpaceKb : 0))
+        return;
+    line = LineOf(IDS_MAIN_SECTION, "MinimumSpace");
+    if (line == 0)
+        line = SectionLine(IDS_MAIN_SECTION);
+    TextFormat(text, sizeof(text), "the files expand to %lu KB, more than MinimumSpace %d KB. "
+               "Setup: accepts a drive with %d KB free, which the files can fill.", shownKb,
+               (int)g_setup.minimumSpaceKb, (int)g_setup.minimumSpaceKb);
+    WARNING_AT(line, text);
+}
+
+void CheckDiskSizes(void)
+{
+    char text[MESSAGE_MAX], disk[16];
+    int d;
+
+    for (d = 0; d < g_setup.diskCount; d++) {
+        if (g_check.diskBytes[d] <= FLOPPY_BYTES)
+            continue;
+        DiskName(d, disk, sizeof(disk));
+        TextFormat(text, sizeof(text), "the files of %s take %lu bytes, more than the %lu of "
+                   "a 1.44 MB floppy. Setup: reads them all from the package folder and never "
+                   "asks for another disk, so this disk cannot ship on one floppy.", disk,
+                   (unsigned long)g_check.diskBytes[d], (unsigned long)FLOPPY_BYTES);
+        WARNING_AT(SectionLine(IDS_DISK1 + d), text);
+    }
+}
+
+/* Two records that write the same file: the later one wins. */
+void CheckSameTargets(int recordCount)
+{
+    char first[TEXT_MAX], second[TEXT_MAX], full[2][MAX_PATH], text[MESSAGE_MAX];
+    int a, b, diskA, fileA, diskB, fileB;
+
+    for (b = 1; b < recordCount; b++) {
+        if (g_check.targetHash[b] == 0)
+            continue;
+        for (a = 0; a < b; a++) {
+            if (g_check.targetHash[a] != g_check.targetHash[b])
+                continue;
+            LocateRecord(g_setup.fileTable[0] + a, &diskA, &fileA);
+            LocateRecord(g_setup.fileTable[0] + b, &diskB, &fileB);
+            BuildTargetPath(first, sizeof(first), diskA, fileA);
+            BuildTargetPath(second, sizeof(second), diskB, fileB);
+            FullPathOf(first, full[0], MAX_PATH);
+            FullPathOf(second, full[1], MAX_PATH);
+            if (lstrcmpiA(full[0], full[1]) != 0)
+                continue;
+            TextFormat(text, sizeof(text), "same target as line %d: %s. Setup: copies both; "
+                       "this one, copied later, wins.", RecordLine(diskA, fileA), full[1]);
+            WARNING_AT(RecordLine(diskB, fileB), text);
+            break;
+        }
+    }
+}
+
+/* Whether some record writes exactly this file. */
+static int IsInstalled(const char *path, int recordCount)
+{
+    char wanted[MAX_PATH], target[TEXT_MAX], full[MAX_PATH];
+    int index, disk, file;
+
+    FullPathOf(path, wanted, sizeof(wanted));
+    for (index = 0; index < recordCount; index++) {
+        if (!g_check.installs[index])
+            continue;
+        LocateRecord(g_setup.fileTable[0] + index, &disk, &file);
+        if (!BuildTargetPath(target, sizeof(target), disk, file))
+            continue;
+        FullPathOf(target, full, sizeof(full));
+        if (lstrcmpiA(full, wanted) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+/* Records that would write over the setup's own records in the
+ * destination: the restore record and the uninstall log. */
+void CheckOwnFiles(int recordCount)
+{
+    static const char *const ownFiles[] = { "SETUP.INF", "UNINSTAL.INI" };
+    char own[TEXT_MAX], wanted[MAX_PATH], target[TEXT_MAX], full[MAX_PATH], text[MESSAGE_MAX];
+    int i, index, disk, file;
+
+    for (i = 0; i < COUNT_OF(ownFiles); i++) {
+        if (!PathJoin(own, sizeof(own), g_setup.installDir, ownFiles[i]))
+            continue;
+        FullPathOf(own, wanted, sizeof(wanted));
+        for (index = 0; index < recordCount; index++) {
+            LocateRecord(g_setup.fileTable[0] + index, &disk, &file);
+            if (!g_check.installs[index] || !BuildTargetPath(target, sizeof(target), disk, file))
+                continue;
+            FullPathOf(target, full, sizeof(full));
+            if (lstrcmpiA(full, wanted) != 0)
+                continue;
+            TextFormat(text, sizeof(text), "this line installs %s, the setup's own %s. Setup: "
+                       "writes it over the %s of an earlier installation there.", own,
+                       i == 0 ? "restore record" : "uninstall log",
+                       i == 0 ? "replaced registry values" : "record of what to remove");
+            WARNING_AT(RecordLine(disk, file), text);
+        }
+    }
+}
+
+/* The files the registry will name, each where it names it. */
+void CheckComponents(int recordCount)
+{
+    static const struct {
+        const char *name;
+        const char *registered;
+    } programs[] = {
+        { "UNINSTAL.EXE", "as the uninstall command (UninstallString)" },
+        { "VARIRE.EXE", "to start with Windows (Run value Kestrel)" },
+        { "ZRPAGE.DLL", "as the Mouse control panel page (InProcServer32)" },
+    };
+    char path[TEXT_MAX], text[MESSAGE_MAX], directory[TEXT_MAX];
+    const char *setup = g_check.refused ? "Setup: refuses this package as it stands; once it "
+                                          "is accepted, it" : "Setup:";
+    int i, line, programLine;
+
+    programLine = recordCount > 0 ? SectionLine(IDS_DISK1) : SectionLine(IDS_FILE_COUNTS_SECTION);
+    for (i = 0; i < COUNT_OF(programs); i++) {
+        if (!PathJoin(path, sizeof(path), g_setup.installDir, programs[i].name) ||
+            IsInstalled(path, recordCount))
+            continue;
+        TextFormat(text, sizeof(text), "no record installs %s into the destination directory. "
+                   "%s registers %s %s, and that file will not exist.", programs[i].name, setup,
+                   path, programs[i].registered);
+        ERROR_AT(programLine, text);
+    }
+    for (i = 0; i < 2; i++) {
+        const char *name = i == 0 ? g_setup.driverInfo.mouseDriver : g_setup.driverInfo.mouseInf;
+        TEXT_COPY(directory, g_setup.windowsDir);
+        TEXT_APPEND(directory, i == 0 ? "\\SYSTEM" : "\\INF");
+        if (name[0] == '\0' || !PathJoin(path, sizeof(path), directory, name) ||
+            IsInstalled(path, recordCount))
+            continue;
+        line = LineOf(IDS_STARTUP_SECTION, i == 0 ? "MouseDriver" : "MouseInf");
+        TextFormat(text, sizeof(text), "no record installs %s %s into the %s directory. %s "
+                   "writes %s=%s into the mouse's driver class key, and %s will not exist.",
+                   i == 0 ? "MouseDriver" : "MouseInf", name, i == 0 ? "SYSTEM" : "INF", setup,
+                   i == 0 ? "MouseDriver" : "InfPath", name, path);
+        ERROR_AT(line != 0 ? line : SectionLine(IDS_STARTUP_SECTION), text);
+    }
+}
+
+void TellFileTable(void)
+{
+    unsigned long long total = 0;
+    char text[MESSAGE_MAX], row[MESSAGE_MAX];
+    int disk, file;
+    LONG written;
+
+    MeasureColumns();
+    Say("");
+    TextFormat(text, sizeof(text), "Files (targets with the default directory and Windows in %s)",
+               g_setup.windowsDir);
+    Say(text);
+    TEXT_COPY(row, "Disk   No  Line  ");
+    Column(row, sizeof(row), "Source", g_check.sourceWidth);
+    TEXT_APPEND(row, "  ");
+    Column(row, sizeof(row), "Target", g_check.targetWidth);
+    TEXT_APPEND(row, "    Stored  Expanded  Description");
+    Say(row);
+    for (disk = 0; disk < g_setup.diskCount; disk++) {
+        for (file = 0; file < g_setup.fileCounts[disk]; file++) {
+            written = CheckRecord(disk, file);
+            if (written > 0)
+                total += (unsigned long long)written;
+        }
+    }
+    CheckSpace(total);
+}
+

@@ -1,0 +1,88 @@
+/* The package check's run: what its parts share. Private to setupchk/. */
+#ifndef SETUPCHK_CHECK_RUN_H
+#define SETUPCHK_CHECK_RUN_H
+
+#include "setupchk.h"
+#include "script_lines.h"
+#include "../app/setup_state.h"
+
+#define RECORD_MAX    32767     /* the largest file table */
+#define PROBLEM_MAX   400       /* findings kept for printing; more are counted */
+#define MESSAGE_MAX   1024
+#define FILE_LINE_MAX 1022      /* longest file line the loader takes */
+/* Where the targets are shown when the script gives no usable default
+ * directory and the user would have to choose one. */
+#define CHOSEN_DIR    "C:\\CHOSEN"
+
+#define LEVEL_WARNING 1
+#define LEVEL_ERROR   2
+
+#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
+
+struct Problem {
+    int line;
+    int level;
+    char text[MESSAGE_MAX];
+};
+
+struct CheckRun {
+    CheckOutput output;
+    void *context;
+    char scriptPath[MAX_PATH];
+    ScriptText script;
+    int errors, warnings;       /* all found, also those not kept */
+    int kept;
+    int refused;                /* containment faults: the setup refuses the package */
+    Problem problems[PROBLEM_MAX];
+    unsigned char emptied[RECORD_MAX];  /* the loader left the record empty */
+    unsigned char outside[RECORD_MAX];  /* containment refuses the record */
+    unsigned char installs[RECORD_MAX]; /* the record writes its target */
+    DWORD targetHash[RECORD_MAX];       /* 0: nothing is written for it */
+    DWORD diskBytes[DISK_MAX];          /* stored bytes of each disk's sources */
+    int sourceWidth, targetWidth;
+    int *recordLines[DISK_MAX];         /* line of each loaded record, 0 when absent */
+};
+
+extern CheckRun g_check;
+
+/* The run (check.cpp). */
+void ZeroBytes(void *data, DWORD size);
+/* A line of the settings or the file table. */
+void Say(const char *text);
+/* A finding; text: "what. Setup: what it does." */
+void AddProblem(int line, int level, const char *text);
+#define ERROR_AT(line, text)   AddProblem((line), LEVEL_ERROR, (text))
+#define WARNING_AT(line, text) AddProblem((line), LEVEL_WARNING, (text))
+/* A script text for a message, cut to 60 characters. */
+void Quote(char *buffer, int size, const char *text);
+void DiskName(int disk, char *name, int size);
+/* The line of a key (null: of the section) of a section named by its
+ * string id; 0 when absent. */
+int LineOf(UINT sectionId, const char *key);
+/* The line of a section, or 1. */
+int SectionLine(UINT sectionId);
+/* The number a key of a disk section stands for ("1", "2", ...), or 0. */
+int RecordNumber(const char *key);
+int RecordLine(int disk, int file);
+int RecordIndex(const FileRecord *record);
+void LocateRecord(const FileRecord *record, int *disk, int *file);
+
+/* The names the loader reads (check_names.cpp). */
+extern const char *const directoryKeys[DIRECTORY_KEYS];
+const char *NearestName(const char *name, const char *const *names, int count);
+/* " (did you mean <before>nearest<after>?)", or empty without a nearest. */
+void DidYouMean(char *buffer, int size, const char *nearest, const char *before,
+                const char *after);
+/* Sections and keys the loader does not read, and those given twice. */
+void CheckNames(void);
+
+/* The file table (check_files.cpp). */
+int IsShortPath(const char *path);
+/* The table with a row and the findings of each record, and the space. */
+void TellFileTable(void);
+void CheckDiskSizes(void);
+void CheckSameTargets(int recordCount);
+void CheckOwnFiles(int recordCount);
+void CheckComponents(int recordCount);
+
+#endif
