@@ -412,13 +412,18 @@ TEST(PackageCheck, GeneratedPackagesEndWithAKnownStatus)
         if (random() % 20 == 0)
             script = std::string(random() % 3000, (char)(random() % 256));
         bool noScript = random() % 25 == 0;
-        if (noScript)
-            DeleteFileA((dir + "\\SETUP.INF").c_str());
-        else
+        RemoveDirectoryA((dir + "\\SETUP.INF").c_str());
+        DeleteFileA((dir + "\\SETUP.INF").c_str());
+        if (noScript && random() % 2 == 0)
+            CreateDirectoryA((dir + "\\SETUP.INF").c_str(), NULL);   // a folder in its place
+        else if (!noScript)
             WriteFileBytes(dir + "\\SETUP.INF", script);
         for (const std::string &file : files) {
-            switch (random() % (n % 3 == 0 ? 12 : 4)) {
-            case 0: DeleteFileA((dir + "\\" + file).c_str()); break;
+            std::string path = dir + "\\" + file;
+            RemoveDirectoryA(path.c_str());
+            switch (random() % (n % 3 == 0 ? 12 : 5)) {
+            case 0: DeleteFileA(path.c_str()); break;
+            case 4: DeleteFileA(path.c_str()); CreateDirectoryA(path.c_str(), NULL); break;
             case 1: WriteFileBytes(dir + "\\" + file, Szdd(std::string(random() % 300, 'q'),
                                                            (unsigned)(random() % 400))); break;
             default: WriteFileBytes(dir + "\\" + file, std::string(random() % 200, 'p')); break;
