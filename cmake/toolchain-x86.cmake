@@ -10,6 +10,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-set(CMAKE_CXX_FLAGS_INIT "-march=i486 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0")
+set(CMAKE_CXX_FLAGS_INIT "-march=i486 -Wa,-march=i486+387 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-s -static -static-libgcc -static-libstdc++ -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0")
 set(SETUP_BUILD_TESTS OFF)

@@ -12,8 +12,6 @@
 
 #include <lzexpand.h>
 #include <stdarg.h>
-#include <stdio.h>
-#include <string.h>
 
 #define RECORD_MAX    32767     /* the largest file table */
 #define PROBLEM_MAX   400       /* problems kept for printing; more are counted */
@@ -68,9 +66,8 @@ static void Say(const char *format, ...)
     va_list args;
 
     va_start(args, format);
-    _vsnprintf(text, sizeof(text), format, args);
+    TextFormatList(text, sizeof(text), format, args);
     va_end(args);
-    text[sizeof(text) - 1] = '\0';
     g_check.output(CHECK_INFO, 0, text, g_check.context);
 }
 
@@ -85,9 +82,8 @@ static void AddProblem(int line, const char *format, ...)
     problem = &g_check.problems[g_check.kept++];
     problem->line = line;
     va_start(args, format);
-    _vsnprintf(problem->text, sizeof(problem->text), format, args);
+    TextFormatList(problem->text, sizeof(problem->text), format, args);
     va_end(args);
-    problem->text[sizeof(problem->text) - 1] = '\0';
 }
 
 /* Problems in the order of their lines (those without a line last), in
@@ -183,12 +179,12 @@ static void OnLoaderNote(const FileRecord *record, int note, const char *text)
     case SCRIPT_NOTE_LINE_TOO_LONG:
         AddProblem(line, "line too long: %d characters read, more than the setup reads whole. "
                    "Setup: refuses the line; the record stays empty and copies nothing.",
-                   (int)strlen(text));
+                   (int)lstrlenA(text));
         break;
     case SCRIPT_NOTE_NAME_TOO_LONG:
         AddProblem(line, "name \"%s\" too long for its field: %d characters, at most %d. "
                    "Setup: leaves the record empty and copies nothing.",
-                   text, (int)strlen(text), (int)sizeof(record->sourceName) - 1);
+                   text, (int)lstrlenA(text), (int)sizeof(record->sourceName) - 1);
         break;
     case SCRIPT_NOTE_DIR_TOO_LONG:
         k = DirectoryKeyIndex(text);
@@ -205,7 +201,7 @@ static void OnLoaderNote(const FileRecord *record, int note, const char *text)
         break;
     case SCRIPT_NOTE_DESCRIPTION_CUT:
         AddProblem(line, "description too long for its field: %d characters, at most %d. "
-                   "Setup: shows it cut.", (int)strlen(text),
+                   "Setup: shows it cut.", (int)lstrlenA(text),
                    (int)sizeof(record->description) - 1);
         break;
     }
@@ -375,7 +371,7 @@ static void CheckCounts(void)
 
     for (disk = 0; disk < DISK_MAX; disk++) {
         DiskName(disk, section, sizeof(section));
-        memset(&keys, 0, sizeof(keys));
+        FillBytes(&keys, 0, sizeof(keys));
         keys.section = section;
         keys.count = disk < g_setup.diskCount ? g_setup.fileCounts[disk] : 0;
         ForEachScriptLine(g_check.scriptPath, GatherNumberedKey, &keys);
@@ -408,16 +404,16 @@ static void CheckCounts(void)
  * none of them a blank or a character short names cannot hold. */
 static int IsShortName(const char *name)
 {
-    const char *dot = strchr(name, '.');
-    size_t base = dot != NULL ? (size_t)(dot - name) : strlen(name);
+    const char *dot = TextFindChar(name, '.');
+    size_t base = dot != NULL ? (size_t)(dot - name) : lstrlenA(name);
     const char *p;
 
     if (base < 1 || base > 8)
         return 0;
-    if (dot != NULL && (strchr(dot + 1, '.') != NULL || strlen(dot + 1) > 3))
+    if (dot != NULL && (TextFindChar(dot + 1, '.') != NULL || lstrlenA(dot + 1) > 3))
         return 0;
     for (p = name; *p != '\0'; p++) {
-        if ((unsigned char)*p < 0x20 || strchr(" \"*+,/:;<=>?[\\]|", *p) != NULL)
+        if ((unsigned char)*p < 0x20 || TextFindChar(" \"*+,/:;<=>?[\\]|", *p) != NULL)
             return 0;
     }
     return 1;
@@ -437,11 +433,11 @@ static void ReadHeader(SourceFacts *facts)
     if (!ReadFile(file, header, sizeof(header), &got, NULL))
         got = 0;
     CloseHandle(file);
-    if (got < 4 || memcmp(header, szddSignature, 4) != 0)
+    if (got < 4 || !SameBytes(header, szddSignature, 4))
         return;
     if (got < SZDD_HEADER)
         facts->header = HEADER_SHORT;
-    else if (memcmp(header, szddSignature, sizeof(szddSignature)) != 0)
+    else if (!SameBytes(header, szddSignature, sizeof(szddSignature)))
         facts->header = HEADER_BAD_SIGN;
     else if (header[8] != 'A')
         facts->header = HEADER_METHOD;
@@ -459,10 +455,10 @@ static void InspectSource(const char *path, SourceFacts *facts)
     INT source;
     LONG got;
 
-    memset(facts, 0, sizeof(*facts));
+    FillBytes(facts, 0, sizeof(*facts));
     facts->present = attributes != INVALID_FILE_ATTRIBUTES &&
                      !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    memset(&openRecord, 0, sizeof(openRecord));
+    FillBytes(&openRecord, 0, sizeof(openRecord));
     source = LZOpenFileA((LPSTR)path, &openRecord, OF_READ);
     if (source < 0) {
         if (facts->present) {
@@ -593,7 +589,7 @@ static LONG CheckRecord(int disk, int file)
                    "nothing for this line.", TEXT_MAX - 1);
 
     written = 0;
-    memset(&facts, 0, sizeof(facts));
+    FillBytes(&facts, 0, sizeof(facts));
     if (haveSource) {
         InspectSource(source, &facts);
         written = CheckSource(line, source, record, &facts);
@@ -623,10 +619,10 @@ static void MeasureColumns(void)
     g_check.targetWidth = 6;
     for (disk = 0; disk < g_setup.diskCount; disk++) {
         for (file = 0; file < g_setup.fileCounts[disk]; file++) {
-            length = BuildSourcePath(path, sizeof(path), disk, file) ? (int)strlen(path) : 0;
+            length = BuildSourcePath(path, sizeof(path), disk, file) ? (int)lstrlenA(path) : 0;
             if (length > g_check.sourceWidth)
                 g_check.sourceWidth = length < COLUMN_MAX ? length : COLUMN_MAX;
-            length = BuildTargetPath(path, sizeof(path), disk, file) ? (int)strlen(path) : 0;
+            length = BuildTargetPath(path, sizeof(path), disk, file) ? (int)lstrlenA(path) : 0;
             if (length > g_check.targetWidth)
                 g_check.targetWidth = length < COLUMN_MAX ? length : COLUMN_MAX;
         }
@@ -746,12 +742,12 @@ int CheckPackage(const char *packageDir, CheckOutput output, void *context)
     HANDLE script;
     int records, disk;
 
-    memset(&g_check, 0, sizeof(g_check));
+    FillBytes(&g_check, 0, sizeof(g_check));
     g_check.output = output;
     g_check.context = context;
     if (!FullPackageDir(packageDir, directory, sizeof(directory)))
         return Unreadable("cannot make a full path of the package folder %s", packageDir);
-    if (strlen(directory) >= DIR_MAX)
+    if (lstrlenA(directory) >= DIR_MAX)
         return Unreadable("the package folder's path is longer than the setup's 79 "
                           "characters: %s", directory);
     if (!PathJoin(g_check.scriptPath, sizeof(g_check.scriptPath), directory, "SETUP.INF"))

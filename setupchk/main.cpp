@@ -5,20 +5,20 @@
  * read. */
 #include "setupchk.h"
 #include "../app/setup_state.h"
+#include "../app/stream.h"
 #include "../app/text.h"
-
-#include <stdio.h>
-#include <string.h>
 
 struct Options {
     const char *packageDir;
     int quiet;
 };
 
+static Stream output;
+
 static void PrintLine(const char *text)
 {
-    fputs(text, stdout);
-    fputs("\n", stdout);
+    StreamPut(&output, text);
+    StreamPut(&output, "\n");
 }
 
 static void Print(int kind, int line, const char *text, void *context)
@@ -52,7 +52,7 @@ static int ReadOptions(int argc, char **argv, Options *options)
     options->packageDir = NULL;
     options->quiet = 0;
     for (i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--quiet") == 0)
+        if (TextSame(argv[i], "--quiet"))
             options->quiet = 1;
         else if (options->packageDir == NULL)
             options->packageDir = argv[i];
@@ -67,13 +67,15 @@ int main(int argc, char **argv)
     Options options;
     int result;
 
+    StreamOpenOutput(&output);
     if (!ReadOptions(argc, argv, &options)) {
         PrintLine("usage: SETUPCHK PACKAGE_DIR [--quiet]");
+        StreamClose(&output);
         return CHECK_UNREADABLE;
     }
     InitSetupState();
     g_setup.instance = GetModuleHandleA(NULL);
     result = CheckPackage(options.packageDir, Print, &options);
-    fflush(stdout);
+    StreamClose(&output);
     return result;
 }

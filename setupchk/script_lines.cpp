@@ -3,10 +3,8 @@
  * first of two equal keys is the one it reads. */
 #include "script_lines.h"
 #include "../app/setup_state.h"
+#include "../app/stream.h"
 #include "../app/text.h"
-
-#include <stdio.h>
-#include <string.h>
 
 static int IsBlank(char c)
 {
@@ -25,7 +23,7 @@ static void CopyTrimmed(char *buffer, int size, const char *text, int length)
         length--;
     if (length - start >= (int)sizeof(piece))
         length = start + (int)sizeof(piece) - 1;
-    memcpy(piece, text + start, (size_t)(length - start));
+    CopyBytes(piece, text + start, (size_t)(length - start));
     piece[length - start] = '\0';
     TextCopy(buffer, size, piece);
 }
@@ -42,13 +40,13 @@ static void VisitLine(const char *text, int line, char *section, int sectionSize
         text++;
     if (*text == '\0' || *text == ';')
         return;
-    if (*text == '[' && (end = strrchr(text, ']')) != NULL) {
+    if (*text == '[' && (end = TextFindLastChar(text, ']')) != NULL) {
         CopyTrimmed(section, sectionSize, text + 1, (int)(end - text - 1));
         visit(section, NULL, line, context);
         return;
     }
-    end = strchr(text, '=');
-    CopyTrimmed(key, sizeof(key), text, end != NULL ? (int)(end - text) : (int)strlen(text));
+    end = TextFindChar(text, '=');
+    CopyTrimmed(key, sizeof(key), text, end != NULL ? (int)(end - text) : (int)lstrlenA(text));
     if (key[0] != '\0')
         visit(section, key, line, context);
 }
@@ -58,18 +56,18 @@ int ForEachScriptLine(const char *path, ScriptLineVisit visit, void *context)
     char piece[1100];
     char section[TEXT_MAX] = "";
     int line = 0, atLineStart = 1;
-    FILE *file = fopen(path, "rb");
+    Stream file;
 
-    if (file == NULL)
+    if (!StreamOpen(&file, path, "rb"))
         return 0;
-    while (fgets(piece, sizeof(piece), file) != NULL) {
+    while (StreamGetLine(&file, piece, sizeof(piece))) {
         if (atLineStart) {
             line++;
             VisitLine(piece, line, section, sizeof(section), visit, context);
         }
-        atLineStart = strchr(piece, '\n') != NULL;
+        atLineStart = TextFindChar(piece, '\n') != NULL;
     }
-    fclose(file);
+    StreamClose(&file);
     return 1;
 }
 
