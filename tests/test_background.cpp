@@ -846,6 +846,15 @@ TEST_F(Background, LogoAtAnyDepthShowsNoKeyColour)
     }
     EXPECT_EQ(keyShown, 0);
     EXPECT_EQ(wrong, 0) << "of " << opaque << " opaque pixels";
+
+    // a palette of its own exactly where the screen has one
+    HDC screen = GetDC(NULL);
+    int depth = GetDeviceCaps(screen, BITSPIXEL);
+    bool paletteScreen = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) != 0;
+    ReleaseDC(NULL, screen);
+    printf("screen of %d bpp%s; background palette: %s\n", depth, paletteScreen ? " with a palette" : "",
+           g_setup.gradientPalette != NULL ? "yes" : "none");
+    EXPECT_EQ(g_setup.gradientPalette != NULL, paletteScreen);
 }
 
 }  // namespace
