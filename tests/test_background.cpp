@@ -153,7 +153,9 @@ struct Picture {
 Picture LoadPicture(WORD id)
 {
     Picture picture;
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id));
+    // as a DIB section, so the colours are the resource's own at any depth
+    HBITMAP bitmap = (HBITMAP)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                         LR_CREATEDIBSECTION);
     if (bitmap == NULL)
         return picture;
     BITMAP info;
