@@ -34,7 +34,8 @@ static int SameValue(const ValueData *a, const ValueData *b)
     if (a->unknown || b->unknown)
         return 0;
     if (IsText(a->type) && IsText(b->type))
-        return TextLengthWithin((const char *)a->data, (int)a->length) == TextLengthWithin((const char *)b->data, (int)b->length) &&
+        return TextLengthWithin((const char *)a->data, (int)a->length) ==
+                   TextLengthWithin((const char *)b->data, (int)b->length) &&
                SameBytes(a->data, b->data, TextLengthWithin((const char *)a->data, (int)a->length));
     return a->type == b->type && a->length == b->length && SameBytes(a->data, b->data, a->length);
 }
