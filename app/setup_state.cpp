@@ -1,13 +1,12 @@
 /* The setup state and the string loader. */
 #include "setup_state.h"
-
-#include <string.h>
+#include "text.h"
 
 SetupState g_setup;
 
 void InitSetupState(void)
 {
-    memset(&g_setup, 0, sizeof(g_setup));
+    FillBytes(&g_setup, 0, sizeof(g_setup));
     g_setup.serialMouse = 1;
     g_setup.backEnabled = 1;
     g_setup.restartAfterFinish = 1;

@@ -86,6 +86,7 @@ struct SetupState {
     /* private to the background window */
     int dissolvePending;
     HFONT bannerFont;
+    HPALETTE gradientPalette;   /* the gradient's blues, on a screen of 256 colours */
     /* private to the directory browser */
     char browsePath[TEXT_MAX];
     /* private to the copy engine: LZ handles of the file under way */

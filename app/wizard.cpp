@@ -1,7 +1,6 @@
 /* The page sequence of the normal mode, and the start-up checks. */
 #include "wizard.h"
-
-#include <string.h>
+#include "text.h"
 
 /* Where each state goes on Cancel, Back and Next; "other" results count
  * as Next. With PS2Only the mouse type page is left out both ways. */
@@ -58,11 +57,11 @@ int IsAlreadyInstalled(void)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return 0;
     /* read whatever its type: the text ends at the first zero byte */
-    memset(value, 0, sizeof(value));
+    FillBytes(value, 0, sizeof(value));
     if (RegQueryValueExA(key, COMPANION_TITLE, NULL, NULL, (BYTE *)value, &size) != ERROR_SUCCESS)
         value[0] = '\0';
     value[sizeof(value) - 1] = '\0';
-    found = strstr(value, "VARIRE.EXE") != NULL;
+    found = TextFind(value, "VARIRE.EXE") != NULL;
     RegCloseKey(key);
     return found;
 }

@@ -9,7 +9,12 @@
 #include "../script/uninstall_log.h"
 
 #include <lzexpand.h>
-#include <string.h>
+
+/* The input Windows 95 knows of, its own QS_ALLINPUT: later headers add
+ * kinds of input (raw input, touch, pointer) that it does not. */
+#define ALL_INPUT_95 (QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | \
+                      QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY)
+static_assert(ALL_INPUT_95 == 0xFF, "the input kinds of Windows 95");
 
 /* The record, or null when the disk or the file is out of the table. */
 static const FileRecord *FindRecord(int disk, int file)
@@ -124,7 +129,7 @@ void DiscardMessagesFor(DWORD milliseconds)
         /* Sleeps until something arrives instead of spinning. */
         if (!DiscardOneMessage())
             MsgWaitForMultipleObjects(0, NULL, FALSE, end - now,
-                                      QS_ALLINPUT & ~QS_PAINT);
+                                      ALL_INPUT_95 & ~QS_PAINT);
         now = GetTickCount();
     }
 }
@@ -169,14 +174,14 @@ static int CopyWhole(INT source, INT target)
 static INT CreateTarget(const char *path)
 {
     OFSTRUCT openRecord;
-    const char *asked = strrchr(path, '\\');
+    const char *asked = TextFindLastChar(path, '\\');
     const char *opened;
     INT target;
 
     target = LZOpenFileA((LPSTR)path, &openRecord, OF_CREATE);
     if (target < 0)
         return -1;
-    opened = strrchr(openRecord.szPathName, '\\');
+    opened = TextFindLastChar(openRecord.szPathName, '\\');
     if (lstrcmpiA(asked != NULL ? asked + 1 : path,
                   opened != NULL ? opened + 1 : openRecord.szPathName) != 0) {
         LZClose(target);

@@ -2,11 +2,9 @@
  * the built-in virtual mouse driver, the previous file is kept as
  * system.bak, and the system's separate VMOUSE.VXD is moved aside. */
 #include "install.h"
+#include "../app/stream.h"
 #include "../app/text.h"
 #include "../script/uninstall_log.h"
-
-#include <stdio.h>
-#include <string.h>
 
 #define LINE_MAX         120     /* one read takes at most 119 characters */
 #define MOUSE_LINE       "mouse=*vmouse\n"
@@ -17,16 +15,16 @@
  * a zero byte, which a written string could not carry. The buffer is
  * filled with a non-zero pattern first, so the terminator that the read
  * wrote is the last zero in it. */
-static int ReadLine(FILE *input, char *line, int *clean)
+static int ReadLine(Stream *input, char *line, int *clean)
 {
     int end;
 
-    memset(line, 'x', LINE_MAX);
-    if (fgets(line, LINE_MAX, input) == NULL)
+    FillBytes(line, 'x', LINE_MAX);
+    if (!StreamGetLine(input, line, LINE_MAX))
         return 0;
     for (end = LINE_MAX - 1; end > 0 && line[end] != '\0'; end--)
         ;
-    if ((int)strlen(line) != end)
+    if ((int)lstrlenA(line) != end)
         *clean = 0;
     return 1;
 }
@@ -35,16 +33,16 @@ static int ReadLine(FILE *input, char *line, int *clean)
  * given up to its line end). */
 static int SameLine(const char *line, const char *expected)
 {
-    size_t length = strcspn(line, "\r\n");
+    int length = TextSpanTo(line, "\r\n");
 
-    return length == strcspn(expected, "\r\n") && strncmp(line, expected, length) == 0;
+    return length == TextSpanTo(expected, "\r\n") && TextSameStart(line, expected, length);
 }
 
 /* Copies system.ini to system.new with the mouse line replaced by
  * mouseLine; 1 when every line was read, written and both files closed
  * without an error. With expected given, the mouse line is replaced only
  * when it is that text; *replaced tells whether it was. */
-static int WriteNewSystemIni(FILE *input, FILE *output, const char *mouseLine,
+static int WriteNewSystemIni(Stream *input, Stream *output, const char *mouseLine,
                              const char *expected, int *replaced)
 {
     char line[LINE_MAX];
@@ -53,9 +51,9 @@ static int WriteNewSystemIni(FILE *input, FILE *output, const char *mouseLine,
 
     *replaced = 0;
     while (ReadLine(input, line, &clean) && clean) {
-        if (strstr(line, SECTION_386ENH) != NULL)
+        if (TextFind(line, SECTION_386ENH) != NULL)
             latch = 1;
-        if (latch && strstr(line, "mouse") != NULL && line[0] != ';') {
+        if (latch && TextFind(line, "mouse") != NULL && line[0] != ';') {
             latch = 0;
             if (expected == NULL || SameLine(line, expected)) {
                 UninstallLogMouseLine(line, mouseLine);
@@ -63,10 +61,10 @@ static int WriteNewSystemIni(FILE *input, FILE *output, const char *mouseLine,
                 *replaced = 1;
             }
         }
-        if (fputs(line, output) == EOF)
+        if (!StreamPut(output, line))
             return 0;
     }
-    return clean && !ferror(input);
+    return clean && !input->error;
 }
 
 /* Rewrites system.ini in the Windows directory. system.ini is replaced
@@ -78,8 +76,8 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected)
     char iniPath[80];
     char newPath[80];
     char bakPath[52];
-    FILE *output;
-    FILE *input;
+    Stream output;
+    Stream input;
     int complete;
     int replaced = 0;
 
@@ -90,22 +88,20 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected)
         !PathJoin(bakPath, sizeof(bakPath), g_setup.windowsDir, "system.bak"))
         return MOUSE_LINE_FAILED;
 
-    output = fopen(newPath, "wt");
-    if (output == NULL)
+    if (!StreamOpen(&output, newPath, "wt"))
         return MOUSE_LINE_FAILED;
-    input = fopen(iniPath, "rt");
-    if (input == NULL) {
-        fclose(output);
-        remove(newPath);
+    if (!StreamOpen(&input, iniPath, "rt")) {
+        StreamClose(&output);
+        DeleteFileA(newPath);
         return MOUSE_LINE_FAILED;
     }
-    complete = WriteNewSystemIni(input, output, mouseLine, expected, &replaced);
-    if (fclose(input) != 0)
+    complete = WriteNewSystemIni(&input, &output, mouseLine, expected, &replaced);
+    if (!StreamClose(&input))
         complete = 0;
-    if (fclose(output) != 0)
+    if (!StreamClose(&output))
         complete = 0;
     if (!complete || (expected != NULL && !replaced)) {
-        remove(newPath);
+        DeleteFileA(newPath);
         return complete ? MOUSE_LINE_OTHER : MOUSE_LINE_FAILED;
     }
 

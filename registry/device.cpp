@@ -6,8 +6,6 @@
 #include "../script/restore_record.h"
 #include "../script/uninstall_log.h"
 
-#include <string.h>
-
 #define DEVICE_LIST_KEY   "Config Manager\\Enum"
 #define ROOT_DEVICE_KEY   "Enum\\Root\\VeltoMouse\\0000"
 #define HARDWARE_KEY_MAX  128   /* room for a whole HardWareKey value */
@@ -57,7 +55,7 @@ int FindHardwareKey(const char *id, char *hardwareKey)
             continue;
         fits = ReadTextValue(device, "HardWareKey", value, sizeof(value));
         RegCloseKey(device);
-        if (fits && strstr(value, id) != NULL) {
+        if (fits && TextFind(value, id) != NULL) {
             TextCopy(hardwareKey, HARDWARE_KEY_MAX, value);
             found = 1;
         }

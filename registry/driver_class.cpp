@@ -6,9 +6,6 @@
 #include "../script/restore_record.h"
 #include "../script/uninstall_log.h"
 
-#include <stdlib.h>
-#include <string.h>
-
 #define CLASS_KEY_PREFIX  "System\\CurrentControlSet\\Services\\Class\\"
 #define MOUSE_CLASS_KEY   CLASS_KEY_PREFIX "Mouse"
 #define CLASS_PATH_MAX    512
@@ -58,7 +55,7 @@ int AllocateDriverKeyName(char *name, int size)
     long number;
     int candidate;
 
-    memset(used, 0, sizeof(used));
+    FillBytes(used, 0, sizeof(used));
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MOUSE_CLASS_KEY, 0, KEY_ALL_ACCESS,
                       &classKey) == ERROR_SUCCESS) {
         for (index = 0;; index++) {
@@ -69,7 +66,7 @@ int AllocateDriverKeyName(char *name, int size)
             if (result != ERROR_SUCCESS)
                 break;
             subkey[sizeof(subkey) - 1] = '\0';
-            number = strtol(subkey, NULL, 10);
+            number = TextToLong(subkey);
             if (number >= 0 && number < NUMBER_LIMIT)
                 used[number / 8] |= (unsigned char)(1 << (number % 8));
         }

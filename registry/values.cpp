@@ -2,10 +2,9 @@
  * through WriteStringValue or WriteZeroFlags. */
 #include "values.h"
 #include "../app/setup_state.h"
+#include "../app/text.h"
 #include "../script/restore_record.h"
 #include "../script/uninstall_log.h"
-
-#include <string.h>
 
 ValueWriteHook g_valueWriteHook = NULL;
 
@@ -15,7 +14,7 @@ void WriteStringValue(HKEY key, const char *name, const char *text)
 
     if (text == NULL)
         text = "";
-    byteCount = (DWORD)strlen(text);
+    byteCount = (DWORD)lstrlenA(text);
     if (g_valueWriteHook != NULL)
         g_valueWriteHook(name != NULL ? name : "", byteCount);
     UninstallLogValue(key, name, REG_SZ, (const BYTE *)text, byteCount);
@@ -38,18 +37,18 @@ int ReadTextValue(HKEY key, const char *name, char *buffer, int size)
     DWORD length = (DWORD)size;
     LONG result;
 
-    memset(buffer, 0, (size_t)size);
+    FillBytes(buffer, 0, (size_t)size);
     result = RegQueryValueExA(key, name, NULL, NULL, (BYTE *)buffer, &length);
     if (result == ERROR_MORE_DATA) {
         buffer[0] = '\0';
         return 0;
     }
     if (result != ERROR_SUCCESS) {
-        memset(buffer, 0, (size_t)size);
+        FillBytes(buffer, 0, (size_t)size);
         return 1;
     }
     /* a value stored without a zero byte may fill the whole room */
-    if (strnlen(buffer, (size_t)size) >= (size_t)size) {
+    if (TextLengthWithin(buffer, size) >= size) {
         buffer[0] = '\0';
         return 0;
     }

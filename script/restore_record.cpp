@@ -4,8 +4,6 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 
-#include <string.h>
-
 /* What the reader gives for an absent key: no value of a profile line can
  * hold a line break, so this never comes from the file. */
 #define ABSENT_KEY "\n"
@@ -43,7 +41,7 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
         return;
     /* the file is read again on every call: the first record stays, and
      * an empty one says the value did not exist */
-    if (strcmp(ReadSetupValue(section, key, ABSENT_KEY), ABSENT_KEY) != 0)
+    if (!TextSame(ReadSetupValue(section, key, ABSENT_KEY), ABSENT_KEY))
         return;
     /* a null value would delete the key: an absent value is recorded empty */
     if (value == NULL)
@@ -55,7 +53,7 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
         line = (char *)LocalAlloc(LPTR, length + 1);
         if (line == NULL)
             return;
-        memcpy(line, value, length);
+        CopyBytes(line, value, length);
         value = line;
     }
     WritePrivateProfileStringA(section, key, value, path);

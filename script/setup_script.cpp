@@ -3,8 +3,6 @@
 #include "../app/text.h"
 #include "../res/resource.h"
 
-#include <string.h>
-
 /* The largest file table: counts are 16-bit and their sum must fit. */
 #define RECORD_COUNT_MAX 32767
 
@@ -43,7 +41,7 @@ static int FindSourceDirectory(const char *programPath)
         g_setup.sourceDir[0] = '\0';
         return 0;
     }
-    for (i = (int)strlen(modulePath) - 1; i >= 1; i--) {
+    for (i = (int)lstrlenA(modulePath) - 1; i >= 1; i--) {
         if (modulePath[i] == '\\') {
             modulePath[i] = '\0';
             break;
@@ -77,7 +75,7 @@ static void ReadProgramFilesDir(char *base, int size)
         return;
     }
     /* read whatever its type: the text ends at the first zero byte */
-    memset(value, 0, sizeof(value));
+    FillBytes(value, 0, sizeof(value));
     if (RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL, (BYTE *)value,
                          &length) == ERROR_SUCCESS) {
         if (!TextCopy(base, size, value))
@@ -97,7 +95,7 @@ static void ApplyDefaultPath(void)
 
     ReadScriptText(LoadText(IDS_MAIN_SECTION), LoadText(IDS_DEFAULT_PATH),
                    "C:\\VELTO", defaultPath, sizeof(defaultPath));
-    if (strlen(defaultPath) > 2 && defaultPath[1] == ':') {
+    if (lstrlenA(defaultPath) > 2 && defaultPath[1] == ':') {
         TEXT_COPY(path, defaultPath);
         path[0] = g_setup.windowsDir[0];
         fits = 1;
@@ -188,7 +186,7 @@ static void ParseFileLine(FileRecord *record, const char *line)
     if (fits && k == DIRECTORY_KEYS)
         NoteRecord(record, SCRIPT_NOTE_UNKNOWN_DIR_KEY, directoryKey);
     if (!fits)
-        memset(record, 0, sizeof(*record));
+        FillBytes(record, 0, sizeof(*record));
 }
 
 static void LoadDiskRecords(int disk)
@@ -208,7 +206,7 @@ static void LoadDiskRecords(int disk)
         ReadScriptText(section, key, "", line, sizeof(line));
         if (line[0] == '\0')
             continue;
-        if (strlen(line) >= sizeof(line) - 1) {
+        if (lstrlenA(line) >= (int)sizeof(line) - 1) {
             NoteRecord(record, SCRIPT_NOTE_LINE_TOO_LONG, line);
             continue;
         }

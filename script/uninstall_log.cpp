@@ -3,8 +3,6 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 
-#include <string.h>
-
 #define LOG_KEY_MAX 1024        /* an escaped key path or file path */
 
 /* "HKLM\path" of the key the next values are written to; empty when the
@@ -48,7 +46,7 @@ int BuildUninstallLogPath(char *path, int size)
 
 static int MustEscape(BYTE c)
 {
-    return c <= ' ' || c >= 0x7F || strchr("%=[];\",|", c) != NULL;
+    return c <= ' ' || c >= 0x7F || TextFindChar("%=[];\",|", c) != NULL;
 }
 
 int LogEscape(char *text, int size, const BYTE *data, DWORD length)
@@ -114,13 +112,13 @@ int LogUnescape(BYTE *data, DWORD size, const char *text, DWORD *length)
 
 static int EscapeText(char *text, int size, const char *plain)
 {
-    return LogEscape(text, size, (const BYTE *)plain, (DWORD)strlen(plain));
+    return LogEscape(text, size, (const BYTE *)plain, (DWORD)lstrlenA(plain));
 }
 
 /* A text up to its first line break, escaped. */
 static int EscapeLine(char *text, int size, const char *line)
 {
-    return LogEscape(text, size, (const BYTE *)line, (DWORD)strcspn(line, "\r\n"));
+    return LogEscape(text, size, (const BYTE *)line, (DWORD)TextSpanTo(line, "\r\n"));
 }
 
 const char *LogRootName(HKEY root)
@@ -134,9 +132,9 @@ const char *LogRootName(HKEY root)
 
 HKEY LogRootKey(const char *name)
 {
-    if (strcmp(name, "HKLM") == 0)
+    if (TextSame(name, "HKLM"))
         return HKEY_LOCAL_MACHINE;
-    if (strcmp(name, "HKCR") == 0)
+    if (TextSame(name, "HKCR"))
         return HKEY_CLASSES_ROOT;
     return NULL;
 }
@@ -145,9 +143,9 @@ HKEY LogRootKey(const char *name)
  * a destination that was then left (Back) is not this log's. */
 static int InInstallDir(const char *path)
 {
-    size_t length = strlen(g_setup.installDir);
+    size_t length = lstrlenA(g_setup.installDir);
 
-    return _strnicmp(path, g_setup.installDir, length) == 0 &&
+    return TextSameStartNoCase(path, g_setup.installDir, length) &&
            (path[length] == '\0' || path[length] == '\\');
 }
 
@@ -159,10 +157,10 @@ static int OpenLog(char *path, int size)
 
     if (!logEnabled || !BuildUninstallLogPath(path, size))
         return 0;
-    if (strcmp(namedLog, path) != 0 || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+    if (!TextSame(namedLog, path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
         GetPrivateProfileStringA(LOG_SECTION_PRODUCT, "Name", LOG_ABSENT, value, sizeof(value), path);
         value[sizeof(value) - 1] = '\0';
-        if (strcmp(value, LOG_ABSENT) == 0 && EscapeLine(value, sizeof(value), g_setup.productName))
+        if (TextSame(value, LOG_ABSENT) && EscapeLine(value, sizeof(value), g_setup.productName))
             WritePrivateProfileStringA(LOG_SECTION_PRODUCT, "Name", value, path);
         TEXT_COPY(namedLog, path);
     }
@@ -194,7 +192,7 @@ void UninstallLogFileBefore(const char *path)
         return;
     }
     ReadEntry(log, LOG_SECTION_FILES, currentFile, value, sizeof(value));
-    value[strcspn(value, ",")] = '\0';
+    value[TextSpanTo(value, ",")] = '\0';
     if (value[0] != '\0')
         TEXT_COPY(currentFileStatus, value);    /* an earlier run met it first */
     else
@@ -208,7 +206,7 @@ void UninstallLogFileAfter(const char *path)
     HANDLE search;
 
     if (!OpenLog(log, sizeof(log)) || !EscapeText(key, sizeof(key), path) ||
-        strcmp(key, currentFile) != 0)
+        !TextSame(key, currentFile))
         return;
     currentFile[0] = '\0';
     TEXT_COPY(entry, currentFileStatus);
@@ -306,9 +304,9 @@ void UninstallLogValue(HKEY key, const char *name, DWORD type, const BYTE *data,
         return;
     /* the original of an earlier run stays: the first two fields */
     ReadEntry(log, LOG_SECTION_VALUES, entryKey, value, sizeof(value));
-    end = strcspn(value, ",");
+    end = TextSpanTo(value, ",");
     if (value[0] != '\0' && value[end] == ',') {
-        end += 1 + strcspn(value + end + 1, ",");
+        end += 1 + TextSpanTo(value + end + 1, ",");
         value[end] = '\0';
         TEXT_COPY(original, value);
     } else {

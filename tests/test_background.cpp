@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -152,7 +153,9 @@ struct Picture {
 Picture LoadPicture(WORD id)
 {
     Picture picture;
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id));
+    // as a DIB section, so the colours are the resource's own at any depth
+    HBITMAP bitmap = (HBITMAP)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                         LR_CREATEDIBSECTION);
     if (bitmap == NULL)
         return picture;
     BITMAP info;
@@ -815,6 +818,45 @@ TEST_F(Background, BenchmarkFirstPaint)
            width_, height_, Milliseconds(start, created), Milliseconds(created, repainted),
            Milliseconds(repainted, dissolved), Milliseconds(dissolved, drawn));
     fflush(stdout);
+}
+
+// At every screen depth (the entries background_16bpp and background_8bpp
+// run it at 16 bpp and at 256 colours too): no pixel of the logo shows
+// the key colour, and each opaque one shows its own colour as nearly as
+// the screen can (a 16-bit screen keeps 5 or 6 bits of each).
+TEST_F(Background, LogoAtAnyDepthShowsNoKeyColour)
+{
+    Picture logo = LoadPicture(IDB_LOGO);
+    ASSERT_EQ(logo.width, 490);
+    ScreenShot shot = Open();
+    int left = 20, top = height_ - 60, keyShown = 0, wrong = 0, opaque = 0;
+    for (int y = 0; y < logo.height && top + y < shot.ClientHeight(); y++) {
+        for (int x = 0; x < logo.width && left + x < shot.ClientWidth(); x++) {
+            COLORREF seen = shot.Client(left + x, top + y);
+            if (GetRValue(seen) >= 0xC0 && GetGValue(seen) <= 0x40 && GetBValue(seen) >= 0xC0 &&
+                keyShown++ < 5)
+                ADD_FAILURE() << "key-coloured " << Hex(seen) << " at logo pixel (" << x << ", " << y << ")";
+            COLORREF want = logo.At(x, y);
+            if (want == kKey)
+                continue;
+            opaque++;
+            if ((abs(GetRValue(seen) - GetRValue(want)) > 8 || abs(GetGValue(seen) - GetGValue(want)) > 8 ||
+                 abs(GetBValue(seen) - GetBValue(want)) > 8) && wrong++ < 5)
+                ADD_FAILURE() << "logo pixel (" << x << ", " << y << ") is " << Hex(seen) << ", not "
+                              << Hex(want);
+        }
+    }
+    EXPECT_EQ(keyShown, 0);
+    EXPECT_EQ(wrong, 0) << "of " << opaque << " opaque pixels";
+
+    // a palette of its own exactly where the screen has one
+    HDC screen = GetDC(NULL);
+    int depth = GetDeviceCaps(screen, BITSPIXEL);
+    bool paletteScreen = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) != 0;
+    ReleaseDC(NULL, screen);
+    printf("screen of %d bpp%s; background palette: %s\n", depth, paletteScreen ? " with a palette" : "",
+           g_setup.gradientPalette != NULL ? "yes" : "none");
+    EXPECT_EQ(g_setup.gradientPalette != NULL, paletteScreen);
 }
 
 }  // namespace

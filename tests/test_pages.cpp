@@ -3,6 +3,11 @@
 #include "page_fixture.h"
 #include "test_support.h"
 
+#include <stdlib.h>
+
+#include <map>
+#include <vector>
+
 namespace {
 
 class Pages : public ::testing::Test {
@@ -233,6 +238,71 @@ TEST_F(Pages, WarningWithEmptyProduct)
         UiAnswerMessageBox(box, IDOK);
         UiWaitGone(page);
     });
+}
+
+// At every screen depth (the entries pages_16bpp and pages_8bpp run it
+// at 16 bpp and at 256 colours too): every text of every page stands
+// out from the face it is drawn on.
+BOOL CALLBACK CollectTexts(HWND child, LPARAM list)
+{
+    char className[16];
+    GetClassNameA(child, className, sizeof(className));
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT &&
+        !UiText(child).empty() && IsWindowVisible(child))
+        ((std::vector<HWND> *)list)->push_back(child);
+    return TRUE;
+}
+
+int Brightness(DWORD pixel)
+{
+    return (int)(((pixel >> 16) & 0xFF) * 3 + ((pixel >> 8) & 0xFF) * 6 + (pixel & 0xFF)) / 10;
+}
+
+TEST_F(Pages, TextsReadableAtAnyDepth)
+{
+    const PageKind *pages[] = { &welcomePage, &mouseTypePage, &destinationPage, &finishPage };
+    HDC screen = GetDC(NULL);
+    int depth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(NULL, screen);
+    for (const PageKind *kind : pages) {
+        SCOPED_TRACE(testing::Message() << kind->name << " page at " << depth << " bpp");
+        g_setup.pageResult = PAGE_NEXT;
+        DrivePage(*kind, [&](HWND page) {
+            UiPause(300);
+            std::vector<HWND> texts;
+            EnumChildWindows(page, CollectTexts, (LPARAM)&texts);
+            EXPECT_GE(texts.size(), 1u);
+            for (HWND text : texts) {
+                // the face is the control's commonest colour; the text's
+                // pixels differ from it in brightness by half the scale
+                std::vector<DWORD> pixels = UiScreenPixels(UiWindowRect(text));
+                std::map<DWORD, int> counts;
+                for (DWORD p : pixels)
+                    counts[p & 0xFFFFFF]++;
+                DWORD face = 0;
+                int most = 0;
+                for (auto &c : counts) {
+                    if (c.second > most) {
+                        most = c.second;
+                        face = c.first;
+                    }
+                }
+                int contrasting = 0;
+                for (DWORD p : pixels)
+                    contrasting += abs(Brightness(p) - Brightness(face)) >= 128;
+                EXPECT_GE(contrasting, 10) << "text \"" << UiText(text) << "\" hardly shows on face "
+                                           << std::hex << face;
+            }
+            if (kind == &finishPage) {
+                UiClick(page, IDC_NEXT);
+            } else {
+                UiClick(page, IDC_CANCEL);
+                ExpectNotCompletedWarning(page);
+            }
+            EXPECT_TRUE(UiWaitGone(page));
+        });
+    }
 }
 
 }  // namespace

@@ -539,6 +539,11 @@ std::string UiWaitItemText(HWND parent, int id, const std::string &expected, DWO
 
 // ---- Screenshots ----
 
+std::vector<DWORD> UiScreenPixels(const RECT &rect)
+{
+    return ScreenPixels(rect);
+}
+
 bool UiSaveScreenshot(const std::string &path, HWND window)
 {
     RECT rect = { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };

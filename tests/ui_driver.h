@@ -88,6 +88,8 @@ std::string UiWaitItemText(HWND parent, int id, const std::string &expected,
 // Saves the screen (window NULL) or the window's rectangle as a 24-bit
 // BMP file.
 bool UiSaveScreenshot(const std::string &path, HWND window = NULL);
+// The screen's pixels in a rectangle as 0x00RRGGBB, top row first.
+std::vector<DWORD> UiScreenPixels(const RECT &rect);
 
 // ---- Running ----
 // Runs the script on a second thread while this thread runs the body

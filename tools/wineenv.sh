@@ -43,11 +43,16 @@ wine32_runs() {
 # manager to wait for), and the Windows 95 standard colours (grey 3D
 # objects and menus, navy captions and selection, a teal desktop). The
 # last five names are Wine's and have no Windows 95 counterpart: they
-# are set so captions stay flat and menus grey.
-WINE_PREFIX_VERSION=2
+# are set so captions stay flat and menus grey. Wine's Marlett (package
+# fonts-wine), which draws the close buttons, is registered from the
+# prefix's Fonts folder, where the set-up puts it.
+WINE_PREFIX_VERSION=3
+WINE_MARLETT=/usr/share/wine/fonts/marlett.ttf
 wine_prefix_settings() {
     local name value
     printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="win98"\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\r\n'
+    printf '"Marlett (TrueType)"="marlett.ttf"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
     while read -r name value; do
@@ -103,6 +108,8 @@ wine_prefix_ready() {
             rm -rf "$WINEPREFIX"
             DISPLAY= "$WINE" wineboot -i >/dev/null 2>&1 || exit 1
         fi
+        mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+        [ -f "$WINE_MARLETT" ] && cp "$WINE_MARLETT" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
         wine_prefix_settings >"$WINEPREFIX/settings.reg"
         DISPLAY= "$WINE" reg import "$(winepath_of "$WINEPREFIX/settings.reg")" >/dev/null 2>&1 || exit 1
         rm -f "$WINEPREFIX/settings.reg"

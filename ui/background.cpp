@@ -6,6 +6,10 @@
 #define MAIN_CLASS      "SetupMain"
 #define BAND_COUNT      255
 #define COLOUR_KEY      RGB(255, 0, 255)
+/* On a screen of 256 colours the gradient gets a palette of its own:
+ * every second blue, which leaves the system's 20 colours and room for
+ * others. */
+#define PALETTE_BLUES   128
 
 /* The pass in which each pixel of an 8 x 8 block of the logo appears;
  * row = y mod 8, column = x mod 8. */
@@ -33,6 +37,15 @@ static short BandEdge(int band, float bandHeight)
     return (short)(int)((double)band * (double)bandHeight);
 }
 
+/* A band's colour: on a palette screen the nearest blue of the
+ * gradient's palette, so the bands stay smooth instead of dithered. */
+static COLORREF BandColour(int band)
+{
+    if (g_setup.gradientPalette != NULL)
+        return PALETTERGB(0, 0, 255 - band);
+    return RGB(0, 0, 255 - band);
+}
+
 static void PaintGradient(HDC dc)
 {
     /* Stored through a volatile so the x87 build rounds the height to a
@@ -48,7 +61,7 @@ static void PaintGradient(HDC dc)
         band.top = BandEdge(i, height);
         band.right = g_setup.screenWidth;
         band.bottom = BandEdge(i + 1, height);
-        brush = CreateSolidBrush(RGB(0, 0, 255 - i));
+        brush = CreateSolidBrush(BandColour(i));
         FillRect(dc, &band, brush);
         DeleteObject(brush);
     }
@@ -92,6 +105,10 @@ static void OnPaint(HWND window)
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
 
+    if (g_setup.gradientPalette != NULL) {
+        SelectPalette(dc, g_setup.gradientPalette, FALSE);
+        RealizePalette(dc);
+    }
     PaintGradient(dc);
     PaintBanner(dc);
     PaintLogo(dc, &paint.rcPaint);
@@ -100,8 +117,54 @@ static void OnPaint(HWND window)
     EndPaint(window, &paint);
 }
 
-/* Topmost over the whole screen, and the banner font for the window's
- * lifetime. */
+/* The gradient's palette, made only where the screen has one. */
+static HPALETTE CreateGradientPalette(HWND window)
+{
+    struct {
+        WORD version;
+        WORD count;
+        PALETTEENTRY entries[PALETTE_BLUES];
+    } palette;
+    HDC dc = GetDC(window);
+    int paletteScreen = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
+    int i;
+
+    ReleaseDC(window, dc);
+    if (!paletteScreen)
+        return NULL;
+    palette.version = 0x300;
+    palette.count = PALETTE_BLUES;
+    for (i = 0; i < PALETTE_BLUES; i++) {
+        palette.entries[i].peRed = 0;
+        palette.entries[i].peGreen = 0;
+        palette.entries[i].peBlue = (BYTE)(255 - 2 * i);
+        palette.entries[i].peFlags = 0;
+    }
+    return CreatePalette((LOGPALETTE *)&palette);
+}
+
+/* Another window changed the system palette, or this one may realize
+ * its own again: repaint with it where the colours moved. */
+static LRESULT OnPaletteChange(HWND window, HWND changer)
+{
+    HDC dc;
+    HGDIOBJ previous;
+    UINT changed;
+
+    if (g_setup.gradientPalette == NULL || changer == window)
+        return FALSE;
+    dc = GetDC(window);
+    previous = SelectPalette(dc, g_setup.gradientPalette, FALSE);
+    changed = RealizePalette(dc);
+    SelectPalette(dc, (HPALETTE)previous, TRUE);
+    ReleaseDC(window, dc);
+    if (changed != 0)
+        InvalidateRect(window, NULL, FALSE);
+    return TRUE;
+}
+
+/* Topmost over the whole screen, and the banner font (and the palette)
+ * for the window's lifetime. */
 static void OnCreate(HWND window)
 {
     SetWindowPos(window, HWND_TOPMOST, 0, 0, g_setup.screenWidth, g_setup.screenHeight,
@@ -110,6 +173,7 @@ static void OnCreate(HWND window)
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
                                      "Times New Roman");
+    g_setup.gradientPalette = CreateGradientPalette(window);
 }
 
 static void OnDestroy(void)
@@ -117,6 +181,9 @@ static void OnDestroy(void)
     if (g_setup.bannerFont != NULL)
         DeleteObject(g_setup.bannerFont);
     g_setup.bannerFont = NULL;
+    if (g_setup.gradientPalette != NULL)
+        DeleteObject(g_setup.gradientPalette);
+    g_setup.gradientPalette = NULL;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -131,6 +198,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         OnPaint(window);
         return 0;
+    case WM_QUERYNEWPALETTE:
+        return OnPaletteChange(window, NULL);
+    case WM_PALETTECHANGED:
+        return OnPaletteChange(window, (HWND)wParam);
     default:
         break;
     }
@@ -181,7 +252,9 @@ int CreateMainWindow(void)
     return 1;
 }
 
-/* One pixel of the bitmap, unless it has the colour key. */
+/* One pixel of the bitmap, unless it has the colour key. The bitmap
+ * keeps its own colours (a DIB section), so the key matches exactly at
+ * any screen depth. */
 static void CopyPixel(HDC dc, HDC source, int left, int top, int x, int y)
 {
     COLORREF colour = GetPixel(source, x, y);
@@ -220,7 +293,10 @@ static void CopyPixelsAtOnce(HDC dc, HDC source, const RECT *origin, int width, 
 void DrawTransparentBitmap(HDC dc, WORD bitmapId, const RECT *origin, int dissolve)
 {
     HDC source = CreateCompatibleDC(dc);
-    HBITMAP bitmap = LoadBitmapA(g_setup.instance, MAKEINTRESOURCEA(bitmapId));
+    /* As a DIB section, not converted to the screen's format: at 16 bpp
+     * the key would read back as another colour. */
+    HBITMAP bitmap = (HBITMAP)LoadImageA(g_setup.instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
+                                         0, 0, LR_CREATEDIBSECTION);
     HGDIOBJ previous;
     BITMAP info;
 

@@ -184,8 +184,10 @@ void BrowseForDirectory(HWND owner)
     request.lpstrInitialDir = "C:\\";
     /* Without a title the platform names the dialog "Open File". */
     request.lpstrTitle = "Browse Directory";
+    /* Without OFN_LONGNAMES the old-style dialog of Windows 95 lists and
+     * returns 8.3 names. */
     request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK |
-                    OFN_ENABLETEMPLATE | OFN_NOVALIDATE;
+                    OFN_ENABLETEMPLATE | OFN_NOVALIDATE | OFN_LONGNAMES;
     request.lpfnHook = BrowseHookProc;
     request.lpTemplateName = MAKEINTRESOURCEA(IDD_BROWSE);
     /* The dialog moves the process's current directory as the user

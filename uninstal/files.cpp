@@ -3,13 +3,10 @@
  * through WININIT.INI, the Windows 95 way. */
 #include "uninstall.h"
 #include "uninstal_res.h"
+#include "../app/stream.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"
 #include "../script/uninstall_log.h"
-
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
 char *ReadLogKeys(const char *section)
 {
@@ -39,8 +36,8 @@ char *NextDeepest(char *list)
 {
     char *entry, *deepest = NULL;
 
-    for (entry = list; *entry != '\0'; entry += strlen(entry) + 1) {
-        if (entry[0] != '*' && (deepest == NULL || strlen(entry) > strlen(deepest)))
+    for (entry = list; *entry != '\0'; entry += lstrlenA(entry) + 1) {
+        if (entry[0] != '*' && (deepest == NULL || lstrlenA(entry) > lstrlenA(deepest)))
             deepest = entry;
     }
     return deepest;
@@ -57,7 +54,7 @@ int ReadLogText(const char *section, const char *key, char *text, int size)
     GetPrivateProfileStringA(section, key, "", escaped, sizeof(escaped), g_uninstall.logPath);
     escaped[sizeof(escaped) - 1] = '\0';
     if (escaped[0] == '\0' || size < 1 ||
-        !LogUnescape((BYTE *)text, (DWORD)size - 1, escaped, &length) || strlen(text) != length) {
+        !LogUnescape((BYTE *)text, (DWORD)size - 1, escaped, &length) || (DWORD)lstrlenA(text) != length) {
         text[0] = '\0';
         return 0;
     }
@@ -116,18 +113,18 @@ static void RemoveLoggedFile(const char *key)
     DWORD length;
     char *comma;
 
-    if (!LogUnescape((BYTE *)path, sizeof(path) - 1, key, &length) || strlen(path) != length ||
+    if (!LogUnescape((BYTE *)path, sizeof(path) - 1, key, &length) || (DWORD)lstrlenA(path) != length ||
         GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return;
     GetPrivateProfileStringA(LOG_SECTION_FILES, key, "", entry, sizeof(entry), g_uninstall.logPath);
     entry[sizeof(entry) - 1] = '\0';
-    comma = strchr(entry, ',');
-    if (strncmp(entry, "old,", 4) == 0 || strcmp(entry, "old") == 0) {
+    comma = TextFindChar(entry, ',');
+    if (TextSameStart(entry, "old,", 4) || TextSame(entry, "old")) {
         Keep(path, IDS_KEPT_REPLACED);
         return;
     }
-    if (comma == NULL || strncmp(entry, "new,", 4) != 0 || !FileStamp(path, stamp, sizeof(stamp)) ||
-        strcmp(comma + 1, stamp) != 0) {
+    if (comma == NULL || !TextSameStart(entry, "new,", 4) || !FileStamp(path, stamp, sizeof(stamp)) ||
+        !TextSame(comma + 1, stamp)) {
         Keep(path, IDS_KEPT_CHANGED);
         return;
     }
@@ -152,7 +149,7 @@ void RemoveFiles(void)
 
     if (files == NULL)
         return;
-    for (key = files; *key != '\0'; key += strlen(key) + 1)
+    for (key = files; *key != '\0'; key += lstrlenA(key) + 1)
         RemoveLoggedFile(key);
     LocalFree(files);
 }
@@ -160,14 +157,14 @@ void RemoveFiles(void)
 /* 1 when the file holds nothing but blanks and line ends. */
 static int FileIsBlank(const char *path)
 {
-    FILE *file = fopen(path, "rb");
+    Stream file;
     int c, blank = 1;
 
-    if (file == NULL)
+    if (!StreamOpen(&file, path, "rb"))
         return 0;
-    while (blank && (c = fgetc(file)) != EOF)
+    while (blank && (c = StreamGetChar(&file)) != -1)
         blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
-    fclose(file);
+    StreamClose(&file);
     return blank;
 }
 
@@ -213,7 +210,7 @@ static int OnlyPendingInside(const char *dir)
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     do {
-        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0)
+        if (TextSame(found.cFileName, ".") || TextSame(found.cFileName, ".."))
             continue;
         only = PathJoin(path, sizeof(path), dir, found.cFileName) && IsPending(path);
     } while (only && FindNextFileA(search, &found));
@@ -242,7 +239,7 @@ void RemoveDirectories(void)
         deepest = NextDeepest(dirs);
         if (deepest == NULL)
             break;
-        if (LogUnescape((BYTE *)path, sizeof(path) - 1, deepest, &length) && strlen(path) == length &&
+        if (LogUnescape((BYTE *)path, sizeof(path) - 1, deepest, &length) && (DWORD)lstrlenA(path) == length &&
             GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
             if (RemoveDirectoryA(path))
                 g_uninstall.changes++;
@@ -258,21 +255,22 @@ void RemoveDirectories(void)
  * when it cannot be read. Free with LocalFree. */
 static char *ReadWholeFile(const char *path, long *length)
 {
-    FILE *file = fopen(path, "rb");
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD size, got = 0;
     char *text;
 
     *length = 0;
-    if (file == NULL)
+    if (file == INVALID_HANDLE_VALUE)
         return (char *)LocalAlloc(LPTR, 1);
-    fseek(file, 0, SEEK_END);
-    *length = ftell(file);
-    fseek(file, 0, SEEK_SET);
+    size = GetFileSize(file, NULL);
+    *length = size == INVALID_FILE_SIZE || size > 0x7FFFFFFEu ? -1 : (long)size;
     text = *length < 0 ? NULL : (char *)LocalAlloc(LPTR, (SIZE_T)*length + 1);
-    if (text != NULL && fread(text, 1, (size_t)*length, file) != (size_t)*length) {
+    if (text != NULL && (!ReadFile(file, text, size, &got, NULL) || got != size)) {
         LocalFree(text);
         text = NULL;
     }
-    fclose(file);
+    CloseHandle(file);
     return text;
 }
 
@@ -286,7 +284,7 @@ void WriteWininit(void)
     char *text, *section;
     long length, at;
     DWORD shortLength;
-    FILE *output;
+    Stream output;
     int i, ok;
 
     if (g_uninstall.pendingCount == 0 || g_setup.windowsDir[0] == '\0' ||
@@ -299,34 +297,33 @@ void WriteWininit(void)
     /* after the [rename] line, or at the end in a section of its own */
     section = NULL;
     for (at = 0; at < length && section == NULL; at++) {
-        if ((at == 0 || text[at - 1] == '\n') && _strnicmp(text + at, "[rename]", 8) == 0)
+        if ((at == 0 || text[at - 1] == '\n') && TextSameStartNoCase(text + at, "[rename]", 8))
             section = text + at;
     }
-    at = section == NULL ? length : (long)(section - text) + (long)strcspn(section, "\n");
+    at = section == NULL ? length : (long)(section - text) + (long)TextSpanTo(section, "\n");
     if (section != NULL && at < length)
         at++;
-    output = fopen(newPath, "wb");
-    if (output == NULL) {
+    if (!StreamOpen(&output, newPath, "wb")) {
         LocalFree(text);
         return;
     }
-    ok = fwrite(text, 1, (size_t)at, output) == (size_t)at;
+    ok = StreamWrite(&output, text, (DWORD)at);
     if (section == NULL) {
         if (length > 0 && text[length - 1] != '\n')
-            ok = ok && fputs("\r\n", output) != EOF;
-        ok = ok && fputs("[rename]\r\n", output) != EOF;
+            ok = ok && StreamPut(&output, "\r\n");
+        ok = ok && StreamPut(&output, "[rename]\r\n");
     } else if (at > 0 && text[at - 1] != '\n') {
-        ok = ok && fputs("\r\n", output) != EOF;
+        ok = ok && StreamPut(&output, "\r\n");
     }
     for (i = 0; i < g_uninstall.pendingCount; i++) {
         shortLength = GetShortPathNameA(g_uninstall.pending[i], shortPath, sizeof(shortPath));
         if (shortLength == 0 || shortLength >= sizeof(shortPath))
             TEXT_COPY(shortPath, g_uninstall.pending[i]);
-        ok = ok && fputs("NUL=", output) != EOF && fputs(shortPath, output) != EOF &&
-             fputs("\r\n", output) != EOF;
+        ok = ok && StreamPut(&output, "NUL=") && StreamPut(&output, shortPath) &&
+             StreamPut(&output, "\r\n");
     }
-    ok = ok && fwrite(text + at, 1, (size_t)(length - at), output) == (size_t)(length - at);
-    if (fclose(output) != 0)
+    ok = ok && StreamWrite(&output, text + at, (DWORD)(length - at));
+    if (!StreamClose(&output))
         ok = 0;
     LocalFree(text);
     if (!ok) {

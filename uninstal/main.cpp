@@ -7,8 +7,6 @@
 #include "../app/wizard.h"
 #include "../script/uninstall_log.h"
 
-#include <string.h>
-
 UninstallState g_uninstall;
 
 void Keep(const char *what, UINT reasonId)
@@ -48,7 +46,7 @@ static int FindOwnPlace(void)
     module[length] = '\0';
     if (!FullPath(module, g_uninstall.ownPath, sizeof(g_uninstall.ownPath)))
         return 0;
-    slash = strrchr(g_uninstall.ownPath, '\\');
+    slash = TextFindLastChar(g_uninstall.ownPath, '\\');
     if (slash == NULL || slash - g_uninstall.ownPath >= (int)sizeof(g_setup.installDir))
         return 0;
     TextCopy(g_setup.installDir, (int)(slash - g_uninstall.ownPath) + 1, g_uninstall.ownPath);
@@ -71,16 +69,16 @@ static int ReadEntryName(void)
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
-    memset(command, 0, sizeof(command));
+    FillBytes(command, 0, sizeof(command));
     ours = RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE *)command, &length) == ERROR_SUCCESS &&
            FullPath(command, full, sizeof(full)) && lstrcmpiA(full, g_uninstall.ownPath) == 0;
     length = sizeof(g_setup.productName) - 1;
-    memset(g_setup.productName, 0, sizeof(g_setup.productName));
+    FillBytes(g_setup.productName, 0, sizeof(g_setup.productName));
     if (!ours || RegQueryValueExA(key, "DisplayName", NULL, &type, (BYTE *)g_setup.productName,
                                   &length) != ERROR_SUCCESS)
         g_setup.productName[0] = '\0';
     RegCloseKey(key);
-    g_setup.productName[strcspn(g_setup.productName, "\r\n")] = '\0';
+    g_setup.productName[TextSpanTo(g_setup.productName, "\r\n")] = '\0';
     return g_setup.productName[0] != '\0';
 }
 
@@ -139,7 +137,7 @@ static int ShowResult(void)
         if (g_uninstall.keptCount > KEPT_SHOWN) {
             TEXT_COPY(part, LoadText(IDS_MORE_KEPT));
             TEXT_APPEND(text, "\n- ");
-            TextFormat(text + strlen(text), (int)(sizeof(text) - strlen(text)), part,
+            TextFormat(text + lstrlenA(text), (int)(sizeof(text) - lstrlenA(text)), part,
                        g_uninstall.keptCount - KEPT_SHOWN);
         }
     }
@@ -158,7 +156,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)show;
     InitSetupState();
     g_setup.instance = instance;
-    memset(&g_uninstall, 0, sizeof(g_uninstall));
+    FillBytes(&g_uninstall, 0, sizeof(g_uninstall));
     /* the shared routines must not log the uninstaller's own changes */
     UninstallLogEnable(0);
     if (!FindOwnPlace())

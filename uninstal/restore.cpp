@@ -9,8 +9,6 @@
 #include "../script/restore_record.h"
 #include "../script/uninstall_log.h"
 
-#include <string.h>
-
 #define KEY_PATH_MAX 1024
 
 /* One value as the registry holds it, or as the log names it. */
@@ -36,14 +34,15 @@ static int SameValue(const ValueData *a, const ValueData *b)
     if (a->unknown || b->unknown)
         return 0;
     if (IsText(a->type) && IsText(b->type))
-        return strnlen((const char *)a->data, a->length) == strnlen((const char *)b->data, b->length) &&
-               memcmp(a->data, b->data, strnlen((const char *)a->data, a->length)) == 0;
-    return a->type == b->type && a->length == b->length && memcmp(a->data, b->data, a->length) == 0;
+        return TextLengthWithin((const char *)a->data, (int)a->length) ==
+                   TextLengthWithin((const char *)b->data, (int)b->length) &&
+               SameBytes(a->data, b->data, TextLengthWithin((const char *)a->data, (int)a->length));
+    return a->type == b->type && a->length == b->length && SameBytes(a->data, b->data, a->length);
 }
 
 static void ReadCurrentValue(HKEY key, const char *name, ValueData *value)
 {
-    memset(value, 0, sizeof(*value));
+    FillBytes(value, 0, sizeof(*value));
     value->length = sizeof(value->data) - 1;
     switch (RegQueryValueExA(key, name, NULL, &value->type, value->data, &value->length)) {
     case ERROR_SUCCESS:
@@ -60,18 +59,18 @@ static void ReadCurrentValue(HKEY key, const char *name, ValueData *value)
 /* "type,escaped data" into value; 0 when malformed. */
 static int ParseLoggedValue(const char *type, const char *data, ValueData *value)
 {
-    memset(value, 0, sizeof(*value));
-    if (strcmp(type, LOG_ABSENT) == 0) {
+    FillBytes(value, 0, sizeof(*value));
+    if (TextSame(type, LOG_ABSENT)) {
         value->absent = 1;
         return 1;
     }
-    if (strcmp(type, LOG_UNKNOWN) == 0) {
+    if (TextSame(type, LOG_UNKNOWN)) {
         value->unknown = 1;
         return 1;
     }
     if (type[0] < '0' || type[0] > '9')
         return 0;
-    value->type = (DWORD)strtoul(type, NULL, 10);
+    value->type = (DWORD)TextToUnsignedLong(type);
     return LogUnescape(value->data, sizeof(value->data) - 1, data, &value->length);
 }
 
@@ -82,7 +81,7 @@ static int SplitFour(char *text, char *fields[4])
 
     for (i = 0; i < 4; i++) {
         fields[i] = text;
-        text += strcspn(text, ",");
+        text += TextSpanTo(text, ",");
         if (i < 3) {
             if (*text != ',')
                 return 0;
@@ -119,7 +118,7 @@ static void KeepValue(const char *keyName, const char *name, UINT reasonId)
  * the next start of Windows. */
 static void NoteDriverChange(const char *path)
 {
-    if (_strnicmp(path, "Enum\\", 5) == 0 || _strnicmp(path, "System\\", 7) == 0)
+    if (TextSameStartNoCase(path, "Enum\\", 5) || TextSameStartNoCase(path, "System\\", 7))
         g_uninstall.restart = 1;
 }
 
@@ -131,7 +130,7 @@ static void RestoreLoggedValue(const char *entryKey)
     char *fields[4];
     static ValueData original, wrote, current;
     const char *path;
-    const char *bar = strchr(entryKey, '|');
+    const char *bar = TextFindChar(entryKey, '|');
     HKEY root, key;
     DWORD length;
     LONG result;
@@ -139,8 +138,8 @@ static void RestoreLoggedValue(const char *entryKey)
     if (bar == NULL || bar - entryKey >= (int)sizeof(part))
         return;
     TextCopy(part, (int)(bar - entryKey) + 1, entryKey);
-    if (!LogUnescape((BYTE *)keyName, sizeof(keyName) - 1, part, &length) || strlen(keyName) != length ||
-        !LogUnescape((BYTE *)name, sizeof(name) - 1, bar + 1, &length) || strlen(name) != length)
+    if (!LogUnescape((BYTE *)keyName, sizeof(keyName) - 1, part, &length) || (DWORD)lstrlenA(keyName) != length ||
+        !LogUnescape((BYTE *)name, sizeof(name) - 1, bar + 1, &length) || (DWORD)lstrlenA(name) != length)
         return;
     root = SplitRoot(keyName, &path);
     GetPrivateProfileStringA(LOG_SECTION_VALUES, entryKey, "", entry, sizeof(entry), g_uninstall.logPath);
@@ -181,8 +180,8 @@ static int LoggedValue(const char *keyName, const char *name)
 {
     char entryKey[2 * KEY_PATH_MAX], escaped[KEY_PATH_MAX], entry[16];
 
-    if (!LogEscape(entryKey, sizeof(entryKey), (const BYTE *)keyName, (DWORD)strlen(keyName)) ||
-        !LogEscape(escaped, sizeof(escaped), (const BYTE *)name, (DWORD)strlen(name)) ||
+    if (!LogEscape(entryKey, sizeof(entryKey), (const BYTE *)keyName, (DWORD)lstrlenA(keyName)) ||
+        !LogEscape(escaped, sizeof(escaped), (const BYTE *)name, (DWORD)lstrlenA(name)) ||
         !TEXT_APPEND(entryKey, "|") || !TEXT_APPEND(entryKey, escaped))
         return 0;
     GetPrivateProfileStringA(LOG_SECTION_VALUES, entryKey, "", entry, sizeof(entry), g_uninstall.logPath);
@@ -217,11 +216,11 @@ static void CheckRecordedValues(void)
                 if (LoggedValue(keyName, names[n]))
                     continue;
                 TEXT_COPY(recorded, ReadSetupValue(sections[s], names[n], ""));
-                memset(now, 0, sizeof(now));
+                FillBytes(now, 0, sizeof(now));
                 length = sizeof(now) - 1;
                 if (RegQueryValueExA(key, names[n], NULL, &type, (BYTE *)now, &length) != ERROR_SUCCESS)
                     now[0] = '\0';
-                if (strcmp(now, recorded) != 0)
+                if (!TextSame(now, recorded))
                     KeepValue(keyName, names[n], IDS_KEPT_UNKNOWN);
             }
             RegCloseKey(key);
@@ -259,7 +258,7 @@ static void RemoveLoggedKeys(void)
         if (deepest == NULL)
             break;
         if (LogUnescape((BYTE *)keyName, sizeof(keyName) - 1, deepest, &length) &&
-            strlen(keyName) == length && (root = SplitRoot(keyName, &path)) != NULL &&
+            (DWORD)lstrlenA(keyName) == length && (root = SplitRoot(keyName, &path)) != NULL &&
             RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
             empty = KeyIsEmpty(key);
             RegCloseKey(key);
@@ -290,9 +289,9 @@ static int DeleteOwnedValue(HKEY root, const char *path, const char *name, const
 
     if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return 0;
-    memset(text, 0, sizeof(text));
+    FillBytes(text, 0, sizeof(text));
     owned = RegQueryValueExA(key, name, NULL, &type, (BYTE *)text, &length) == ERROR_SUCCESS &&
-            (expected == NULL || (IsText(type) && strcmp(text, expected) == 0)) &&
+            (expected == NULL || (IsText(type) && TextSame(text, expected))) &&
             RegDeleteValueA(key, name) == ERROR_SUCCESS;
     RegCloseKey(key);
     if (owned)
@@ -345,7 +344,7 @@ void RestoreRegistry(void)
     char *entry;
 
     if (values != NULL) {
-        for (entry = values; *entry != '\0'; entry += strlen(entry) + 1)
+        for (entry = values; *entry != '\0'; entry += lstrlenA(entry) + 1)
             RestoreLoggedValue(entry);
         LocalFree(values);
     }
@@ -379,7 +378,7 @@ void RestoreSystemIni(void)
             g_uninstall.restart = 1;
             /* system.bak is now the setup's system.ini: none was there before */
             if (ReadLogText(LOG_SECTION_SYSTEM_INI, "SystemBak", flag, sizeof(flag)) &&
-                strcmp(flag, "absent") == 0 && WindowsFile(backup, sizeof(backup), "system.bak"))
+                TextSame(flag, "absent") && WindowsFile(backup, sizeof(backup), "system.bak"))
                 DeleteFileA(backup);
             break;
         case MOUSE_LINE_OTHER:
@@ -391,7 +390,7 @@ void RestoreSystemIni(void)
         }
     }
 
-    if (!ReadLogText(LOG_SECTION_SYSTEM_INI, "VmouseMoved", flag, sizeof(flag)) || strcmp(flag, "1") != 0)
+    if (!ReadLogText(LOG_SECTION_SYSTEM_INI, "VmouseMoved", flag, sizeof(flag)) || !TextSame(flag, "1"))
         return;
     length = GetSystemDirectoryA(systemDir, sizeof(systemDir));
     if (length == 0 || length >= sizeof(systemDir) ||
