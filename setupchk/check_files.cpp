@@ -80,17 +80,6 @@ int IsShortPath(const char *path)
     }
 }
 
-static int SameBytes(const unsigned char *a, const unsigned char *b, int count)
-{
-    int i;
-
-    for (i = 0; i < count; i++) {
-        if (a[i] != b[i])
-            return 0;
-    }
-    return 1;
-}
-
 static void ReadHeader(SourceFacts *facts)
 {
     unsigned char header[SZDD_HEADER];

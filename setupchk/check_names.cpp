@@ -180,7 +180,7 @@ void CheckNames(void)
     const ScriptLine *line, *section, *earlier;
     const KnownSection *known;
     char text[MESSAGE_MAX], name[80], hint[TEXT_MAX];
-    int i, first, number;
+    int i, first, number = 0;
 
     for (i = 0; i < script->count; i++) {
         line = &script->lines[i];
