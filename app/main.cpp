@@ -5,6 +5,7 @@
 #include "../install/install.h"
 #include "../registry/registry.h"
 #include "../res/resource.h"
+#include "../script/journal.h"
 #include "../script/setup_script.h"
 #include "../ui/ui.h"
 
@@ -80,6 +81,7 @@ static void RunReconfigureMode(void)
         return;
     TEXT_COPY(g_setup.installDir, g_setup.sourceDir);
     UpdateRegistry(0);
+    JournalEnd();
     ShowWarning(IDS_INSTALLED_RESTART, g_setup.caption, MB_ICONINFORMATION);
     Restart();
 }
@@ -104,6 +106,7 @@ static void RunWizard(void)
             UpdateSystemIni();
         state = next;
     }
+    JournalEnd();
     FreeFileTable();
     DestroyWindow(g_setup.mainWindow);
     g_setup.mainWindow = NULL;

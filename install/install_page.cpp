@@ -3,7 +3,7 @@
 #include "install.h"
 #include "../app/text.h"
 #include "../res/resource.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 #include "../ui/page_host.h"
 #include "../ui/ui.h"
 
@@ -23,9 +23,11 @@ static void CreateSubdirectories(void)
     for (k = DIR_SUB1; k < DIR_SUB1 + 6; k++) {
         if (g_setup.directoryNames[k][0] == '\0')
             continue;
-        if (PathJoin(path, sizeof(path), g_setup.installDir, g_setup.directoryNames[k]) &&
-            CreateDirectoryA(path, NULL))
-            UninstallLogDirectory(path);
+        if (!PathJoin(path, sizeof(path), g_setup.installDir, g_setup.directoryNames[k]) ||
+            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        JournalDirectory(path);
+        CreateDirectoryA(path, NULL);
     }
 }
 

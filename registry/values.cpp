@@ -3,7 +3,7 @@
 #include "values.h"
 #include "../app/setup_state.h"
 #include "../script/restore_record.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
 #include <string.h>
 
@@ -18,7 +18,7 @@ void WriteStringValue(HKEY key, const char *name, const char *text)
     byteCount = (DWORD)strlen(text);
     if (g_valueWriteHook != NULL)
         g_valueWriteHook(name != NULL ? name : "", byteCount);
-    UninstallLogValue(key, name, REG_SZ, (const BYTE *)text, byteCount);
+    JournalValue(key, name, REG_SZ, (const BYTE *)text, byteCount);
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, byteCount);
 }
 
@@ -28,7 +28,7 @@ void WriteZeroFlags(HKEY key, const char *name)
 
     if (g_valueWriteHook != NULL)
         g_valueWriteHook(name, sizeof(zero));
-    UninstallLogValue(key, name, REG_BINARY, zero, sizeof(zero));
+    JournalValue(key, name, REG_BINARY, zero, sizeof(zero));
 
     RegSetValueExA(key, name, 0, REG_BINARY, zero, sizeof(zero));
 }
