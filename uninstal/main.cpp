@@ -198,8 +198,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     copy = ReadCopyCommand(commandLine, dir, sizeof(dir));
     if (!copy && !DirectoryOf(dir, sizeof(dir), ownPath))
         return 0;
+    /* a drive root or the Windows directory is no installation's */
     if (!UninstallSetDirectory(dir)) {
-        MessageBoxA(NULL, LoadText(IDS_NOTHING_REMOVED), "Warning", MB_OK | MB_ICONEXCLAMATION);
+        TEXT_COPY(g_setup.productName, LoadText(IDS_SOME_PRODUCT));
+        TEXT_COPY(g_setup.caption, LoadText(IDS_NOTHING_REMOVED));
+        TextFormat(dir, sizeof(dir), g_setup.caption, g_setup.productName);
+        MessageBoxA(NULL, dir, "Warning", MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     g_uninstall.runningCopy = copy;

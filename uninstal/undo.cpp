@@ -862,7 +862,7 @@ static int HasEntry(int kind, const char *first, const char *second)
     return 0;
 }
 
-/* Whole: every line read, a run in it, and nothing on the machine that
+/* Whole: every line read, an entry in it, and nothing on the machine that
  * the setup makes only after the journal knows of it: an uninstall
  * entry that names this program must have its entry. */
 static int JournalWhole(void)
@@ -872,7 +872,7 @@ static int JournalWhole(void)
     HKEY key;
     int named = 0;
 
-    if (journal.damaged > 0 || journal.runs == 0)
+    if (journal.damaged > 0 || journal.count == 0)
         return 0;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         ZeroMemory(command, sizeof(command));
