@@ -6,6 +6,7 @@
 #include "../registry/registry.h"
 #include "../res/resource.h"
 #include "../script/containment.h"
+#include "../script/journal.h"
 #include "../script/setup_script.h"
 #include "../ui/ui.h"
 
@@ -81,6 +82,7 @@ static void RunReconfigureMode(void)
         return;
     TEXT_COPY(g_setup.installDir, g_setup.sourceDir);
     UpdateRegistry(0);
+    JournalEnd();
     ShowWarning(IDS_INSTALLED_RESTART, g_setup.caption, MB_ICONINFORMATION);
     Restart();
 }
@@ -105,6 +107,7 @@ static void RunWizard(void)
             UpdateSystemIni();
         state = next;
     }
+    JournalEnd();
     FreeFileTable();
     DestroyWindow(g_setup.mainWindow);
     g_setup.mainWindow = NULL;

@@ -6,7 +6,7 @@
 #include "../app/text.h"
 #include "../registry/registry.h"
 #include "../res/resource.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
 #include <lzexpand.h>
 
@@ -202,8 +202,14 @@ int CopyToTarget(HWND page, const char *path)
     int copied = 1;
 
     g_setup.targetHandle = -1;
+    /* an existing target is saved by the journal first, and is not
+     * written over when it could not be */
+    if (g_setup.sourceHandle != -1 && !JournalFileBefore(path)) {
+        LZClose(g_setup.sourceHandle);
+        g_setup.sourceHandle = -1;
+        copied = 0;
+    }
     if (g_setup.sourceHandle != -1) {
-        UninstallLogFileBefore(path);
         g_setup.targetHandle = CreateTarget(path);
         copied = g_setup.targetHandle != -1 &&
                  CopyWhole(g_setup.sourceHandle, g_setup.targetHandle);
@@ -214,7 +220,8 @@ int CopyToTarget(HWND page, const char *path)
         LZClose(g_setup.targetHandle);
         if (!copied)
             DeleteFileA(path);
-        UninstallLogFileAfter(path);
+        else
+            JournalFileDone(path);
     }
     g_setup.sourceHandle = -1;
     g_setup.targetHandle = -1;

@@ -1,8 +1,8 @@
 /* The target directories inside the destination: every missing level is
- * made, and each one made is recorded for the uninstaller. */
+ * made, and each one goes into the journal before it is made. */
 #include "install.h"
 #include "../app/text.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
 /* Where the part of path below installDir starts, or -1 when the path
  * does not lie below installDir. */
@@ -51,9 +51,9 @@ int MakeTargetDirectory(const char *path)
                 return 0;
             attributes = GetFileAttributesA(made);
             if (attributes == INVALID_FILE_ATTRIBUTES) {
-                if (CreateDirectoryA(made, NULL))
-                    UninstallLogDirectory(made);
-                else
+                /* the journal names it before it exists */
+                JournalDirectory(made);
+                if (!CreateDirectoryA(made, NULL))
                     whole = 0;
             } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
                 whole = 0;

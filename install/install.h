@@ -32,7 +32,8 @@ void DrawProgressBar(HWND page, HDC dc, short percentage);
 void UpdateSystemIni(void);
 /* Sets the first mouse line after "[386Enh]" of system.ini to mouseLine
  * (which ends with its line feed), with the same care: a new file, then
- * renamed, the previous one kept as system.bak. With expected given, only
+ * put in place by the safe replace; system.bak is left as it is (the
+ * uninstaller puts the setup's system.bak back itself). With expected given, only
  * when the line is that text now (compared up to the line end). */
 #define MOUSE_LINE_FAILED   0   /* system.ini stays as it was */
 #define MOUSE_LINE_SET      1

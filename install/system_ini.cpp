@@ -4,7 +4,8 @@
 #include "install.h"
 #include "../app/stream.h"
 #include "../app/text.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
+#include "file_ops.h"
 
 #define LINE_MAX         120     /* one read takes at most 119 characters */
 #define MOUSE_LINE       "mouse=*vmouse\n"
@@ -56,7 +57,7 @@ static int WriteNewSystemIni(Stream *input, Stream *output, const char *mouseLin
         if (latch && TextFind(line, "mouse") != NULL && line[0] != ';') {
             latch = 0;
             if (expected == NULL || SameLine(line, expected)) {
-                UninstallLogMouseLine(line, mouseLine);
+                JournalMouseLine(line, mouseLine);
                 TEXT_COPY(line, mouseLine);
                 *replaced = 1;
             }
@@ -70,9 +71,12 @@ static int WriteNewSystemIni(Stream *input, Stream *output, const char *mouseLin
 /* Rewrites system.ini in the Windows directory. system.ini is replaced
  * only by a complete copy: when a file cannot be opened, or a read, a
  * write or a close fails, system.ini stays as it was and system.new is
- * removed. So it is when the mouse line is not the expected one. */
-static int RewriteSystemIni(const char *mouseLine, const char *expected)
+ * removed. So it is when the mouse line is not the expected one. With
+ * keepBackup the copy takes the place of system.ini through the safe
+ * replace, and system.bak is left as it is. */
+static int RewriteSystemIni(const char *mouseLine, const char *expected, int keepBackup)
 {
+    int later;
     char iniPath[80];
     char newPath[80];
     char bakPath[52];
@@ -105,8 +109,17 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected)
         return complete ? MOUSE_LINE_OTHER : MOUSE_LINE_FAILED;
     }
 
-    /* A rename never replaces an existing file: the old backup goes first. */
-    UninstallLogBackup("SystemBak", bakPath);
+    if (keepBackup) {
+        complete = ReplaceFileSafely(newPath, iniPath, &later);
+        DeleteFileA(newPath);
+        return complete ? MOUSE_LINE_SET : MOUSE_LINE_FAILED;
+    }
+    /* A rename never replaces an existing file: the old backup goes first,
+     * saved by the journal, which also keeps the new one's checksum. */
+    if (!JournalFileBefore(bakPath)) {
+        DeleteFileA(newPath);
+        return MOUSE_LINE_FAILED;
+    }
     DeleteFileA(bakPath);
     if (!MoveFileA(iniPath, bakPath)) {
         /* system.bak could not make room: system.ini stays as it was */
@@ -119,6 +132,7 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected)
         DeleteFileA(newPath);
         return MOUSE_LINE_FAILED;
     }
+    JournalFileDone(bakPath);
     return MOUSE_LINE_SET;
 }
 
@@ -158,19 +172,22 @@ static void MoveVmouseAside(void)
     attributes = GetFileAttributesA(vxdPath);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
-    UninstallLogBackup("VmouseBak", bakPath);
+    /* the older backup is saved by the journal before it goes */
+    if (!JournalFileBefore(bakPath))
+        return;
     DeleteFileA(bakPath);
+    JournalMove(vxdPath, bakPath);
     if (MoveFileA(vxdPath, bakPath))
-        UninstallLogVmouseMoved();
+        JournalFileDone(bakPath);
 }
 
 int SetSystemIniMouseLine(const char *mouseLine, const char *expected)
 {
-    return RewriteSystemIni(mouseLine, expected);
+    return RewriteSystemIni(mouseLine, expected, 1);
 }
 
 void UpdateSystemIni(void)
 {
-    RewriteSystemIni(MOUSE_LINE, NULL);
+    RewriteSystemIni(MOUSE_LINE, NULL, 0);
     MoveVmouseAside();
 }

@@ -1,63 +1,59 @@
 /* The companion components: the Mouse control panel's property-page
  * handler, the companion program's start-up entry and the uninstall entry. */
 #include "registry.h"
+#include "components.h"
 #include "values.h"
 #include "../app/text.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
-#define HANDLER_CLSID     "{6A1C03F2-5E84-11d2-B7C9-3D41E0A5F19B}"
 #define HANDLER_CLASS_KEY "CLSID\\" HANDLER_CLSID
-#define CURRENT_VERSION   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
-#define MOUSE_HANDLERS    CURRENT_VERSION "Controls Folder\\Mouse\\shellex\\PropertySheetHandlers"
+#define MOUSE_HANDLERS    CURRENT_VERSION_KEY "\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers"
 
-/* One key and the (at most two) values written into it; a null name is
- * the key's unnamed value, a null text is no value. */
-struct ComponentStep {
-    HKEY root;
-    const char *path;
-    const char *names[2];
-    const char *texts[2];
+const ComponentValue g_componentValues[] = {
+    { HKEY_CLASSES_ROOT, HANDLER_CLASS_KEY, NULL, COMPONENT_FIXED, "ZRMouseControlPage" },
+    { HKEY_CLASSES_ROOT, HANDLER_CLASS_KEY "\\InProcServer32", NULL, COMPONENT_INSTALLED, "ZRPAGE.DLL" },
+    { HKEY_CLASSES_ROOT, HANDLER_CLASS_KEY "\\InProcServer32", "ThreadingModel", COMPONENT_FIXED, "Apartment" },
+    { HKEY_LOCAL_MACHINE, MOUSE_HANDLERS, NULL, COMPONENT_FIXED, "ZRMousePage" },
+    { HKEY_LOCAL_MACHINE, MOUSE_HANDLERS "\\ZRMousePage", NULL, COMPONENT_FIXED, HANDLER_CLSID },
+    { HKEY_LOCAL_MACHINE, CURRENT_VERSION_KEY "\\Run", "Kestrel", COMPONENT_INSTALLED, "VARIRE.EXE -startup" },
+    { HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "DisplayName", COMPONENT_PRODUCT, NULL },
+    { HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "UninstallString", COMPONENT_INSTALLED, "UNINSTAL.EXE" },
 };
+const int g_componentValueCount = sizeof(g_componentValues) / sizeof(g_componentValues[0]);
 
-/* installDir + "\" + the file; null when it does not fit whole. */
-static const char *InstalledPath(char *buffer, int size, const char *file)
+int ComponentText(const ComponentValue *value, char *text, int size)
 {
-    return PathJoin(buffer, size, g_setup.installDir, file) ? buffer : NULL;
+    switch (value->kind) {
+    case COMPONENT_INSTALLED:
+        return PathJoin(text, size, g_setup.installDir, value->text);
+    case COMPONENT_PRODUCT:
+        return TextCopy(text, size, g_setup.productName);
+    default:
+        return TextCopy(text, size, value->text);
+    }
 }
 
+/* Each key is created (or opened) once, then its rows' values are
+ * written; a key that cannot be made loses only its own values. */
 void RegisterComponents(void)
 {
-    char serverPath[TEXT_MAX], startupEntry[TEXT_MAX], uninstallPath[TEXT_MAX];
-    const ComponentStep steps[] = {
-        { HKEY_CLASSES_ROOT, HANDLER_CLASS_KEY,
-          { NULL, NULL }, { "ZRMouseControlPage", NULL } },
-        { HKEY_CLASSES_ROOT, HANDLER_CLASS_KEY "\\InProcServer32",
-          { NULL, "ThreadingModel" },
-          { InstalledPath(serverPath, sizeof(serverPath), "ZRPAGE.DLL"), "Apartment" } },
-        { HKEY_LOCAL_MACHINE, MOUSE_HANDLERS,
-          { NULL, NULL }, { "ZRMousePage", NULL } },
-        { HKEY_LOCAL_MACHINE, MOUSE_HANDLERS "\\ZRMousePage",
-          { NULL, NULL }, { HANDLER_CLSID, NULL } },
-        { HKEY_LOCAL_MACHINE, CURRENT_VERSION "Run",
-          { "Kestrel", NULL },
-          { InstalledPath(startupEntry, sizeof(startupEntry), "VARIRE.EXE -startup"), NULL } },
-        { HKEY_LOCAL_MACHINE, CURRENT_VERSION "Uninstall\\Kestrel",
-          { "DisplayName", "UninstallString" },
-          { g_setup.productName, InstalledPath(uninstallPath, sizeof(uninstallPath), "UNINSTAL.EXE") } },
-    };
-    HKEY key;
-    size_t i;
-    int v;
+    char text[TEXT_MAX];
+    const ComponentValue *row;
+    HKEY key = NULL;
+    int i, opened = 0;
 
-    for (i = 0; i < sizeof(steps) / sizeof(steps[0]); i++) {
-        UninstallLogKey(steps[i].root, steps[i].path);
-        if (RegCreateKeyExA(steps[i].root, steps[i].path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
-            continue;
-        for (v = 0; v < 2; v++) {
-            if (steps[i].texts[v] != NULL)
-                WriteStringValue(key, steps[i].names[v], steps[i].texts[v]);
+    for (i = 0; i < g_componentValueCount; i++) {
+        row = &g_componentValues[i];
+        if (i == 0 || row->root != row[-1].root || lstrcmpA(row->path, row[-1].path) != 0) {
+            if (opened)
+                RegCloseKey(key);
+            JournalKey(row->root, row->path);
+            opened = RegCreateKeyExA(row->root, row->path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                     KEY_ALL_ACCESS, NULL, &key, NULL) == ERROR_SUCCESS;
         }
-        RegCloseKey(key);
+        if (opened && ComponentText(row, text, sizeof(text)))
+            WriteStringValue(key, row->name, text);
     }
+    if (opened)
+        RegCloseKey(key);
 }

@@ -4,7 +4,7 @@
 #include "values.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
 #define DEVICE_LIST_KEY   "Config Manager\\Enum"
 #define ROOT_DEVICE_KEY   "Enum\\Root\\VeltoMouse\\0000"
@@ -85,7 +85,7 @@ static void TakeOverDevice(const char *hardwareKey, const MouseKind *kind)
 
     if (TEXT_COPY(path, "Enum\\") && TEXT_APPEND(path, hardwareKey))
         result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &device);
-    UninstallLogKey(HKEY_LOCAL_MACHINE, path);
+    JournalKey(HKEY_LOCAL_MACHINE, path);
     TEXT_COPY(g_setup.mouseType, kind->mouseType);
     if (result != ERROR_SUCCESS)
         return;
@@ -112,7 +112,7 @@ static void CreateRootDevice(void)
     LONG result;
 
     GetMouseKind(g_setup.serialMouse != 0, &kind);
-    UninstallLogKey(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY);
+    JournalKey(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY);
     result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY, 0, NULL, REG_OPTION_NON_VOLATILE,
                              KEY_ALL_ACCESS, NULL, &device, NULL);
     TEXT_COPY(g_setup.mouseType, kind.mouseType);

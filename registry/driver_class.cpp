@@ -4,7 +4,7 @@
 #include "values.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
 #define CLASS_KEY_PREFIX  "System\\CurrentControlSet\\Services\\Class\\"
 #define MOUSE_CLASS_KEY   CLASS_KEY_PREFIX "Mouse"
@@ -102,7 +102,7 @@ void UpdateDriverClassKey(const char *driverKey, const char *description, const 
 
     if (!BuildClassKeyPath(path, sizeof(path), driverKey))
         return;
-    UninstallLogKey(HKEY_LOCAL_MACHINE, path);
+    JournalKey(HKEY_LOCAL_MACHINE, path);
     result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key);
     RecordOriginalValue(g_setup.mouseType, "SubKey2", path);
     if (result != ERROR_SUCCESS) {
@@ -133,7 +133,7 @@ void CreateDriverClassKey(const char *driverKey, const char *description, const 
 
     if (!BuildClassKeyPath(path, sizeof(path), driverKey))
         return;
-    UninstallLogKey(HKEY_LOCAL_MACHINE, path);
+    JournalKey(HKEY_LOCAL_MACHINE, path);
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         NULL, &key, NULL) != ERROR_SUCCESS)
         return;

@@ -4,7 +4,7 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
 ValueWriteHook g_valueWriteHook = NULL;
 
@@ -17,7 +17,7 @@ void WriteStringValue(HKEY key, const char *name, const char *text)
     byteCount = (DWORD)lstrlenA(text);
     if (g_valueWriteHook != NULL)
         g_valueWriteHook(name != NULL ? name : "", byteCount);
-    UninstallLogValue(key, name, REG_SZ, (const BYTE *)text, byteCount);
+    JournalValue(key, name, REG_SZ, (const BYTE *)text, byteCount);
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, byteCount);
 }
 
@@ -27,7 +27,7 @@ void WriteZeroFlags(HKEY key, const char *name)
 
     if (g_valueWriteHook != NULL)
         g_valueWriteHook(name, sizeof(zero));
-    UninstallLogValue(key, name, REG_BINARY, zero, sizeof(zero));
+    JournalValue(key, name, REG_BINARY, zero, sizeof(zero));
 
     RegSetValueExA(key, name, 0, REG_BINARY, zero, sizeof(zero));
 }

@@ -3,6 +3,7 @@
 #include "restore_record.h"
 #include "../app/setup_state.h"
 #include "../app/text.h"
+#include "journal.h"
 
 /* What the reader gives for an absent key: no value of a profile line can
  * hold a line break, so this never comes from the file. */
@@ -31,6 +32,9 @@ const char *ReadSetupValue(const char *section, const char *key, const char *def
     return value;
 }
 
+/* The record this run's journal has saved or noted as new. */
+static char journaledRecord[TEXT_MAX];
+
 void RecordOriginalValue(const char *section, const char *key, const char *value)
 {
     char path[TEXT_MAX];
@@ -56,7 +60,21 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
         CopyBytes(line, value, length);
         value = line;
     }
+    /* the journal saves the record (or notes it new) once a run, and
+     * keeps its checksum after every write */
+    if (lstrcmpiA(journaledRecord, path) != 0) {
+        if (!JournalFileBefore(path)) {
+            if (line != NULL)
+                LocalFree(line);
+            return;
+        }
+        TEXT_COPY(journaledRecord, path);
+    }
     WritePrivateProfileStringA(section, key, value, path);
+    /* the profile writer may keep the file in a cache: it is written out
+     * before its checksum is taken */
+    WritePrivateProfileStringA(NULL, NULL, NULL, path);
+    JournalFileDone(path);
     if (line != NULL)
         LocalFree(line);
 }

@@ -6,6 +6,7 @@
 #include "../app/text.h"
 #include "../install/install.h"
 #include "../res/resource.h"
+#include "../script/journal.h"
 #include "../script/setup_script.h"
 
 #include <lzexpand.h>
@@ -477,10 +478,10 @@ static int IsInstalled(const char *path, int recordCount)
 }
 
 /* Records that would write over the setup's own records in the
- * destination: the restore record and the uninstall log. */
+ * destination: the restore record and the change journal. */
 void CheckOwnFiles(int recordCount)
 {
-    static const char *const ownFiles[] = { "SETUP.INF", "UNINSTAL.INI" };
+    static const char *const ownFiles[] = { "SETUP.INF", JOURNAL_NAME };
     char own[TEXT_MAX], wanted[MAX_PATH], target[TEXT_MAX], full[MAX_PATH], text[MESSAGE_MAX];
     int i, index, disk, file;
 
@@ -497,7 +498,7 @@ void CheckOwnFiles(int recordCount)
                 continue;
             TextFormat(text, sizeof(text), "this line installs %s, the setup's own %s. Setup: "
                        "writes it over the %s of an earlier installation there.", own,
-                       i == 0 ? "restore record" : "uninstall log",
+                       i == 0 ? "restore record" : "change journal",
                        i == 0 ? "replaced registry values" : "record of what to remove");
             WARNING_AT(RecordLine(disk, file), text);
         }

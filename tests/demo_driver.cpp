@@ -175,11 +175,12 @@ std::vector<std::string> SystemIniChanges(const std::string &before)
     return changes;
 }
 
-// Answers a message box of the uninstaller after taking its picture.
-bool AnswerBox(Demo *demo, const char *picture, int answer, std::string *text)
+// Answers a message box of the uninstaller after taking its picture; the
+// result comes from its copy in TEMP (any process), which is waited for.
+bool AnswerBox(Demo *demo, const char *picture, int answer, std::string *text, bool fromCopy = false)
 {
     UiMessageBox box;
-    if (!UiWaitForMessageBox(&box, 30000, demo->process.dwProcessId)) {
+    if (!UiWaitForMessageBox(&box, 30000, fromCopy ? 0 : demo->process.dwProcessId)) {
         Say("  no message from UNINSTAL.EXE\n");
         demo->failures++;
         return false;
@@ -188,7 +189,14 @@ bool AnswerBox(Demo *demo, const char *picture, int answer, std::string *text)
     if (!UiSaveScreenshot(demo->pictures + "\\" + picture + ".bmp", box.window))
         Say("  (no picture %s)\n", picture);
     *text = box.text;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(box.window, &owner);
+    HANDLE copy = fromCopy ? OpenProcess(SYNCHRONIZE, FALSE, owner) : NULL;
     UiAnswerMessageBox(box, box.buttons.size() == 1 ? IDOK : answer);
+    if (copy != NULL) {
+        WaitForSingleObject(copy, 30000);
+        CloseHandle(copy);
+    }
     return true;
 }
 
@@ -207,7 +215,7 @@ void Uninstall(Demo *demo, const std::string &systemIniBefore)
     std::string question, result;
     if (AnswerBox(demo, "7-uninstall-question", IDYES, &question)) {
         Say("  question: %s\n", question);
-        if (AnswerBox(demo, "8-uninstall-done", IDYES, &result))
+        if (AnswerBox(demo, "8-uninstall-done", IDYES, &result, true))
             Say("  result: %s\n", result);
     }
     DWORD code = 0;
@@ -220,7 +228,7 @@ void Uninstall(Demo *demo, const std::string &systemIniBefore)
     std::vector<std::string> files;
     for (auto &line : FileReport(kInstallDir))
         files.push_back(std::string(kInstallDir) + "\\" + line);
-    PrintLines("Files left in C:\\VELTO (deleted at the next start of Windows):", files);
+    PrintLines("Files left in C:\\VELTO (the directory goes at once):", files);
     PrintLines("WININIT.INI:", SplitLines(ReadText(WindowsDir() + "\\WININIT.INI")));
     PrintLines("system.ini lines that differ from before the installation:", SystemIniChanges(systemIniBefore));
     std::string vxd = SystemDir() + "\\VMM32\\VMOUSE.VXD";

@@ -1,15 +1,17 @@
 // Install, then uninstall, with the real SETUP.EXE and UNINSTAL.EXE as
 // separate processes: the machine (registry trees, the C: file tree,
-// system.ini) must be as it was before, but for what the uninstall log
-// documents as not restorable and what a case changed on purpose.
+// system.ini) must be as it was before, but for what a case changed on
+// purpose. Also when either program is ended after any journal entry.
 #include "e2e_fixture.h"
 
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <map>
 
 #include "../res/resource.h"
+#include "../script/journal.h"
 #include "test_support.h"
 
 namespace {
@@ -17,7 +19,7 @@ namespace {
 const char kPresentPs2[] = "BIOS\\*PNP0F13\\0000";
 const char kPresentSerial[] = "SERENUM\\*PNP0F0C\\0000";
 const char kHandlersKey[] = TRACE_MOUSE_PAGE_KEY "\\shellex\\PropertySheetHandlers";
-const char kLog[] = E2E_TARGET "\\UNINSTAL.INI";
+const char kLog[] = E2E_TARGET "\\UNINSTAL.LOG";
 
 // Everything that can differ between two moments, as "where" -> "what".
 typedef std::map<std::string, std::string> Snapshot;
@@ -200,8 +202,9 @@ protected:
     // has put the package's program and script.
     void Reconfigure(bool serial)
     {
-        CopyFileA(E2E_PACKAGE "\\SETUP.EXE", E2E_TARGET "\\SETUP.EXE", FALSE);
-        CopyFileA(E2E_PACKAGE "\\SETUP.INF", E2E_TARGET "\\SETUP.INF", FALSE);
+        // unless the package installed them itself
+        CopyFileA(E2E_PACKAGE "\\SETUP.EXE", E2E_TARGET "\\SETUP.EXE", TRUE);
+        CopyFileA(E2E_PACKAGE "\\SETUP.INF", E2E_TARGET "\\SETUP.INF", TRUE);
         ASSERT_TRUE(UiStartProcess("\"" E2E_TARGET "\\SETUP.EXE\" -u", E2E_TARGET, &process));
         HWND page = Page("SETUP_SELMOUSE");
         ASSERT_TRUE(page != NULL);
@@ -216,24 +219,38 @@ protected:
     }
 
     // Runs a program, answers its question, and returns its last message
-    // box, answered with `last`.
-    UiMessageBox RunUninstall(const std::string &command, int answer, int last)
+    // box, answered with `last`. The question comes from the program
+    // started; after Yes the rest comes from its copy in TEMP, which is
+    // waited for too.
+    UiMessageBox RunUninstall(const std::string &command, int answer, int last, bool checkQuestion = true)
     {
         UiMessageBox question, result;
         EXPECT_TRUE(UiStartProcess("\"" + command + "\"", E2E_TARGET, &process)) << command;
         EXPECT_TRUE(UiWaitForMessageBox(&question, UI_TIMEOUT, process.dwProcessId));
-        EXPECT_EQ(question.icon, "question");
-        EXPECT_EQ(question.buttons, (std::vector<std::string>{ "&Yes", "&No" }));
+        if (checkQuestion) {
+            EXPECT_EQ(question.icon, "question");
+            EXPECT_EQ(question.buttons, (std::vector<std::string>{ "&Yes", "&No" }));
+        }
         UiAnswerMessageBox(question, answer);
-        result.text = "<none>";
-        if (answer == IDYES && UiWaitForMessageBox(&result, 20000, process.dwProcessId))
-            UiAnswerMessageBox(result, result.buttons.size() == 1 ? IDOK : last);
         EXPECT_EQ(Finish(), 0u);
+        result.text = "<none>";
+        if (answer == IDYES && UiWaitForMessageBox(&result, 20000)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(result.window, &owner);
+            HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, owner);
+            UiAnswerMessageBox(result, result.buttons.size() == 1 ? IDOK : last);
+            if (copy != NULL) {
+                EXPECT_EQ(WaitForSingleObject(copy, 20000), WAIT_OBJECT_0) << "the copy in TEMP did not end";
+                CloseHandle(copy);
+            }
+        }
         result.caption = question.text + "|" + question.caption;
         return result;
     }
 
-    // The deletions WININIT.INI asks for, as the next start of Windows does.
+    // The lines of WININIT.INI's [rename] section as the next start of
+    // Windows 95 processes them: files only, 8.3 names only. Returns the
+    // long forms of the files deleted.
     std::vector<std::string> RestartWindows()
     {
         std::string wininit = WindowsDir() + "\\WININIT.INI";
@@ -245,15 +262,188 @@ protected:
             std::string path = text.substr(at + 4, end - at - 4);
             char longPath[MAX_PATH] = "";
             GetLongPathNameA(path.c_str(), longPath, MAX_PATH);
-            deleted.push_back(longPath);
-            if (!DeleteFileA(path.c_str()))
-                RemoveDirectoryA(path.c_str());
+            EXPECT_TRUE(IsShortPath(path)) << "not 8.3: " << path;
+            DWORD attributes = GetFileAttributesA(path.c_str());
+            EXPECT_FALSE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                << "a directory in WININIT.INI: " << path;
+            if (IsShortPath(path) && DeleteFileA(path.c_str()))
+                deleted.push_back(longPath);
             at = end;
         }
         DeleteFileA(wininit.c_str());
         return deleted;
     }
+
+    static bool IsShortPath(const std::string &path)
+    {
+        size_t start = 3;
+        if (path.size() < 3 || path.compare(1, 2, ":\\") != 0)
+            return false;
+        while (start < path.size()) {
+            size_t end = path.find('\\', start);
+            if (end == std::string::npos)
+                end = path.size();
+            std::string level = path.substr(start, end - start);
+            size_t dot = level.find('.');
+            std::string stem = level.substr(0, dot), ending = dot == std::string::npos ? "" : level.substr(dot + 1);
+            if (stem.empty() || stem.size() > 8 || ending.size() > 3 || ending.find('.') != std::string::npos ||
+                level.find(' ') != std::string::npos)
+                return false;
+            start = end + 1;
+        }
+        return true;
+    }
+
+    // The machine before a case: the sample package, a PS/2 mouse present.
+    Snapshot Fresh()
+    {
+        ClearInstallation(E2E_TARGET);
+        PrepareWindowsFiles();
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, TRACE_MOUSE_PAGE_KEY);
+        DeleteFileA((WindowsDir() + "\\WININIT.INI").c_str());
+        AddPs2Mouse();
+        MakePackage("OEM=1\n");   // no logo to dissolve: the runs are many
+        ForgetRestart();
+        return TakeSnapshot();
+    }
+
+    // SETUP.EXE through the wizard with the seam that ends it after its
+    // n-th journal entry; true when it was ended so, false when it ran
+    // to its finish page (then finished, restart later).
+    bool InstallEndedAfter(int n)
+    {
+        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, std::to_string(n).c_str());
+        Start();
+        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, NULL);
+        HWND page = UpToDestination(false);
+        EXPECT_TRUE(page != NULL);
+        if (page == NULL)
+            return true;
+        UiClick(page, IDC_NEXT);
+        for (int waited = 0; waited < 600; waited++) {
+            DWORD code = 0;
+            if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
+                EXPECT_EQ(Finish(), 3u) << "ended by the seam";
+                return true;
+            }
+            HWND finish = UiFindWindow("SETUP_END", NULL, process.dwProcessId);
+            if (finish != NULL) {
+                UiClick(finish, IDC_RESTART_LATER);
+                Press(finish, IDC_NEXT);
+                // the run's last entry (its END) comes after the finish page
+                return Finish() == 3;
+            }
+            (void)code;
+        }
+        ADD_FAILURE() << "SETUP.EXE neither ended nor finished";
+        return false;
+    }
+
+    // SETUP.EXE run again in full; a refusal (the start-up entry is there
+    // already) is answered and ends it.
+    void InstallAgain()
+    {
+        Start();
+        for (int waited = 0; waited < 200; waited++) {
+            if (UiFindWindow("SETUP_BEGIN", NULL, process.dwProcessId) != NULL)
+                break;
+            UiMessageBox box;
+            if (UiWaitForMessageBox(&box, 50, process.dwProcessId)) {
+                UiAnswerMessageBox(box, IDOK);
+                EXPECT_EQ(Finish(), 0u);
+                return;
+            }
+        }
+        HWND page = UpToDestination(false);
+        ASSERT_TRUE(page != NULL);
+        bool exists = FileExists(E2E_TARGET);
+        UiClick(page, IDC_NEXT);
+        if (exists) {
+            UiMessageBox box;
+            ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+            UiAnswerMessageBox(box, IDOK);
+        }
+        HWND finish = UiWaitForPage("SETUP_END", 30000, process.dwProcessId);
+        ASSERT_TRUE(finish != NULL);
+        UiClick(finish, IDC_RESTART_LATER);
+        Press(finish, IDC_NEXT);
+        EXPECT_EQ(Finish(), 0u);
+    }
+
+    // Waits for every copy of the uninstaller in TEMP to end.
+    static void WaitForCopies()
+    {
+        for (int round = 0; round < 400; round++) {
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 entry;
+            entry.dwSize = sizeof(entry);
+            bool running = false;
+            for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+                running = running || strstr(entry.szExeFile, "~UNINS") != NULL;
+            CloseHandle(snapshot);
+            if (!running)
+                break;
+            Sleep(50);
+            if (round == 399)
+                ADD_FAILURE() << "the uninstaller's copy did not end";
+        }
+        // a copy that was ended by the seam never got to its WININIT.INI line
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof(temp), temp);
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((std::string(temp) + "~UNINS*.EXE").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return;
+        do
+            DeleteFileA((std::string(temp) + found.cFileName).c_str());
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+
+    // The uninstaller of the installation directory, whatever the setup
+    // got to: one from the package is put there when the setup was ended
+    // before it copied its own. Its final message lists nothing kept.
+    void UninstallWhateverIsThere()
+    {
+        if (!FileExists(E2E_TARGET))
+            return;
+        if (!FileExists(E2E_TARGET "\\UNINSTAL.EXE"))
+            CopyFileA(E2E_ORIGINALS "\\UNINSTAL.EXE", E2E_TARGET "\\UNINSTAL.EXE", FALSE);
+        UiMessageBox result = RunUninstall(E2E_TARGET "\\UNINSTAL.EXE", IDYES, IDNO, false);
+        EXPECT_EQ(result.text.find("kept"), std::string::npos) << result.text;
+        EXPECT_EQ(result.text.find("left alone"), std::string::npos) << result.text;
+    }
 };
+
+// A SYSTEM file of another program that the package's driver replaces.
+const char kForeignDriver[] = "MZ another program's driver\r\n\x01\x02\x03";
+
+void AddForeignDriver()
+{
+    WriteFileBytes(SystemDir() + "\\ZRMOUSE.DRV", kForeignDriver);
+}
+
+// The package's driver as a second version, stored uncompressed.
+void MakeDriverVersionB()
+{
+    DeleteFileA(E2E_PACKAGE "\\SYSTEM\\ZRMOUSE.DR_");
+    WriteFileBytes(E2E_PACKAGE "\\SYSTEM\\ZRMOUSE.DR_", "version B of the driver");
+}
+
+// A package that installs its own SETUP.EXE and SETUP.INF, so that
+// SETUP.EXE -u runs from the installed directory.
+void PackageInstallsSetup()
+{
+    std::string script = ReadFileBytes(E2E_PACKAGE "\\SETUP.INF");
+    size_t count = script.find("Disk1=7");
+    ASSERT_NE(count, std::string::npos);
+    script.replace(count, 7, "Disk1=9");
+    size_t last = script.find("7=ZRMOUSE.IN_");
+    ASSERT_NE(last, std::string::npos);
+    last = script.find('\n', last);
+    script.insert(last + 1, "8=SETUP.EXE,SETUP.EXE,Setup program,RootDir\n9=SETUP.INF,SETUP.INF,Setup script,RootDir\n");
+    WriteFileBytes(E2E_PACKAGE "\\SETUP.INF", script);
+}
 
 // One round trip: the machine as the case prepares it, the installations,
 // what happens before the uninstall, and what must differ afterwards.
@@ -267,39 +457,48 @@ struct Case {
     bool restartNow;        // Yes at the final question
     const char *kept;       // text the final message must list, or ""
     std::vector<std::string> allowed;  // differences it may leave
+    void (*betweenInstalls)();
+    void (*package)();      // changes to the package before the first installation
 };
 
 TEST_F(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas)
 {
     const Case cases[] = {
-        /* 0 */ { "PS/2 takeover", AddPs2Mouse, false, 0, false, NULL, false, "", {} },
-        /* 1 */ { "serial takeover", AddSerialMouse, true, 0, false, NULL, false, "", {} },
-        /* 2 */ { "new root device", NULL, true, 0, false, NULL, false, "", {} },
-        /* 3 */ { "existing handlers default", AddOtherMousePage, false, 0, false, NULL, false, "", {} },
+        /* 0 */ { "PS/2 takeover", AddPs2Mouse, false, 0, false, NULL, false, "", {}, NULL, NULL },
+        /* 1 */ { "serial takeover", AddSerialMouse, true, 0, false, NULL, false, "", {}, NULL, NULL },
+        /* 2 */ { "new root device", NULL, true, 0, false, NULL, false, "", {}, NULL, NULL },
+        /* 3 */ { "existing handlers default", AddOtherMousePage, false, 0, false, NULL, false, "", {}, NULL, NULL },
         /* 4 */ { "install, -u, uninstall", AddPs2Mouse, true, 1, false, NULL, false,
-                  E2E_TARGET " (",
+                  E2E_TARGET " (not empty)",
                   // the package the user put into the directory stays, and so the directory
-                  { E2E_TARGET } },
-        /* 5 */ { "two installations", AddPs2Mouse, false, 0, true, NULL, false, "", {} },
+                  { E2E_TARGET }, NULL, NULL },
+        /* 5 */ { "two installations", AddPs2Mouse, false, 0, true, NULL, false, "", {}, NULL, NULL },
         /* 6 */ { "value changed since", AddPs2Mouse, false, 0, false,
                   [](RoundTrip *) {
                       RegistrySandbox::SetString(HKEY_LOCAL_MACHINE, "Enum\\BIOS\\*PNP0F13\\0000",
                                                  "DeviceDesc", "Changed by hand");
                   },
                   false, "HKLM\\Enum\\BIOS\\*PNP0F13\\0000: DeviceDesc (changed since)",
-                  { "HKLM\\Enum\\BIOS\\*PNP0F13\\0000: DeviceDesc" } },
+                  { "HKLM\\Enum\\BIOS\\*PNP0F13\\0000: DeviceDesc", E2E_TARGET,
+                    // the way to run it again stays with the journal
+                    "HKLM\\" TRACE_UNINSTALL_KEY }, NULL, NULL },
         /* 7 */ { "file in use", NULL, true, 0, false,
                   [](RoundTrip *test) {
                       test->openFiles.push_back(CreateFileA(E2E_TARGET "\\README.TXT", GENERIC_READ, 0, NULL,
                                                             OPEN_EXISTING, 0, NULL));
                   },
-                  true, "", {} },
-        /* 8 */ { "nested sub-directory", NestHelp, true, 0, false,
-                  [](RoundTrip *) {
-                      EXPECT_EQ(ReadFileBytes(E2E_TARGET "\\HELP\\DEUTSCH\\ZRHELP.HLP"),
-                                ReadFileBytes(E2E_ORIGINALS "\\HELP\\ZRHELP.HLP"));
-                  },
-                  false, "", {} },
+                  // Windows 95 deletes the file at the next start, never the directory
+                  true, E2E_TARGET " (a file in it is in use", { E2E_TARGET }, NULL, NULL },
+        /* 8 */ { "another program's SYSTEM file, version A then B", AddForeignDriver, false, 0, true, NULL,
+                  false, "", { E2E_PACKAGE }, MakeDriverVersionB, NULL },
+        /* 9 */ { "the package installs SETUP.EXE; -u from there, uninstall", AddPs2Mouse, false, 2, false,
+                  NULL, false, "", { E2E_PACKAGE }, NULL, PackageInstallsSetup },
+        /* 10 */ { "nested sub-directory", NULL, true, 0, false,
+                   [](RoundTrip *) {
+                       EXPECT_EQ(ReadFileBytes(E2E_TARGET "\\HELP\\DEUTSCH\\ZRHELP.HLP"),
+                                 ReadFileBytes(E2E_ORIGINALS "\\HELP\\ZRHELP.HLP"));
+                   },
+                   false, "", {}, NULL, NestHelp },
     };
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); i++) {
         const Case &row = cases[i];
@@ -307,11 +506,15 @@ TEST_F(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas)
         ClearInstallation(E2E_TARGET);
         PrepareWindowsFiles();
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, TRACE_MOUSE_PAGE_KEY);
-        MakePackage();
+        DeleteFileA((SystemDir() + "\\ZRMOUSE.DRV").c_str());
         if (row.prepare != NULL)
             row.prepare();
+        MakePackage();
+        if (row.package != NULL)
+            row.package();
         ForgetRestart();
         Snapshot before = TakeSnapshot();
+        std::string driverBefore = ReadFileBytes(SystemDir() + "\\ZRMOUSE.DRV");
 
         Install(row.serial);
         if (row.secondInstall) {
@@ -319,6 +522,8 @@ TEST_F(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas)
             RegOpenKeyExA(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, 0, KEY_ALL_ACCESS, &run);
             RegDeleteValueA(run, "Kestrel");
             RegCloseKey(run);
+            if (row.betweenInstalls != NULL)
+                row.betweenInstalls();
             Install(!row.serial, true);
         }
         if (row.reconfigure != 0)
@@ -326,12 +531,6 @@ TEST_F(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas)
         if (row.meddle != NULL)
             row.meddle(this);
         ASSERT_TRUE(FileExists(kLog));
-        std::vector<std::string> allowed = row.allowed;
-        // An older backup that the setup replaced cannot come back.
-        char flag[16];
-        GetPrivateProfileStringA("SystemIni", "SystemBak", "", flag, sizeof(flag), kLog);
-        if (std::string(flag) == "existed")
-            allowed.push_back(WindowsDir() + "\\system.bak");
 
         std::string command = RegistryValue(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY, "UninstallString");
         EXPECT_EQ(command, E2E_TARGET "\\UNINSTAL.EXE");
@@ -339,31 +538,37 @@ TEST_F(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas)
         EXPECT_EQ(RestartRequested(row.restartNow ? 5000 : 100), row.restartNow);
         ForgetRestart();
         EXPECT_EQ(result.caption, "Remove Velto and restore the previous mouse driver?|Velto Uninstall Program");
-        EXPECT_EQ(result.text.find("Velto has been removed and the previous mouse driver restored."), 0u)
+        bool kept = row.kept[0] != '\0';
+        bool partly = i == 6;
+        EXPECT_EQ(result.text.find(partly ? "Parts of Velto have been removed."
+                                          : "Velto has been removed and the previous mouse driver restored."), 0u)
             << result.text;
         EXPECT_NE(result.text.find("Windows must restart to complete the removal. Restart now?"),
                   std::string::npos) << result.text;
-        if (row.kept[0] != '\0') {
+        if (kept) {
             EXPECT_NE(result.text.find(std::string("\n- ") + row.kept), std::string::npos) << result.text;
         } else {
             EXPECT_EQ(result.text.find("kept"), std::string::npos) << result.text;
+            EXPECT_FALSE(FileExists(E2E_TARGET)) << "the directory goes at once";
         }
+        EXPECT_EQ(result.text.find("not complete"), std::string::npos) << result.text;
+        EXPECT_EQ(FileExists(kLog), partly) << "the journal stays while something it lists is left";
 
-        // A second run finds nothing left.
-        UiMessageBox again = RunUninstall(E2E_TARGET "\\UNINSTAL.EXE", IDYES, IDNO);
-        EXPECT_EQ(again.text, "There is nothing left of the mouse driver to remove.");
         for (HANDLE file : openFiles)
             CloseHandle(file);
         openFiles.clear();
         std::vector<std::string> deleted = RestartWindows();
-        EXPECT_NE(std::find(deleted.begin(), deleted.end(), E2E_TARGET "\\UNINSTAL.EXE"), deleted.end())
-            << "the uninstaller deletes itself at the next start";
+        bool copyDeleted = false;
+        for (auto &path : deleted)
+            copyDeleted = copyDeleted || path.find("~UNINS") != std::string::npos;
+        EXPECT_TRUE(copyDeleted) << "the uninstaller's copy in TEMP goes at the next start";
         if (row.restartNow) {
             EXPECT_NE(std::find(deleted.begin(), deleted.end(), E2E_TARGET "\\README.TXT"), deleted.end())
                 << "the file in use goes at the next start";
         }
+        EXPECT_EQ(ReadFileBytes(SystemDir() + "\\ZRMOUSE.DRV"), driverBefore) << "byte for byte";
 
-        std::vector<std::string> differences = Differences(before, TakeSnapshot(), allowed);
+        std::vector<std::string> differences = Differences(before, TakeSnapshot(), row.allowed);
         EXPECT_EQ(differences, std::vector<std::string>());
         EXPECT_FALSE(RestartRequested(100));
     }
@@ -390,7 +595,7 @@ TEST_F(RoundTrip, WithoutTheLogOnlyWhatIsProvablyTheSetups)
     ASSERT_TRUE(DeleteFileA(kLog));
     UiMessageBox result = RunUninstall(E2E_TARGET "\\UNINSTAL.EXE", IDYES, IDNO);
     EXPECT_EQ(result.text, "Parts of Velto have been removed.\n\n"
-                           "The installation log is missing: only the entries that name this "
+                           "The installation's journal is missing: only the entries that name this "
                            "directory were removed.");
     EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), "<absent>");
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY));
@@ -401,6 +606,92 @@ TEST_F(RoundTrip, WithoutTheLogOnlyWhatIsProvablyTheSetups)
     EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_ROOT_DEVICE_KEY "\\0000"));
     EXPECT_TRUE(FileExists(E2E_TARGET "\\VARIRE.EXE"));
     EXPECT_NE(SystemIni(), systemIniBefore);
+}
+
+}  // namespace
+
+namespace {
+
+// Each kill point costs whole runs of the programs; the reruns, the
+// dearest, are taken at every RERUN_STRIDE-th entry and the last ones,
+// and the uninstaller's at every UNINSTALL_STRIDE-th step and its last.
+#define RERUN_STRIDE 4
+#define UNINSTALL_STRIDE 2
+
+// SETUP.EXE ended right after each of its journal entries: the
+// uninstaller run next, or the setup run again in full and then the
+// uninstaller, leaves the machine as it was.
+TEST_F(RoundTrip, KillPointsOfTheSetup)
+{
+    // one kill point; false when the setup ran to its end instead
+    auto killPoint = [this](int n, bool again) {
+        SCOPED_TRACE("ended after entry " + std::to_string(n) + (again ? ", then run again" : ""));
+        Snapshot before = Fresh();
+        bool killed = InstallEndedAfter(n);
+        if (again)
+            InstallAgain();
+        UninstallWhateverIsThere();
+        RestartWindows();
+        EXPECT_EQ(Differences(before, TakeSnapshot(), {}), std::vector<std::string>());
+        return killed;
+    };
+    int n = 1;
+    while (n < 200 && killPoint(n, false) && !HasFailure()) {
+        if (n % RERUN_STRIDE == 0 && !killPoint(n, true))
+            break;
+        n++;
+    }
+    ASSERT_FALSE(HasFailure());
+    EXPECT_GT(n, 20) << "the setup ran to its end after " << n - 1 << " entries";
+    // the last entry, the run's END, also with a rerun
+    if ((n - 1) % RERUN_STRIDE != 0) {
+        EXPECT_TRUE(killPoint(n - 1, true));
+    }
+}
+
+// UNINSTAL.EXE ended right after each of its steps, then run again: the
+// machine as it was before the installation.
+TEST_F(RoundTrip, KillPointsOfTheUninstaller)
+{
+    bool finished = false;
+    for (int n = 1; !finished && n < 200; n += UNINSTALL_STRIDE) {
+        SCOPED_TRACE("uninstaller ended after step " + std::to_string(n));
+        Snapshot before = Fresh();
+        Install(false);
+        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, std::to_string(n).c_str());
+        UiMessageBox question;
+        ASSERT_TRUE(UiStartProcess("\"" E2E_TARGET "\\UNINSTAL.EXE\"", E2E_TARGET, &process));
+        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, NULL);
+        ASSERT_TRUE(UiWaitForMessageBox(&question, UI_TIMEOUT, process.dwProcessId));
+        UiAnswerMessageBox(question, IDYES);
+        EXPECT_EQ(Finish(), 0u);
+        for (int waited = 0; waited < 200 && !finished; waited++) {
+            UiMessageBox result;
+            if (UiWaitForMessageBox(&result, 50)) {
+                UiAnswerMessageBox(result, result.buttons.size() == 1 ? IDOK : IDNO);
+                finished = true;
+            }
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 entry;
+            entry.dwSize = sizeof(entry);
+            bool running = false;
+            for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+                running = running || strstr(entry.szExeFile, "~UNINS") != NULL;
+            CloseHandle(snapshot);
+            if (!running)
+                break;
+        }
+        WaitForCopies();
+        if (!finished) {
+            ASSERT_TRUE(FileExists(E2E_TARGET "\\UNINSTAL.EXE")) << "the way to run it again stays";
+            UninstallWhateverIsThere();
+        }
+        RestartWindows();
+        EXPECT_EQ(Differences(before, TakeSnapshot(), {}), std::vector<std::string>());
+        if (HasFailure())
+            return;
+    }
+    EXPECT_TRUE(finished);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "../script/journal.h"
+
 #include <gtest/gtest.h>
 
 #include <shlwapi.h>
@@ -19,6 +21,8 @@ std::string ScratchDir(const std::string &name)
 
 void RemoveTree(const std::string &path)
 {
+    // the setup keeps its journal open while it runs; a test's run ends here
+    JournalClose();
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
 

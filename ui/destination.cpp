@@ -5,7 +5,7 @@
 #include "ui.h"
 #include "../app/text.h"
 #include "../res/resource.h"
-#include "../script/uninstall_log.h"
+#include "../script/journal.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
@@ -121,12 +121,12 @@ static void OnNext(HWND page)
         ShowPageMessage(page, IDS_NO_SPACE, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    if (!exists)
+        JournalDirectory(g_setup.installDir);
     if (!exists && !CreateDirectoryA(g_setup.installDir, NULL)) {
         ShowPageMessage(page, IDS_CANNOT_CREATE, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (!exists)
-        UninstallLogDirectory(g_setup.installDir);
     ClosePage(page);
 }
 

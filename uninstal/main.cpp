@@ -1,31 +1,25 @@
 /* UNINSTAL.EXE: removes what SETUP.EXE installed into this program's
- * directory and puts back what it replaced, from the uninstall log and
- * the restore record, after asking once. */
+ * directory and puts back what it replaced, from the change journal and
+ * the restore record, after asking once.
+ *
+ * So that the installation directory can go at once, the program asks
+ * its question, then starts a copy of itself in the Windows TEMP
+ * directory and ends; the copy waits for it to end, does the removal
+ * (this program's file included) and leaves only its own file to
+ * WININIT.INI. When no copy can be made or started, the removal runs
+ * here and this program's file goes at the next start of Windows. */
 #include "uninstall.h"
 #include "uninstal_res.h"
 #include "../app/text.h"
 #include "../app/wizard.h"
-#include "../script/uninstall_log.h"
+#include "../install/file_ops.h"
+#include "../registry/components.h"
+#include "../script/journal.h"
 
-UninstallState g_uninstall;
-
-void Keep(const char *what, UINT reasonId)
-{
-    char line[PATH_MAX_LONG + TEXT_MAX];
-
-    g_uninstall.keptCount++;
-    if (g_uninstall.keptCount > KEPT_SHOWN)
-        return;
-    TEXT_COPY(line, "\n- ");
-    TEXT_APPEND(line, what);
-    TEXT_APPEND(line, " (");
-    TEXT_APPEND(line, LoadText(reasonId));
-    TEXT_APPEND(line, ")");
-    TEXT_APPEND(g_uninstall.kept, line);
-}
+#define COPY_SWITCH "/from "
 
 /* The companion mouse program holds its files open: ask it to close. */
-void CloseCompanion(void)
+static void CloseCompanion(void)
 {
     HWND companion = FindWindowA(NULL, COMPANION_TITLE);
 
@@ -33,144 +27,198 @@ void CloseCompanion(void)
         SendMessageA(companion, WM_CLOSE, 0, 0);
 }
 
-/* installDir is this program's directory; the log lies beside it. */
-static int FindOwnPlace(void)
+/* This program's full path. */
+static int OwnPath(char *path, int size)
 {
-    char module[PATH_MAX_LONG];
+    char module[MAX_PATH];
+    char *name;
     DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
-    char *slash;
-    UINT windowsLength;
 
     if (length == 0 || length >= sizeof(module))
         return 0;
     module[length] = '\0';
-    if (!FullPath(module, g_uninstall.ownPath, sizeof(g_uninstall.ownPath)))
+    length = GetFullPathNameA(module, (DWORD)size, path, &name);
+    return length > 0 && length < (DWORD)size;
+}
+
+/* The directory of a full path. */
+static int DirectoryOf(char *dir, int size, const char *path)
+{
+    int end = lstrlenA(path);
+
+    while (end > 0 && path[end - 1] != '\\')
+        end--;
+    if (end <= 1 || end > size)
         return 0;
-    slash = TextFindLastChar(g_uninstall.ownPath, '\\');
-    if (slash == NULL || slash - g_uninstall.ownPath >= (int)sizeof(g_setup.installDir))
-        return 0;
-    TextCopy(g_setup.installDir, (int)(slash - g_uninstall.ownPath) + 1, g_uninstall.ownPath);
-    windowsLength = GetWindowsDirectoryA(g_setup.windowsDir, sizeof(g_setup.windowsDir));
-    if (windowsLength == 0 || windowsLength >= sizeof(g_setup.windowsDir))
-        g_setup.windowsDir[0] = '\0';
-    BuildUninstallLogPath(g_uninstall.logPath, sizeof(g_uninstall.logPath));
-    g_uninstall.haveLog = g_uninstall.logPath[0] != '\0' &&
-                          GetFileAttributesA(g_uninstall.logPath) != INVALID_FILE_ATTRIBUTES;
+    TextCopy(dir, end > 3 ? end : end + 1, path);
     return 1;
 }
 
-/* The name the uninstall entry gives, when the entry is this program's. */
-static int ReadEntryName(void)
+/* The name the uninstall entry gives, when the entry names this program. */
+static void ReadEntryName(void)
 {
-    char command[PATH_MAX_LONG], full[PATH_MAX_LONG];
+    char command[MAX_PATH];
     DWORD type, length = sizeof(command) - 1;
     HKEY key;
     int ours;
+    int i;
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    FillBytes(command, 0, sizeof(command));
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    ZeroMemory(command, sizeof(command));
     ours = RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE *)command, &length) == ERROR_SUCCESS &&
-           FullPath(command, full, sizeof(full)) && lstrcmpiA(full, g_uninstall.ownPath) == 0;
+           lstrcmpiA(command, g_uninstall.programPath) == 0;
     length = sizeof(g_setup.productName) - 1;
-    FillBytes(g_setup.productName, 0, sizeof(g_setup.productName));
+    ZeroMemory(g_setup.productName, sizeof(g_setup.productName));
     if (!ours || RegQueryValueExA(key, "DisplayName", NULL, &type, (BYTE *)g_setup.productName,
                                   &length) != ERROR_SUCCESS)
         g_setup.productName[0] = '\0';
     RegCloseKey(key);
-    g_setup.productName[TextSpanTo(g_setup.productName, "\r\n")] = '\0';
-    return g_setup.productName[0] != '\0';
+    for (i = 0; g_setup.productName[i] != '\0'; i++) {
+        if (g_setup.productName[i] == '\r' || g_setup.productName[i] == '\n')
+            g_setup.productName[i] = '\0';
+    }
 }
 
-/* The product's name from the log, else from the uninstall entry, and
- * the caption made from it. */
+/* The product's name from the journal's last run, else from the
+ * uninstall entry, and the caption made from it. */
 static void ReadProductName(void)
 {
-    if (!ReadLogText(LOG_SECTION_PRODUCT, "Name", g_setup.productName, sizeof(g_setup.productName)) &&
-        !ReadEntryName())
+    Journal journal;
+    int i;
+
+    g_setup.productName[0] = '\0';
+    if (JournalRead(g_uninstall.journalPath, &journal)) {
+        for (i = 0; i < journal.count; i++) {
+            if (journal.entries[i].kind == J_RUN && JournalText(&journal.entries[i], 2))
+                TEXT_COPY(g_setup.productName, journal.entries[i].fields[2]);
+        }
+        JournalFree(&journal);
+    }
+    if (g_setup.productName[0] == '\0')
+        ReadEntryName();
+    if (g_setup.productName[0] == '\0')
         TEXT_COPY(g_setup.productName, LoadText(IDS_SOME_PRODUCT));
     TEXT_COPY(g_setup.caption, g_setup.productName);
     TEXT_APPEND(g_setup.caption, " ");
     TEXT_APPEND(g_setup.caption, LoadText(IDS_UNINSTALL_PROGRAM));
 }
 
-/* A string-table text with the product name for its "%s". */
-static void ProductText(char *text, int size, UINT id)
-{
-    char format[TEXT_MAX];
-
-    TEXT_COPY(format, LoadText(id));
-    TextFormat(text, size, format, g_setup.productName);
-}
-
 static int AskToRemove(void)
 {
-    char question[2 * TEXT_MAX];
+    char format[TEXT_MAX], question[2 * TEXT_MAX];
 
-    ProductText(question, sizeof(question), IDS_QUESTION);
+    TEXT_COPY(format, LoadText(IDS_QUESTION));
+    TextFormat(question, sizeof(question), format, g_setup.productName);
     return MessageBoxA(NULL, question, g_setup.caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-/* What was done, what was kept, and the restart question when one is
- * needed; 1 when the user chose to restart. */
+/* Starts a copy of this program in the TEMP directory that carries on
+ * with the removal; 1 when it runs. */
+static int StartCopyInTemp(const char *ownPath)
+{
+    char temp[MAX_PATH], copy[MAX_PATH], name[16], line[3 * MAX_PATH];
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+    DWORD length = GetTempPathA(sizeof(temp), temp);
+    int n;
+
+    if (length == 0 || length >= sizeof(temp))
+        return 0;
+    if (length > 3 && temp[length - 1] == '\\')
+        temp[length - 1] = '\0';
+    for (n = 0; n < 1000; n++) {
+        TextFormat(name, sizeof(name), "~UNINS%02d.EXE", n % 100);
+        if (!PathJoin(copy, sizeof(copy), temp, name))
+            return 0;
+        if (CopyFileA(ownPath, copy, TRUE))
+            break;
+        if (n >= 99)
+            return 0;
+    }
+    TextFormat(line, sizeof(line), "\"%s\" " COPY_SWITCH "%lu %s", copy, (unsigned long)GetCurrentProcessId(),
+               g_setup.installDir);
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(copy, line, NULL, NULL, FALSE, 0, NULL, temp, &startup, &process)) {
+        DeleteFileA(copy);
+        return 0;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 1;
+}
+
+/* "/from <process id> <directory>": the copy's command line. Waits for
+ * the program that started it to end, so that its file can go. */
+static int ReadCopyCommand(const char *commandLine, char *dir, int size)
+{
+    const char *at = commandLine;
+    DWORD id = 0;
+    HANDLE starter;
+    int i;
+
+    for (i = 0; COPY_SWITCH[i] != '\0'; i++, at++) {
+        if (*at != COPY_SWITCH[i])
+            return 0;
+    }
+    while (*at >= '0' && *at <= '9')
+        id = id * 10 + (DWORD)(*at++ - '0');
+    if (*at++ != ' ' || !TextCopy(dir, size, at))
+        return 0;
+    starter = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (starter != NULL) {
+        WaitForSingleObject(starter, 10000);
+        CloseHandle(starter);
+    }
+    return 1;
+}
+
 static int ShowResult(void)
 {
-    char text[KEPT_TEXT_MAX + 4 * TEXT_MAX], part[2 * TEXT_MAX];
-    UINT style = MB_OK | MB_ICONINFORMATION;
+    static char text[2 * KEPT_TEXT_MAX + 8 * TEXT_MAX];
+    int restart = UninstallMessage(text, sizeof(text));
 
-    if (g_uninstall.changes == 0 && g_uninstall.keptCount == 0) {
-        ProductText(text, sizeof(text), IDS_NOTHING_LEFT);
-    } else {
-        if (g_uninstall.changes == 0)
-            ProductText(text, sizeof(text), IDS_NOTHING_REMOVED);
-        else
-            ProductText(text, sizeof(text), g_uninstall.haveLog ? IDS_REMOVED : IDS_PARTLY_REMOVED);
-        if (!g_uninstall.haveLog) {
-            TEXT_APPEND(text, "\n\n");
-            TEXT_APPEND(text, LoadText(IDS_NO_LOG));
-        }
-        if (g_uninstall.keptCount > 0) {
-            TEXT_APPEND(text, "\n\n");
-            TEXT_APPEND(text, LoadText(IDS_KEPT));
-            TEXT_APPEND(text, g_uninstall.kept);
-        }
-        if (g_uninstall.keptCount > KEPT_SHOWN) {
-            TEXT_COPY(part, LoadText(IDS_MORE_KEPT));
-            TEXT_APPEND(text, "\n- ");
-            TextFormat(text + lstrlenA(text), (int)(sizeof(text) - lstrlenA(text)), part,
-                       g_uninstall.keptCount - KEPT_SHOWN);
-        }
-    }
-    if (g_uninstall.restart) {
-        TEXT_APPEND(text, "\n\n");
-        TEXT_APPEND(text, LoadText(IDS_RESTART));
-        style = MB_YESNO | MB_ICONQUESTION;
-    }
-    return MessageBoxA(NULL, text, g_setup.caption, style) == IDYES && g_uninstall.restart;
+    return MessageBoxA(NULL, text, g_setup.caption,
+                       restart ? MB_YESNO | MB_ICONQUESTION : MB_OK | MB_ICONINFORMATION) == IDYES && restart;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
 {
+    char ownPath[MAX_PATH], dir[MAX_PATH];
+    int copy;
+
     (void)previous;
-    (void)commandLine;
     (void)show;
     InitSetupState();
     g_setup.instance = instance;
-    FillBytes(&g_uninstall, 0, sizeof(g_uninstall));
-    /* the shared routines must not log the uninstaller's own changes */
-    UninstallLogEnable(0);
-    if (!FindOwnPlace())
+    JournalEnable(0);
+    if (!OwnPath(ownPath, sizeof(ownPath)))
         return 0;
+    copy = ReadCopyCommand(commandLine, dir, sizeof(dir));
+    if (!copy && !DirectoryOf(dir, sizeof(dir), ownPath))
+        return 0;
+    /* a drive root or the Windows directory is no installation's */
+    if (!UninstallSetDirectory(dir)) {
+        TEXT_COPY(g_setup.productName, LoadText(IDS_SOME_PRODUCT));
+        TEXT_COPY(g_setup.caption, LoadText(IDS_NOTHING_REMOVED));
+        TextFormat(dir, sizeof(dir), g_setup.caption, g_setup.productName);
+        MessageBoxA(NULL, dir, "Warning", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    g_uninstall.runningCopy = copy;
     ReadProductName();
-    if (!AskToRemove())
-        return 0;
+    if (!copy) {
+        if (!AskToRemove())
+            return 0;
+        if (StartCopyInTemp(ownPath))
+            return 0;
+    }
     CloseCompanion();
-    RestoreRegistry();
-    RestoreSystemIni();
-    RemoveFiles();
-    RemoveRecord();
-    RemoveDirectories();
-    WriteWininit();
+    UninstallRun();
+    /* the copy in TEMP goes at the next start, whenever that is */
+    if (copy)
+        WininitAdd(g_setup.windowsDir, NULL, ownPath);
     if (ShowResult())
         ExitWindowsEx(EWX_REBOOT, 0);
     return 0;

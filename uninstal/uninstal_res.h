@@ -4,7 +4,7 @@
 
 /* String table */
 #define IDS_UNINSTALL_PROGRAM   1   /* end of the caption, after the product name */
-#define IDS_SOME_PRODUCT        2   /* the product, when no log names it */
+#define IDS_SOME_PRODUCT        2   /* the product, when no journal names it */
 #define IDS_QUESTION            3
 #define IDS_REMOVED             4
 #define IDS_NOTHING_REMOVED     5
@@ -19,6 +19,14 @@
 #define IDS_KEPT_FAILED         14
 #define IDS_NO_LOG              15
 #define IDS_PARTLY_REMOVED      16
+#define IDS_KEPT_NO_COPY        17
+#define IDS_KEPT_IN_USE         18
+#define IDS_INCOMPLETE          19  /* the journal is damaged or cut */
+#define IDS_REFUSED             20
+#define IDS_WININIT_FAILED      21
+#define IDS_INTERRUPTED         22
+#define IDS_RUN_AGAIN           23
+#define IDS_DIRECTORY_IN_USE    24
 
 /* Icon */
 #define IDI_UNINSTALL           200

@@ -1,52 +1,81 @@
-/* UNINSTAL.EXE: what one run knows besides the setup state (g_setup
- * holds the instance, the directories and the product name). */
+/* UNINSTAL.EXE's logic, a library of its own (the program adds only its
+ * entry point and its messages): it undoes what the change journal of
+ * the installation directory lists, newest first.
+ *
+ * - Only what the setup could have made is touched. A file entry must
+ *   lie in the installation directory, or directly in the Windows,
+ *   SYSTEM or INF directory under a name the package installs (never
+ *   one of Windows' own .INI, .DAT, .SYS or .COM files), or be one of the
+ *   setup's two backups; a key or value must be one of the component
+ *   table, the mouse device or its driver class key; the mouse line must
+ *   hold no CR, LF or zero byte and fit its line. Every other entry is
+ *   refused and listed, and the removal counts as not complete.
+ * - A thing is undone only while it is as the setup left it: a file by
+ *   its size and checksum, a value by its data, the mouse line by its
+ *   text. What changed since is kept and listed. A replaced file comes
+ *   back byte for byte from its saved copy.
+ * - Each undone entry gets an UNDO line in the journal, so a run that is
+ *   ended part-way goes on where it stopped when started again.
+ * - The way back (the uninstall entry, the restore record, the journal,
+ *   this program and the installation directory) goes last, and only
+ *   when everything else is gone and the journal is whole: while
+ *   anything the journal describes is left, the journal, the restore
+ *   record and the program stay for another run.
+ * - A journal is whole when every line reads, its last run ended (or the
+ *   setup was ended part-way and nothing on the machine says the journal
+ *   was cut: the uninstall entry and this program are in it when they
+ *   are there).
+ * - Without a journal only what names this directory is removed (the
+ *   component entries), and the directory when nothing else is in it. */
 #ifndef UNINSTAL_UNINSTALL_H
 #define UNINSTAL_UNINSTALL_H
 
 #include "../app/setup_state.h"
 
-#define KEPT_TEXT_MAX   2048    /* the lines listing what was kept */
-#define KEPT_SHOWN      12      /* kept items listed by name; the rest counted */
-#define PENDING_MAX     64      /* paths left to WININIT.INI */
-#define PATH_MAX_LONG   260
-#define UNINSTALL_KEY   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel"
+#define KEPT_TEXT_MAX   3072    /* the lines listing what was kept */
+#define KEPT_SHOWN      12      /* items listed by name; the rest counted */
+#define PENDING_MAX     64      /* files left to WININIT.INI */
+#define UNINSTALL_PROGRAM "UNINSTAL.EXE"
 
 struct UninstallState {
-    char ownPath[PATH_MAX_LONG];    /* this program */
-    char logPath[TEXT_MAX];         /* installDir\UNINSTAL.INI */
-    int haveLog;                    /* the log was there */
-    int changes;                    /* values, lines, files and keys put back or removed */
+    char programPath[MAX_PATH];     /* the installed program: installDir\UNINSTAL.EXE */
+    char journalPath[MAX_PATH];
+    char systemDir[MAX_PATH];
+    int runningCopy;                /* this process runs from a copy elsewhere */
+    int haveJournal;
+    int whole;                      /* the journal is whole (see above) */
+    int interrupted;                /* the last run of the setup did not end */
+    int changes;                    /* things put back or removed */
     int restart;                    /* Windows must restart to finish */
-    char kept[KEPT_TEXT_MAX];       /* one line per kept item */
+    int wininitFailed;              /* a WININIT.INI line could not be written */
+    int directoryInUse;             /* the directory stays for a file in use */
+    char kept[KEPT_TEXT_MAX];       /* "\n- what (why)" per kept item */
     int keptCount;
-    char pending[PENDING_MAX][PATH_MAX_LONG];  /* deleted at the next start */
+    int keptDirectories;            /* of them directories, not empty or in use */
+    char refused[KEPT_TEXT_MAX];    /* "\n- entry" per refused entry */
+    int refusedCount;
+    char pending[PENDING_MAX][MAX_PATH];  /* deleted at the next start */
     int pendingCount;
 };
 
 extern UninstallState g_uninstall;
 
-/* Adds a line "what (why)" to the list of what was kept. */
+/* Reasons, the ids of UNINSTAL.EXE's string table. */
 void Keep(const char *what, UINT reasonId);
 
-/* The key names of a section of the log, each ending in a zero and the
- * list in an empty name; null when there is none. Free with LocalFree. */
-char *ReadLogKeys(const char *section);
-/* The longest name of a key list not yet marked done (a leading '*'), so
- * that what lies deeper goes first; null when every name is done. */
-char *NextDeepest(char *list);
-/* A log entry, unescaped as text; 0 when absent or malformed. */
-int ReadLogText(const char *section, const char *key, char *text, int size);
+/* Sets the installation directory (and the paths that follow from it);
+ * 0 when it is unusable (a drive root, the Windows directory or above). */
+int UninstallSetDirectory(const char *installDir);
+/* Does the whole removal; the results are in g_uninstall. */
+void UninstallRun(void);
 
-/* The full form of a path; 0, with it empty, when it does not fit. */
-int FullPath(const char *path, char *full, int size);
+/* The final message into text; 1 when it asks to restart Windows. */
+int UninstallMessage(char *text, int size);
 
-/* The steps, in the order they run. */
-void CloseCompanion(void);
-void RestoreRegistry(void);
-void RestoreSystemIni(void);
-void RemoveFiles(void);
-void RemoveRecord(void);
-void RemoveDirectories(void);
-void WriteWininit(void);
+/* ---- the parts, for the tests ---- */
+int FileAllowed(const char *path, const char *const *names, int nameCount);
+int KeyAllowed(const char *named);
+int ValueAllowed(const char *named, const char *name);
+int MouseLineAllowed(const char *line, DWORD length);
 
 #endif

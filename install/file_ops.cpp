@@ -1,0 +1,323 @@
+/* Checksums, whole-file copies, the safe replace and WININIT.INI. */
+#include "file_ops.h"
+#include "../app/text.h"
+
+#define CHUNK 32768
+
+DWORD Crc32(DWORD crc, const BYTE *bytes, DWORD count)
+{
+    static DWORD table[256];
+    DWORD n, c, i;
+    int k;
+
+    if (table[1] == 0) {
+        for (n = 0; n < 256; n++) {
+            c = n;
+            for (k = 0; k < 8; k++)
+                c = (c & 1) ? 0xEDB88320UL ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+    }
+    crc = ~crc;
+    for (i = 0; i < count; i++)
+        crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+int IsFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+/* A chunk of room for the copies, freed by the caller. */
+static BYTE *Chunk(void)
+{
+    return (BYTE *)GlobalAlloc(GMEM_FIXED, CHUNK);
+}
+
+int FileSum(const char *path, DWORD *size, DWORD *crc)
+{
+    HANDLE file;
+    BYTE *chunk;
+    DWORD got = 0;
+    int ok = 1;
+
+    *size = 0;
+    *crc = 0;
+    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    chunk = Chunk();
+    if (chunk == NULL)
+        ok = 0;
+    while (ok && (ok = ReadFile(file, chunk, CHUNK, &got, NULL)) != 0 && got > 0) {
+        *crc = Crc32(*crc, chunk, got);
+        *size += got;
+    }
+    if (chunk != NULL)
+        GlobalFree(chunk);
+    CloseHandle(file);
+    return ok;
+}
+
+int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc)
+{
+    HANDLE input, output;
+    BYTE *chunk;
+    DWORD got = 0, put, total = 0, sum = 0;
+    FILETIME written;
+    int ok;
+
+    input = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                        FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (input == INVALID_HANDLE_VALUE)
+        return 0;
+    output = CreateFileA(to, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (output == INVALID_HANDLE_VALUE) {
+        CloseHandle(input);
+        return 0;
+    }
+    chunk = Chunk();
+    ok = chunk != NULL;
+    while (ok && (ok = ReadFile(input, chunk, CHUNK, &got, NULL)) != 0 && got > 0) {
+        ok = WriteFile(output, chunk, got, &put, NULL) && put == got;
+        sum = Crc32(sum, chunk, got);
+        total += got;
+    }
+    if (chunk != NULL)
+        GlobalFree(chunk);
+    /* the copy keeps the file's time: it is the same file again */
+    if (ok && GetFileTime(input, NULL, NULL, &written))
+        SetFileTime(output, NULL, NULL, &written);
+    CloseHandle(input);
+    if (!CloseHandle(output))
+        ok = 0;
+    if (!ok) {
+        DeleteFileA(to);
+        return 0;
+    }
+    if (size != NULL)
+        *size = total;
+    if (crc != NULL)
+        *crc = sum;
+    return 1;
+}
+
+/* The directory part of a path ("C:\DIR" of "C:\DIR\NAME"), whole or 0. */
+static int DirectoryOf(char *dir, int size, const char *path)
+{
+    int end = lstrlenA(path);
+
+    while (end > 0 && path[end - 1] != '\\')
+        end--;
+    if (end <= 1 || end > size)
+        return 0;
+    TextCopy(dir, end, path);   /* the path up to its last separator */
+    return 1;
+}
+
+/* A free name beside the target: "~SR" and a number, ".TMP" (8.3). */
+static int NameBeside(char *name, int size, const char *target, const char *stem)
+{
+    char dir[MAX_PATH], file[16];
+    int n;
+
+    if (!DirectoryOf(dir, sizeof(dir), target))
+        return 0;
+    for (n = 0; n < 1000; n++) {
+        TextFormat(file, sizeof(file), "%s%03d.TMP", stem, n);
+        if (!PathJoin(name, size, dir, file))
+            return 0;
+        if (GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
+            return 1;
+    }
+    return 0;
+}
+
+int ReplaceFileSafely(const char *from, const char *target, int *later)
+{
+    char fresh[MAX_PATH], aside[MAX_PATH];
+
+    *later = 0;
+    if (!NameBeside(fresh, sizeof(fresh), target, "~SN") || !CopyWholeFile(from, fresh, NULL, NULL))
+        return 0;
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) {
+        if (MoveFileA(fresh, target))
+            return 1;
+        DeleteFileA(fresh);
+        return 0;
+    }
+    /* the old file goes aside first and comes back when the new one
+     * cannot take its place */
+    if (NameBeside(aside, sizeof(aside), target, "~SO") && MoveFileA(target, aside)) {
+        if (MoveFileA(fresh, target)) {
+            DeleteFileA(aside);
+            return 1;
+        }
+        MoveFileA(aside, target);
+        DeleteFileA(fresh);
+        return 0;
+    }
+    /* in use: the copy takes its place at the next start */
+    if (WininitAdd(NULL, target, fresh)) {
+        *later = 1;
+        return 1;
+    }
+    DeleteFileA(fresh);
+    return 0;
+}
+
+/* The whole file in a block of its own with a zero after it; an empty
+ * block when the file is absent, null when it cannot be read. */
+static char *ReadWholeFile(const char *path, DWORD *length)
+{
+    HANDLE file;
+    char *text;
+    DWORD got;
+
+    *length = 0;
+    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ? (char *)GlobalAlloc(GPTR, 1) : NULL;
+    *length = GetFileSize(file, NULL);
+    text = *length == INVALID_FILE_SIZE ? NULL : (char *)GlobalAlloc(GPTR, *length + 1);
+    if (text != NULL && (!ReadFile(file, text, *length, &got, NULL) || got != *length)) {
+        GlobalFree(text);
+        text = NULL;
+    }
+    CloseHandle(file);
+    return text;
+}
+
+static int WriteBytes(HANDLE file, const char *bytes, DWORD count)
+{
+    DWORD put;
+
+    return count == 0 || (WriteFile(file, bytes, count, &put, NULL) && put == count);
+}
+
+static int WriteText(HANDLE file, const char *text)
+{
+    return WriteBytes(file, text, (DWORD)lstrlenA(text));
+}
+
+/* The 8.3 form of an existing file's path; 0 for a directory or a path
+ * that has none. */
+static int ShortFilePath(char *shortPath, int size, const char *path)
+{
+    DWORD length;
+    int i;
+
+    if (!IsFile(path))
+        return 0;
+    length = GetShortPathNameA(path, shortPath, (DWORD)size);
+    if (length == 0 || length >= (DWORD)size)
+        return 0;
+    /* no blank may stand in a WININIT.INI path */
+    for (i = 0; shortPath[i] != '\0'; i++) {
+        if (shortPath[i] == ' ')
+            return 0;
+    }
+    return 1;
+}
+
+static char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+/* Where the [rename] section's lines go: after its header line, or the
+ * end of the file (0 when there is no such section). */
+static DWORD RenameSectionEnd(const char *text, DWORD length, int *found)
+{
+    const char *header = "[rename]";
+    DWORD at, i;
+
+    *found = 0;
+    for (at = 0; at < length; at++) {
+        if (at > 0 && text[at - 1] != '\n')
+            continue;
+        for (i = 0; i < 8 && at + i < length; i++) {
+            if (LowerAscii(text[at + i]) != header[i])
+                break;
+        }
+        if (i < 8)
+            continue;
+        *found = 1;
+        while (at < length && text[at] != '\n')
+            at++;
+        return at < length ? at + 1 : at;
+    }
+    return length;
+}
+
+int WininitAdd(const char *windowsDir, const char *target, const char *source)
+{
+    char path[MAX_PATH], newPath[MAX_PATH], oldPath[MAX_PATH], windows[MAX_PATH];
+    char line[2 * MAX_PATH + 8], shortSource[MAX_PATH], shortTarget[MAX_PATH];
+    char *text;
+    DWORD length, at;
+    HANDLE output;
+    UINT got;
+    int found, ok;
+
+    if (windowsDir == NULL) {
+        got = GetWindowsDirectoryA(windows, sizeof(windows));
+        if (got == 0 || got >= sizeof(windows))
+            return 0;
+        windowsDir = windows;
+    }
+    if (!ShortFilePath(shortSource, sizeof(shortSource), source))
+        return 0;
+    if (target == NULL)
+        TEXT_COPY(shortTarget, "NUL");
+    else if (!ShortFilePath(shortTarget, sizeof(shortTarget), target))
+        return 0;
+    if (!TEXT_COPY(line, shortTarget) || !TEXT_APPEND(line, "=") || !TEXT_APPEND(line, shortSource) ||
+        !TEXT_APPEND(line, "\r\n") ||
+        !PathJoin(path, sizeof(path), windowsDir, "WININIT.INI") ||
+        !PathJoin(newPath, sizeof(newPath), windowsDir, "WININIT.NEW") ||
+        !PathJoin(oldPath, sizeof(oldPath), windowsDir, "WININIT.OLD"))
+        return 0;
+    text = ReadWholeFile(path, &length);
+    if (text == NULL)
+        return 0;
+    at = RenameSectionEnd(text, length, &found);
+    output = CreateFileA(newPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (output == INVALID_HANDLE_VALUE) {
+        GlobalFree(text);
+        return 0;
+    }
+    ok = WriteBytes(output, text, at);
+    if (at > 0 && text[at - 1] != '\n')
+        ok = ok && WriteText(output, "\r\n");
+    if (!found)
+        ok = ok && WriteText(output, "[rename]\r\n");
+    ok = ok && WriteText(output, line) && WriteBytes(output, text + at, length - at);
+    if (!CloseHandle(output))
+        ok = 0;
+    GlobalFree(text);
+    if (!ok) {
+        DeleteFileA(newPath);
+        return 0;
+    }
+    /* the rename never replaces a file: the old one goes aside first,
+     * and comes back when the new one cannot take its place */
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileA(newPath, path) ? 1 : (DeleteFileA(newPath), 0);
+    DeleteFileA(oldPath);
+    if (!MoveFileA(path, oldPath)) {
+        DeleteFileA(newPath);
+        return 0;
+    }
+    if (!MoveFileA(newPath, path)) {
+        MoveFileA(oldPath, path);
+        DeleteFileA(newPath);
+        return 0;
+    }
+    DeleteFileA(oldPath);
+    return 1;
+}

@@ -1,0 +1,42 @@
+/* File operations both programs share: the checksum that tells a file
+ * again, the whole-file copy, the safe replace of a file and the
+ * WININIT.INI lines that finish at the next start of Windows what cannot
+ * be done now. All through the platform's own file calls. */
+#ifndef SETUP_FILE_OPS_H
+#define SETUP_FILE_OPS_H
+
+#include <windows.h>
+
+/* CRC-32 (the common polynomial) of the bytes, continued from crc (0 to
+ * start). */
+DWORD Crc32(DWORD crc, const BYTE *bytes, DWORD count);
+
+/* The file's size and checksum; 0 when it cannot be read whole (absent,
+ * in use for writing, a directory). */
+int FileSum(const char *path, DWORD *size, DWORD *crc);
+
+/* 1 when the path names an existing file (not a directory). */
+int IsFile(const char *path);
+
+/* Copies `from` into a new file `to` (one there is replaced), with the
+ * same last-write time; 1 when the
+ * whole file arrived, else `to` is removed. The copy's size and checksum
+ * come back when the pointers are given. */
+int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc);
+
+/* Puts a copy of `from` in place of `target`: the copy is made beside the
+ * target under a name of its own, then the target is set aside and the
+ * copy renamed into its place (a rename never replaces a file). When the
+ * target is in use, the copy is left to replace it at the next start of
+ * Windows (*later is then 1). 1 when done or left for the restart. */
+int ReplaceFileSafely(const char *from, const char *target, int *later);
+
+/* Adds "target=source" to [rename] of WININIT.INI in the Windows
+ * directory: source replaces target at the next start; a null target
+ * deletes source ("NUL=source"). Windows 95 renames and deletes files
+ * only, and only under short names: a directory is refused, and every
+ * path is written in its 8.3 form. A new file is written and renamed, so
+ * an earlier WININIT.INI is never lost. 1 when the line is in the file. */
+int WininitAdd(const char *windowsDir, const char *target, const char *source);
+
+#endif

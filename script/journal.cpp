@@ -1,0 +1,697 @@
+/* The change journal's writer and reader; the format is described in
+ * journal.h. */
+#include "journal.h"
+#include "../app/setup_state.h"
+#include "../app/text.h"
+#include "../install/file_ops.h"
+
+#define PENDING_DIRS 8
+
+static HANDLE journalFile = INVALID_HANDLE_VALUE;
+static char journalPath[MAX_PATH];
+static int journalEnabled = 1;
+static long entriesWritten;
+static long stopAfter = -1;         /* the test seam; read once */
+static char currentKey[JOURNAL_LINE_MAX / 4];
+static char pendingDirs[PENDING_DIRS][MAX_PATH];
+static int pendingDirCount;
+
+/* The line being built. */
+static char line[JOURNAL_LINE_MAX];
+static int lineLength;
+static int lineFits;
+
+static const char hexDigits[] = "0123456789ABCDEF";
+
+/* ---- small text helpers without the C library ---- */
+
+static int SameText(const char *a, const char *b)
+{
+    return lstrcmpA(a, b) == 0;
+}
+
+static int SameTextNoCase(const char *a, const char *b, int length)
+{
+    int i;
+    char x, y;
+
+    for (i = 0; i < length; i++) {
+        x = a[i] >= 'a' && a[i] <= 'z' ? (char)(a[i] - 32) : a[i];
+        y = b[i] >= 'a' && b[i] <= 'z' ? (char)(b[i] - 32) : b[i];
+        if (x != y)
+            return 0;
+        if (x == '\0')
+            return 1;
+    }
+    return 1;
+}
+
+/* The full form of a path; 0 when it does not fit. */
+static int FullForm(const char *path, char *full, int size)
+{
+    char *name;
+    DWORD length = GetFullPathNameA(path, (DWORD)size, full, &name);
+
+    if (length == 0 || length >= (DWORD)size) {
+        full[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+/* ---- the line builder ---- */
+
+static void LineByte(char c)
+{
+    if (lineLength + 1 < (int)sizeof(line))
+        line[lineLength++] = c;
+    else
+        lineFits = 0;
+}
+
+static void LineStart(const char *kind)
+{
+    lineLength = 0;
+    lineFits = 1;
+    while (*kind != '\0')
+        LineByte(*kind++);
+}
+
+static void LineBytes(const BYTE *data, DWORD length)
+{
+    DWORD i;
+
+    LineByte(' ');
+    if (length == 0)
+        LineByte('%');
+    for (i = 0; i < length; i++) {
+        if (data[i] <= ' ' || data[i] >= 0x7F || data[i] == '%' || data[i] == '*') {
+            LineByte('%');
+            LineByte(hexDigits[data[i] >> 4]);
+            LineByte(hexDigits[data[i] & 15]);
+        } else {
+            LineByte((char)data[i]);
+        }
+    }
+}
+
+static void LineText(const char *text)
+{
+    LineBytes((const BYTE *)text, (DWORD)lstrlenA(text));
+}
+
+static void LineHex(DWORD number)
+{
+    char text[9];
+    int i;
+
+    for (i = 7; i >= 0; i--, number >>= 4)
+        text[i] = hexDigits[number & 15];
+    text[8] = '\0';
+    LineText(text);
+}
+
+static void LineDecimal(DWORD number)
+{
+    char text[12];
+    int at = 11;
+
+    text[at] = '\0';
+    do {
+        text[--at] = (char)('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    LineText(text + at);
+}
+
+/* " *CRC\r\n" and the one write; the test seam ends the program after
+ * the entry it names. */
+static int LineWrite(HANDLE file)
+{
+    DWORD crc = Crc32(0, (const BYTE *)line, (DWORD)lineLength);
+    DWORD written;
+    int i;
+
+    if (!lineFits || lineLength + 12 > (int)sizeof(line))
+        return 0;
+    line[lineLength++] = ' ';
+    line[lineLength++] = '*';
+    for (i = 7; i >= 0; i--)
+        line[lineLength + i] = hexDigits[(crc >> (4 * (7 - i))) & 15];
+    lineLength += 8;
+    line[lineLength++] = '\r';
+    line[lineLength++] = '\n';
+    if (!WriteFile(file, line, (DWORD)lineLength, &written, NULL) || written != (DWORD)lineLength)
+        return 0;
+    entriesWritten++;
+    if (stopAfter > 0 && entriesWritten == stopAfter)
+        ExitProcess(3);
+    return 1;
+}
+
+/* ---- writing ---- */
+
+void JournalEnable(int on)
+{
+    journalEnabled = on;
+}
+
+int BuildJournalPath(char *path, int size)
+{
+    if (g_setup.installDir[0] == '\0') {
+        if (size > 0)
+            path[0] = '\0';
+        return 0;
+    }
+    return PathJoin(path, size, g_setup.installDir, JOURNAL_NAME);
+}
+
+static void ReadStopAfter(void)
+{
+    char value[16];
+    DWORD length = GetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, value, sizeof(value));
+    DWORD i;
+
+    stopAfter = 0;
+    if (length == 0 || length >= sizeof(value))
+        return;
+    for (i = 0; i < length && value[i] >= '0' && value[i] <= '9'; i++)
+        stopAfter = stopAfter * 10 + (value[i] - '0');
+}
+
+/* Opens a journal for appending; a torn last line is closed off first. */
+static HANDLE OpenForAppend(const char *path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD size, got;
+    char last[2];
+
+    if (file == INVALID_HANDLE_VALUE)
+        return file;
+    size = GetFileSize(file, NULL);
+    if (size != INVALID_FILE_SIZE && size > 0) {
+        SetFilePointer(file, -1, NULL, FILE_END);
+        if (ReadFile(file, last, 1, &got, NULL) && got == 1 && last[0] != '\n') {
+            SetFilePointer(file, 0, NULL, FILE_END);
+            WriteFile(file, "\r\n", 2, &got, NULL);
+        }
+    }
+    SetFilePointer(file, 0, NULL, FILE_END);
+    return file;
+}
+
+/* 1 when the path is the directory or lies below it, or lies above it. */
+static int OnPathOf(const char *path, const char *dir)
+{
+    int a = lstrlenA(path), b = lstrlenA(dir);
+
+    if (a <= b)
+        return SameTextNoCase(path, dir, a) && (a == b || dir[a] == '\\');
+    return SameTextNoCase(path, dir, b) && path[b] == '\\';
+}
+
+/* The names the package puts into the Windows directories, as few
+ * NAMES lines as they fit in. */
+static void WriteNames(HANDLE file)
+{
+    char name[sizeof(((FileRecord *)0)->targetName) + 1];
+    const FileRecord *record;
+    int disk, count = 0;
+    short index;
+
+    LineStart("NAMES");
+    for (disk = 0; disk < g_setup.diskCount && disk < DISK_MAX; disk++) {
+        for (index = 0; index < g_setup.fileCounts[disk]; index++) {
+            record = g_setup.fileTable[disk] + index;
+            if (g_setup.fileTable[disk] == NULL || record >= g_setup.fileTable[disk + 1])
+                break;
+            if (!record->targetIsAbsolute ||
+                !TextCopy(name, sizeof(record->targetName), record->targetName) || name[0] == '\0')
+                continue;
+            if (lineLength + 3 * lstrlenA(name) + 16 > (int)sizeof(line) - 12) {
+                LineWrite(file);
+                LineStart("NAMES");
+                count = 0;
+            }
+            LineText(name);
+            count++;
+        }
+    }
+    if (count > 0)
+        LineWrite(file);
+}
+
+/* The journal of installDir, opened with its run's first lines when this
+ * run writes there first; 0 when there is none. */
+static int OpenJournal(void)
+{
+    char path[MAX_PATH];
+    int i;
+
+    if (!journalEnabled || !BuildJournalPath(path, sizeof(path)))
+        return 0;
+    if (journalFile != INVALID_HANDLE_VALUE) {
+        if (lstrcmpiA(path, journalPath) == 0)
+            return 1;
+        JournalClose();
+    }
+    if (GetFileAttributesA(g_setup.installDir) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    if (stopAfter < 0)
+        ReadStopAfter();
+    journalFile = OpenForAppend(path);
+    if (journalFile == INVALID_HANDLE_VALUE)
+        return 0;
+    TEXT_COPY(journalPath, path);
+    /* directories made before the journal had a place, shallowest first;
+     * they go even before the run's first line, the sooner the better */
+    for (i = 0; i < pendingDirCount; i++) {
+        if (!OnPathOf(pendingDirs[i], g_setup.installDir))
+            continue;
+        LineStart("DIR");
+        LineText(pendingDirs[i]);
+        LineWrite(journalFile);
+    }
+    LineStart("RUN");
+    LineText(JOURNAL_VERSION);
+    LineText(lstrcmpiA(g_setup.installDir, g_setup.sourceDir) == 0 ? "U" : "N");
+    LineText(g_setup.productName);
+    LineWrite(journalFile);
+    WriteNames(journalFile);
+    pendingDirCount = 0;
+    return 1;
+}
+
+void JournalClose(void)
+{
+    if (journalFile != INVALID_HANDLE_VALUE)
+        CloseHandle(journalFile);
+    journalFile = INVALID_HANDLE_VALUE;
+    journalPath[0] = '\0';
+    currentKey[0] = '\0';
+}
+
+void JournalEnd(void)
+{
+    if (journalFile != INVALID_HANDLE_VALUE) {
+        LineStart("END");
+        LineWrite(journalFile);
+    }
+    JournalClose();
+}
+
+void JournalDirectory(const char *path)
+{
+    char full[MAX_PATH];
+
+    if (!journalEnabled || !FullForm(path, full, sizeof(full)))
+        return;
+    if (OpenJournal()) {
+        LineStart("DIR");
+        LineText(full);
+        LineWrite(journalFile);
+    } else if (pendingDirCount < PENDING_DIRS) {
+        TEXT_COPY(pendingDirs[pendingDirCount], full);
+        pendingDirCount++;
+    }
+}
+
+int JournalFileBefore(const char *path)
+{
+    char full[MAX_PATH], saved[MAX_PATH], name[16];
+    DWORD size, crc, offset;
+
+    if (!FullForm(path, full, sizeof(full)) || !OpenJournal())
+        return 1;
+    if (!IsFile(full)) {
+        LineStart("FILE");
+        LineText(full);
+        LineText("NEW");
+        return LineWrite(journalFile);
+    }
+    /* the saved copy is named after the entry's place in the journal */
+    offset = SetFilePointer(journalFile, 0, NULL, FILE_CURRENT);
+    TextFormat(name, sizeof(name), "%08lX.SAV", (unsigned long)offset);
+    if (!FileSum(full, &size, &crc) || !PathJoin(saved, sizeof(saved), g_setup.installDir, name))
+        return 0;
+    LineStart("FILE");
+    LineText(full);
+    LineText("OLD");
+    LineDecimal(size);
+    LineHex(crc);
+    LineText(saved);
+    if (!LineWrite(journalFile))
+        return 0;
+    return CopyWholeFile(full, saved, NULL, NULL);
+}
+
+void JournalFileDone(const char *path)
+{
+    char full[MAX_PATH];
+    DWORD size, crc;
+
+    if (!FullForm(path, full, sizeof(full)) || !FileSum(full, &size, &crc) || !OpenJournal())
+        return;
+    LineStart("DONE");
+    LineText(full);
+    LineDecimal(size);
+    LineHex(crc);
+    LineWrite(journalFile);
+}
+
+const char *JournalRootName(HKEY root)
+{
+    if (root == HKEY_LOCAL_MACHINE)
+        return "HKLM";
+    if (root == HKEY_CLASSES_ROOT)
+        return "HKCR";
+    return NULL;
+}
+
+HKEY JournalSplitKey(const char *named, const char **path)
+{
+    HKEY root = NULL;
+
+    *path = named;
+    if (SameTextNoCase(named, "HKLM\\", 5))
+        root = HKEY_LOCAL_MACHINE;
+    else if (SameTextNoCase(named, "HKCR\\", 5))
+        root = HKEY_CLASSES_ROOT;
+    if (root != NULL)
+        *path = named + 5;
+    return root;
+}
+
+static int KeyExists(HKEY root, const char *path)
+{
+    HKEY key;
+
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
+void JournalKey(HKEY root, const char *path)
+{
+    const char *rootName = JournalRootName(root);
+    char level[sizeof(currentKey)], named[sizeof(currentKey)];
+    int end;
+
+    currentKey[0] = '\0';
+    if (rootName == NULL || path == NULL || !OpenJournal() || !TEXT_COPY(currentKey, rootName) ||
+        !TEXT_APPEND(currentKey, "\\") || !TEXT_APPEND(currentKey, path)) {
+        currentKey[0] = '\0';
+        return;
+    }
+    /* every missing level, the shortest first: RegCreateKeyEx makes them all */
+    for (end = 0; path[end] != '\0'; end++) {
+        if (path[end + 1] != '\\' && path[end + 1] != '\0')
+            continue;
+        if (end + 2 > (int)sizeof(level))
+            break;
+        TextCopy(level, end + 2, path);     /* the path up to this level */
+        if (KeyExists(root, level) ||
+            !TEXT_COPY(named, rootName) || !TEXT_APPEND(named, "\\") || !TEXT_APPEND(named, level))
+            continue;
+        LineStart("KEY");
+        LineText(named);
+        LineWrite(journalFile);
+    }
+}
+
+void JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size)
+{
+    DWORD originalType = 0, length = 0;
+    BYTE *original = NULL;
+    LONG found;
+
+    if (currentKey[0] == '\0' || !OpenJournal())
+        return;
+    if (name == NULL)
+        name = "";
+    LineStart("VALUE");
+    LineText(currentKey);
+    LineText(name);
+    found = RegQueryValueExA(key, name, NULL, &originalType, NULL, &length);
+    if (found != ERROR_SUCCESS) {
+        LineText("-");
+        LineText("");
+    } else if (length > JOURNAL_ORIGINAL_MAX ||
+               (original = (BYTE *)GlobalAlloc(GMEM_FIXED, length + 1)) == NULL ||
+               RegQueryValueExA(key, name, NULL, &originalType, original, &length) != ERROR_SUCCESS) {
+        LineText("?");
+        LineText("");
+    } else {
+        LineDecimal(originalType);
+        LineBytes(original, length);
+    }
+    if (original != NULL)
+        GlobalFree(original);
+    LineDecimal(type);
+    LineBytes(data, size);
+    LineWrite(journalFile);
+}
+
+/* The text up to its line end. */
+static void LineTextToLineEnd(const char *text)
+{
+    DWORD length = 0;
+
+    while (text[length] != '\0' && text[length] != '\r' && text[length] != '\n')
+        length++;
+    LineBytes((const BYTE *)text, length);
+}
+
+void JournalMouseLine(const char *oldLine, const char *newLine)
+{
+    if (!OpenJournal())
+        return;
+    LineStart("LINE");
+    LineTextToLineEnd(oldLine);
+    LineTextToLineEnd(newLine);
+    LineWrite(journalFile);
+}
+
+void JournalMove(const char *from, const char *to)
+{
+    char fullFrom[MAX_PATH], fullTo[MAX_PATH];
+
+    if (!FullForm(from, fullFrom, sizeof(fullFrom)) || !FullForm(to, fullTo, sizeof(fullTo)) ||
+        !OpenJournal())
+        return;
+    LineStart("MOVE");
+    LineText(fullFrom);
+    LineText(fullTo);
+    LineWrite(journalFile);
+}
+
+int JournalUndone(const char *path, DWORD offset)
+{
+    HANDLE file;
+    int ok;
+
+    if (stopAfter < 0)
+        ReadStopAfter();
+    file = OpenForAppend(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    LineStart("UNDO");
+    LineDecimal(offset);
+    ok = LineWrite(file);
+    CloseHandle(file);
+    return ok;
+}
+
+/* ---- reading ---- */
+
+static int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+/* Unescapes a field in place; its length, or -1 when malformed. */
+static long Unescape(char *field, DWORD escapedLength)
+{
+    DWORD from = 0, to = 0;
+    int high, low;
+
+    if (escapedLength == 1 && field[0] == '%') {
+        field[0] = '\0';
+        return 0;
+    }
+    while (from < escapedLength) {
+        if (field[from] == '%') {
+            if (from + 2 >= escapedLength)
+                return -1;
+            high = HexValue(field[from + 1]);
+            low = HexValue(field[from + 2]);
+            if (high < 0 || low < 0)
+                return -1;
+            field[to++] = (char)(high * 16 + low);
+            from += 3;
+        } else {
+            field[to++] = field[from++];
+        }
+    }
+    field[to] = '\0';
+    return (long)to;
+}
+
+static const char *const kindNames[J_KINDS] = {
+    "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO"
+};
+
+/* 1 when the entry has the fields its kind needs. */
+static int WellFormed(const JournalEntry *entry)
+{
+    static const int counts[J_KINDS] = { 3, -1, 1, -2, 3, 1, 6, 2, 2, 0, 1 };
+    int need = counts[entry->kind];
+
+    if (need == -1)
+        return entry->fieldCount >= 1;
+    if (need == -2)
+        return (entry->fieldCount == 2 && SameText(entry->fields[1], "NEW")) ||
+               (entry->fieldCount == 5 && SameText(entry->fields[1], "OLD"));
+    return entry->fieldCount == need;
+}
+
+/* One line (without its line end) into an entry; 0 when it is not one. */
+static int ParseLine(char *text, DWORD length, JournalEntry *entry)
+{
+    DWORD star, crc, i, start;
+    long got;
+    int digit, kind;
+
+    if (length < 11 || length > JOURNAL_LINE_MAX)
+        return 0;
+    star = length - 10;
+    if (text[star] != ' ' || text[star + 1] != '*')
+        return 0;
+    crc = 0;
+    for (i = star + 2; i < length; i++) {
+        digit = HexValue(text[i]);
+        if (digit < 0)
+            return 0;
+        crc = crc * 16 + (DWORD)digit;
+    }
+    if (Crc32(0, (const BYTE *)text, star) != crc)
+        return 0;
+    text[star] = '\0';
+    for (i = 0; i < star && text[i] != ' '; i++)
+        ;
+    text[i] = '\0';
+    for (kind = 0; kind < J_KINDS && !SameText(text, kindNames[kind]); kind++)
+        ;
+    if (kind == J_KINDS)
+        return 0;
+    entry->kind = kind;
+    entry->fieldCount = 0;
+    while (i < star) {
+        start = ++i;
+        while (i < star && text[i] != ' ')
+            i++;
+        text[i] = '\0';
+        if (entry->fieldCount == JOURNAL_FIELDS_MAX || i == start)
+            return 0;
+        got = Unescape(text + start, i - start);
+        if (got < 0)
+            return 0;
+        entry->fields[entry->fieldCount] = text + start;
+        entry->lengths[entry->fieldCount] = (DWORD)got;
+        entry->fieldCount++;
+    }
+    return WellFormed(entry);
+}
+
+int JournalRead(const char *path, Journal *journal)
+{
+    HANDLE file;
+    DWORD size, got, at, start, lines = 1, end;
+    JournalEntry *entry;
+    int whole;
+
+    ZeroMemory(journal, sizeof(*journal));
+    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    size = GetFileSize(file, NULL);
+    journal->text = size == INVALID_FILE_SIZE ? NULL : (char *)GlobalAlloc(GPTR, size + 1);
+    whole = journal->text != NULL && ReadFile(file, journal->text, size, &got, NULL) && got == size;
+    CloseHandle(file);
+    if (whole) {
+        for (at = 0; at < size; at++)
+            lines += journal->text[at] == '\n';
+        journal->entries = (JournalEntry *)GlobalAlloc(GPTR, lines * sizeof(JournalEntry));
+    }
+    if (!whole || journal->entries == NULL) {
+        JournalFree(journal);
+        return 0;
+    }
+    for (start = 0; start < size; start = at + 1) {
+        for (at = start; at < size && journal->text[at] != '\n'; at++)
+            ;
+        end = at;
+        if (at < size && end > start && journal->text[end - 1] == '\r')
+            end--;
+        entry = &journal->entries[journal->count];
+        entry->offset = start;
+        if (at >= size || !ParseLine(journal->text + start, end - start, entry)) {
+            /* a torn line that a later run closed off: that run's RUN follows */
+            if (at + 4 < size &&
+                journal->text[at + 1] == 'R' && journal->text[at + 2] == 'U' && journal->text[at + 3] == 'N')
+                journal->torn++;
+            else
+                journal->damaged++;
+            continue;
+        }
+        if (entry->kind == J_RUN) {
+            journal->runs++;
+            journal->lastRunEnded = 0;
+        } else if (entry->kind == J_END) {
+            journal->lastRunEnded = 1;
+        }
+        journal->count++;
+    }
+    return 1;
+}
+
+void JournalFree(Journal *journal)
+{
+    if (journal->text != NULL)
+        GlobalFree(journal->text);
+    if (journal->entries != NULL)
+        GlobalFree(journal->entries);
+    ZeroMemory(journal, sizeof(*journal));
+}
+
+int JournalNumber(const JournalEntry *entry, int field, int hex, DWORD *number)
+{
+    const char *text;
+    DWORD i;
+    int digit;
+
+    *number = 0;
+    if (field >= entry->fieldCount || entry->lengths[field] == 0 || entry->lengths[field] > (hex ? 8u : 10u))
+        return 0;
+    text = entry->fields[field];
+    for (i = 0; i < entry->lengths[field]; i++) {
+        digit = HexValue(text[i]);
+        if (digit < 0 || (!hex && digit > 9))
+            return 0;
+        if (!hex && *number > 429496729u)
+            return 0;
+        *number = *number * (hex ? 16 : 10) + (DWORD)digit;
+    }
+    return 1;
+}
+
+int JournalText(const JournalEntry *entry, int field)
+{
+    return field < entry->fieldCount && (DWORD)lstrlenA(entry->fields[field]) == entry->lengths[field];
+}

@@ -1,0 +1,136 @@
+/* The change journal: installDir\UNINSTAL.LOG, the one record of every
+ * change the setup makes to the machine and of how to undo it. SETUP.EXE
+ * writes it, UNINSTAL.EXE reads it; both use this one writer and reader.
+ *
+ * Design:
+ * - Write-ahead. Every entry goes into the file before the change it
+ *   describes is made: a file's intent before it is created (and an
+ *   existing file is saved first, as installDir\<offset>.SAV), its size
+ *   and checksum after it is complete; a key's missing levels before it
+ *   is created; a value with its original before it is set; the
+ *   system.ini mouse line and the VMOUSE.VXD move before they happen. A
+ *   process ended at any point leaves entries for everything it did, and
+ *   a file without its completion entry is a half-written one.
+ * - Append-only. One text line per entry, written by one WriteFile at
+ *   the end of the open file: the cost of an entry does not grow with
+ *   the journal. Each line ends with a CRC-32 of its text, so a cut or
+ *   damaged line is known and nothing else is lost. A torn last line
+ *   found by the next run is closed off with a line end before it adds.
+ * - Runs add up. Each run (an installation, a rerun, a -u run) starts
+ *   with a RUN line and ends with an END line; the uninstaller undoes
+ *   every entry newest first. It appends UNDO lines for the entries it
+ *   has undone, so that a run ended part-way goes on where it stopped.
+ * - Its own reader. The file is read whole with the file functions, not
+ *   with the profile functions and their size limit.
+ *
+ * A line: KIND FIELD... *CRC, fields separated by one blank, each field
+ * escaped ("%XX" for every byte up to the blank, from DEL up, '%' and
+ * '*'; a lone "%" is the empty field), so no field holds a line break, a
+ * zero byte or a blank. Kinds and fields:
+ *   RUN version mode product      a run begins (mode N normal, U -u)
+ *   NAMES name...                 file names the package puts into the
+ *                                 Windows, SYSTEM and INF directories
+ *   DIR path                      a directory is about to be made
+ *   FILE path NEW                 a file that did not exist is about to
+ *                                 be written
+ *   FILE path OLD size crc saved  an existing file (size and checksum)
+ *                                 is about to be saved as `saved` and
+ *                                 then written over
+ *   DONE path size crc            the file as the setup completed it
+ *   KEY root\path                 a missing key level about to be made
+ *   VALUE root\path name otype odata type data
+ *                                 a value about to be set: its original
+ *                                 (otype "-": it did not exist; "?": too
+ *                                 long to keep) and what is written
+ *   LINE old new                  the system.ini mouse line about to be
+ *                                 replaced
+ *   MOVE from to                  a file about to be renamed
+ *   END                           the run ended
+ *   UNDO offset                   the entry at that byte offset has been
+ *                                 undone (written by the uninstaller) */
+#ifndef SETUP_JOURNAL_H
+#define SETUP_JOURNAL_H
+
+#include <windows.h>
+
+#define JOURNAL_NAME        "UNINSTAL.LOG"
+#define JOURNAL_LINE_MAX    8192    /* longest line read back */
+#define JOURNAL_ORIGINAL_MAX 2048   /* longest original value kept */
+#define JOURNAL_FIELDS_MAX  8
+#define JOURNAL_VERSION     "1"
+/* The environment variable of a test seam: with a number N in it, the
+ * writing program ends right after its N-th journal entry. */
+#define JOURNAL_STOP_VARIABLE "SETUP_TEST_STOP_AFTER"
+
+/* ---- Writing (SETUP.EXE; UNINSTAL.EXE for its UNDO lines) ---- */
+
+/* On unless a program turns it off. */
+void JournalEnable(int on);
+/* installDir\UNINSTAL.LOG; 0 when there is no directory or it does not fit. */
+int BuildJournalPath(char *path, int size);
+/* A directory about to be made (before CreateDirectoryA). When it is the
+ * journal's own directory (or above it), the entry goes in first when
+ * the journal is opened. */
+void JournalDirectory(const char *path);
+/* Before a file is created or written over: an existing file is saved
+ * first. 0 when it exists and could not be saved (the caller must not
+ * write over it); 1 otherwise, also without a journal. */
+int JournalFileBefore(const char *path);
+/* After the file is complete: its size and checksum. */
+void JournalFileDone(const char *path);
+/* Before a key is created or opened for writing: its missing levels;
+ * the values written next belong to this key. */
+void JournalKey(HKEY root, const char *path);
+/* Before a value of the key last named is set: its original and the new data. */
+void JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size);
+/* Before the system.ini mouse line is replaced (each up to its line end). */
+void JournalMouseLine(const char *oldLine, const char *newLine);
+/* Before a file is renamed. */
+void JournalMove(const char *from, const char *to);
+/* The run ended; the journal is closed. */
+void JournalEnd(void);
+/* Closes the journal without an END line (the tests' runs). */
+void JournalClose(void);
+/* The uninstaller: "UNDO offset" appended to the journal at path. */
+int JournalUndone(const char *path, DWORD offset);
+
+/* ---- Reading ---- */
+
+enum JournalKind {
+    J_RUN, J_NAMES, J_DIR, J_FILE, J_DONE, J_KEY, J_VALUE, J_LINE, J_MOVE, J_END, J_UNDO, J_KINDS
+};
+
+struct JournalEntry {
+    DWORD offset;                       /* of its line in the file */
+    int kind;
+    int fieldCount;
+    char *fields[JOURNAL_FIELDS_MAX];   /* unescaped, each followed by a zero */
+    DWORD lengths[JOURNAL_FIELDS_MAX];  /* bytes before that zero; a field may hold zeros */
+};
+
+struct Journal {
+    char *text;                 /* the file, its fields unescaped in place */
+    JournalEntry *entries;      /* in the order of the file */
+    int count;
+    int damaged;                /* lines that are not whole entries */
+    int torn;                   /* torn lines a later run closed off */
+    int lastRunEnded;           /* the last run has its END line */
+    int runs;
+};
+
+/* Reads the journal at path; 0 when there is no such file or it cannot
+ * be read (journal then empty). An empty file reads as a journal with no
+ * run. Free with JournalFree. */
+int JournalRead(const char *path, Journal *journal);
+void JournalFree(Journal *journal);
+/* A field as a number (decimal, or hexadecimal with hex 1); 0 when it is not one. */
+int JournalNumber(const JournalEntry *entry, int field, int hex, DWORD *number);
+/* 1 when the field is a text without zero bytes. */
+int JournalText(const JournalEntry *entry, int field);
+
+/* "HKLM" or "HKCR" for the roots the setup writes below; null otherwise. */
+const char *JournalRootName(HKEY root);
+/* "HKLM\path" into its root and path; null root when it is not one. */
+HKEY JournalSplitKey(const char *named, const char **path);
+
+#endif
