@@ -2,25 +2,38 @@
 #include "file_ops.h"
 #include "../app/text.h"
 
-#define CHUNK 32768
+#define CHUNK 65536
 
+/* Eight bytes a step ("slicing by eight"): the setup sums every file it
+ * writes, so the sum must cost little beside the copy. */
 DWORD Crc32(DWORD crc, const BYTE *bytes, DWORD count)
 {
-    static DWORD table[256];
-    DWORD n, c, i;
+    static DWORD table[8][256];
+    DWORD n, c, i = 0;
     int k;
 
-    if (table[1] == 0) {
+    if (table[0][1] == 0) {
         for (n = 0; n < 256; n++) {
             c = n;
             for (k = 0; k < 8; k++)
                 c = (c & 1) ? 0xEDB88320UL ^ (c >> 1) : c >> 1;
-            table[n] = c;
+            table[0][n] = c;
+        }
+        for (n = 0; n < 256; n++) {
+            for (k = 1; k < 8; k++)
+                table[k][n] = (table[k - 1][n] >> 8) ^ table[0][table[k - 1][n] & 0xFF];
         }
     }
     crc = ~crc;
-    for (i = 0; i < count; i++)
-        crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    for (; i + 8 <= count; i += 8) {
+        c = crc ^ ((DWORD)bytes[i] | (DWORD)bytes[i + 1] << 8 | (DWORD)bytes[i + 2] << 16 |
+                   (DWORD)bytes[i + 3] << 24);
+        crc = table[7][c & 0xFF] ^ table[6][(c >> 8) & 0xFF] ^ table[5][(c >> 16) & 0xFF] ^
+              table[4][c >> 24] ^ table[3][bytes[i + 4]] ^ table[2][bytes[i + 5]] ^
+              table[1][bytes[i + 6]] ^ table[0][bytes[i + 7]];
+    }
+    for (; i < count; i++)
+        crc = table[0][(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
