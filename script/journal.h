@@ -13,7 +13,10 @@
  *   a file without its completion entry is a half-written one.
  * - Append-only. One text line per entry, written by one WriteFile at
  *   the end of the open file: the cost of an entry does not grow with
- *   the journal. Each line ends with a CRC-32 of its text, so a cut or
+ *   the journal. The line is in the system's file cache before the
+ *   change is made, so it outlives a process that is ended; it is not
+ *   flushed to the disk one by one (that would cost a disk write per
+ *   file copied). Each line ends with a CRC-32 of its text, so a cut or
  *   damaged line is known and nothing else is lost. A torn last line
  *   found by the next run is closed off with a line end before it adds.
  * - Runs add up. Each run (an installation, a rerun, a -u run) starts

@@ -273,3 +273,36 @@ TEST_F(UninstallTest, ReplacedFilesComeBackAndRunsAddUp)
 }
 
 }  // namespace
+
+namespace {
+
+// A file in use whose deletion cannot be left to WININIT.INI (the file
+// cannot be written) is kept and the failure is reported.
+TEST_F(UninstallTest, AFailedWininitWriteIsReported)
+{
+    std::string file = dir_ + "\\INUSE.TXT", blocker = windows_ + "\\WININIT.NEW";
+    JournalEnable(1);
+    ASSERT_TRUE(JournalFileBefore(file.c_str()));
+    WriteFileBytes(file, "held open");
+    JournalFileDone(file.c_str());
+    JournalEnd();
+    HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string wininit = ReadFileBytes(windows_ + "\\WININIT.INI");
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), NULL)) << "WININIT.NEW as a directory: no new file there";
+
+    ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
+    UninstallRun();
+    CloseHandle(held);
+    RemoveDirectoryA(blocker.c_str());
+
+    EXPECT_EQ(g_uninstall.wininitFailed, 1);
+    EXPECT_EQ(g_uninstall.keptCount, 1) << g_uninstall.kept;
+    EXPECT_EQ(ReadFileBytes(windows_ + "\\WININIT.INI"), wininit) << "WININIT.INI as it was";
+    EXPECT_TRUE(FileExists(JournalPath())) << "the journal stays for another run";
+    char text[4096];
+    UninstallMessage(text, sizeof(text));
+    EXPECT_NE(std::string(text).find(file), std::string::npos) << text;
+}
+
+}  // namespace
