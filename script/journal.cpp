@@ -2,6 +2,7 @@
  * journal.h. */
 #include "journal.h"
 #include "../app/setup_state.h"
+#include "../app/paths.h"
 #include "../app/text.h"
 #include "../install/file_ops.h"
 
@@ -42,19 +43,6 @@ static int SameTextNoCase(const char *a, const char *b, int length)
             return 0;
         if (x == '\0')
             return 1;
-    }
-    return 1;
-}
-
-/* The full form of a path; 0 when it does not fit. */
-static int FullForm(const char *path, char *full, int size)
-{
-    char *name;
-    DWORD length = GetFullPathNameA(path, (DWORD)size, full, &name);
-
-    if (length == 0 || length >= (DWORD)size) {
-        full[0] = '\0';
-        return 0;
     }
     return 1;
 }
@@ -305,7 +293,7 @@ void JournalDirectory(const char *path)
 {
     char full[MAX_PATH];
 
-    if (!journalEnabled || !FullForm(path, full, sizeof(full)))
+    if (!journalEnabled || !FullPath(full, sizeof(full), path))
         return;
     if (OpenJournal()) {
         LineStart("DIR");
@@ -322,7 +310,7 @@ int JournalFileBefore(const char *path)
     char full[MAX_PATH], saved[MAX_PATH], name[16];
     DWORD size, crc, offset;
 
-    if (!FullForm(path, full, sizeof(full)) || !OpenJournal())
+    if (!FullPath(full, sizeof(full), path) || !OpenJournal())
         return 1;
     if (!IsFile(full)) {
         LineStart("FILE");
@@ -351,7 +339,7 @@ void JournalFileDone(const char *path)
     char full[MAX_PATH];
     DWORD size, crc;
 
-    if (!FullForm(path, full, sizeof(full)) || !FileSum(full, &size, &crc) || !OpenJournal())
+    if (!FullPath(full, sizeof(full), path) || !FileSum(full, &size, &crc) || !OpenJournal())
         return;
     LineStart("DONE");
     LineText(full);
@@ -478,7 +466,7 @@ void JournalMove(const char *from, const char *to)
 {
     char fullFrom[MAX_PATH], fullTo[MAX_PATH];
 
-    if (!FullForm(from, fullFrom, sizeof(fullFrom)) || !FullForm(to, fullTo, sizeof(fullTo)) ||
+    if (!FullPath(fullFrom, sizeof(fullFrom), from) || !FullPath(fullTo, sizeof(fullTo), to) ||
         !OpenJournal())
         return;
     LineStart("MOVE");
