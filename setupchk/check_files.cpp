@@ -1,6 +1,6 @@
 /* The file table as the copy engine will see it: each record's paths
- * built by the engine's own routines and its source opened by the same
- * LZ32 call; the space, the disks' sizes, targets written twice, and the
+ * built by the same path builders the engine uses and its source opened
+ * by the same LZ32 call (check_sources.cpp); the space, the disks' sizes, targets written twice, and the
  * files the registry will name. */
 #include "check_run.h"
 #include "../app/paths.h"

@@ -54,7 +54,8 @@ void Say(const char *text);
 void AddProblem(int line, int level, const char *text);
 #define ERROR_AT(line, text)   AddProblem((line), LEVEL_ERROR, (text))
 #define WARNING_AT(line, text) AddProblem((line), LEVEL_WARNING, (text))
-/* A script text for a message, cut to 60 characters. */
+
+/* Where findings point (check_lines.cpp). A script text for a message, cut to 60 characters. */
 void Quote(char *buffer, int size, const char *text);
 void DiskName(int disk, char *name, int size);
 /* The line of a key (null: of the section) of a section named by its
@@ -84,6 +85,12 @@ void CheckDiskSizes(void);
 void CheckSameTargets(int recordCount);
 void CheckOwnFiles(int recordCount);
 void CheckComponents(int recordCount);
+
+/* Record lines (check_lines.cpp): found once after the loader has run,
+ * freed at the end; the loader's notes of the lines it cut or refused. */
+void IndexRecordLines(void);
+void FreeRecordLines(void);
+void OnLoaderNote(const FileRecord *record, int note, const char *text);
 
 /* Settings (check_settings.cpp): texts the loader cuts, the counts, the
  * script's encoding, and each containment fault as it is found. */
