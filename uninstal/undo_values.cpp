@@ -33,17 +33,6 @@ static DWORD TextLength(const BYTE *data, DWORD length)
     return i;
 }
 
-static int SameBytes(const BYTE *a, const BYTE *b, DWORD length)
-{
-    DWORD i;
-
-    for (i = 0; i < length; i++) {
-        if (a[i] != b[i])
-            return 0;
-    }
-    return 1;
-}
-
 /* Texts compare up to their first zero, as they are read; other values
  * byte for byte. */
 static int SameValue(const ValueData *a, const ValueData *b)
