@@ -11,7 +11,6 @@
 #include "../registry/values.h"
 #include "../script/journal.h"
 
-
 UninstallState g_uninstall;
 
 Journal g_undoJournal;
