@@ -1,4 +1,5 @@
 /* SETUP.EXE: the entry point and the wizard sequence. */
+#include "paths.h"
 #include "setup_state.h"
 #include "text.h"
 #include "wizard.h"
@@ -38,29 +39,9 @@ static PageResult RunStatePage(WizardState state)
     return PAGE_NEXT;
 }
 
-/* Asks the companion mouse program to close before its files are
- * replaced; SendMessage waits until it has handled the request. */
-static void CloseCompanion(void)
-{
-    HWND companion = FindWindowA(NULL, COMPANION_TITLE);
-
-    if (companion != NULL)
-        SendMessageA(companion, WM_CLOSE, 0, 0);
-}
-
 static void ShowWarning(UINT textId, const char *caption, UINT icon)
 {
-    MessageBoxA(NULL, LoadText(textId), caption, MB_OK | icon);
-}
-
-/* A Windows directory too long for its field is left empty: every path
- * built from it is then refused rather than cut. */
-static void ReadWindowsDirectory(void)
-{
-    UINT length = GetWindowsDirectoryA(g_setup.windowsDir, sizeof(g_setup.windowsDir));
-
-    if (length == 0 || length >= sizeof(g_setup.windowsDir))
-        g_setup.windowsDir[0] = '\0';
+    ShowTextMessage(NULL, textId, caption, MB_OK | icon);
 }
 
 static void Restart(void)
@@ -72,7 +53,7 @@ static void Restart(void)
  * program's own directory and a restart. */
 static void RunReconfigureMode(void)
 {
-    ReadWindowsDirectory();
+    ReadWindowsDirectory(g_setup.windowsDir, sizeof(g_setup.windowsDir));
     if (!LoadSetupScript()) {
         ShowWarning(IDS_READ_ERROR, g_setup.caption, MB_ICONEXCLAMATION);
         return;
@@ -135,7 +116,7 @@ static int AcceptPackage(void)
 
 static void RunNormalMode(void)
 {
-    if (FindWindowA(NULL, COMPANION_TITLE) != NULL || IsAlreadyInstalled()) {
+    if (CompanionRunning() || IsAlreadyInstalled()) {
         ShowWarning(IDS_OTHER_MOUSE_PROGRAM, "Warning", MB_ICONEXCLAMATION);
         return;
     }
@@ -143,7 +124,7 @@ static void RunNormalMode(void)
         ShowWarning(IDS_WIN95_ONLY, "Warning", MB_ICONEXCLAMATION);
         return;
     }
-    ReadWindowsDirectory();
+    ReadWindowsDirectory(g_setup.windowsDir, sizeof(g_setup.windowsDir));
     if (!LoadSetupScript()) {
         ShowWarning(IDS_READ_ERROR, g_setup.caption, MB_ICONEXCLAMATION);
         return;

@@ -1,4 +1,4 @@
-/* The setup state and the string loader. */
+/* The setup state, the string loader and its message box. */
 #include "setup_state.h"
 #include "text.h"
 
@@ -31,4 +31,13 @@ const char *LoadText(UINT id)
     if (LoadStringA(g_setup.instance, (WORD)id, buffer, TEXT_MAX) == 0)
         return NULL;
     return buffer;
+}
+
+int ShowTextMessage(HWND owner, UINT textId, const char *caption, UINT style)
+{
+    const char *format = LoadText(textId);
+    char text[2 * TEXT_MAX];
+
+    TextFormat(text, sizeof(text), format != NULL ? format : "", g_setup.productName);
+    return MessageBoxA(owner, text, caption, style);
 }

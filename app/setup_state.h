@@ -102,4 +102,8 @@ void InitSetupState(void);
 /* A string-table text in one of four rotating buffers, or null. */
 const char *LoadText(UINT id);
 
+/* A message box of string-table text textId, a "%s" in it given the
+ * product name; the box's answer. */
+int ShowTextMessage(HWND owner, UINT textId, const char *caption, UINT style);
+
 #endif

@@ -1,6 +1,7 @@
 /* The page sequence of the normal mode, and the start-up checks. */
 #include "wizard.h"
 #include "text.h"
+#include "../registry/values.h"
 
 /* Where each state goes on Cancel, Back and Next; "other" results count
  * as Next. With PS2Only the mouse type page is left out both ways. */
@@ -51,17 +52,12 @@ int IsAlreadyInstalled(void)
     /* More room than the 80 bytes the entry normally needs, so that a
      * longer entry is still read whole and terminated. */
     char value[1024];
-    DWORD size = sizeof(value) - 1;
     int found;
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return 0;
-    /* read whatever its type: the text ends at the first zero byte */
-    FillBytes(value, 0, sizeof(value));
-    if (RegQueryValueExA(key, COMPANION_TITLE, NULL, NULL, (BYTE *)value, &size) != ERROR_SUCCESS)
-        value[0] = '\0';
-    value[sizeof(value) - 1] = '\0';
-    found = TextFind(value, "VARIRE.EXE") != NULL;
+    found = ReadTextValue(key, COMPANION_TITLE, value, sizeof(value)) &&
+            TextFind(value, "VARIRE.EXE") != NULL;
     RegCloseKey(key);
     return found;
 }

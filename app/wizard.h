@@ -3,6 +3,7 @@
 #define SETUP_WIZARD_H
 
 #include "setup_state.h"
+#include "../registry/components.h"
 
 enum WizardState {
     STATE_WELCOME,
@@ -23,9 +24,5 @@ int IsReconfigureMode(const char *commandLine);
 
 /* 1 when the start-up entry "Kestrel" already names VARIRE.EXE. */
 int IsAlreadyInstalled(void);
-
-/* Title of the companion mouse program's window, and its start-up entry. */
-#define COMPANION_TITLE "Kestrel"
-#define RUN_KEY         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 #endif

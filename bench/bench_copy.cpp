@@ -14,7 +14,7 @@
 
 #include "../app/setup_state.h"
 #include "../app/text.h"
-#include "../install/install.h"
+#include "../install/install_test.h"
 #include "../res/resource.h"
 #include "../script/journal.h"
 #include "../script/setup_script.h"

@@ -1,138 +1,16 @@
 /* The copy engine: every file of the file table from the package to its
- * target, expanded on the way when it is stored compressed, with the
- * install page's status text, percentage and bar; then the registry
- * update. */
+ * target, expanded on the way when it is stored compressed; then the
+ * registry update. Each step goes to the caller's progress routine. */
+#include "copy_engine.h"
 #include "install.h"
 #include "../app/text.h"
 #include "../registry/registry.h"
-#include "../res/resource.h"
 #include "../script/journal.h"
+#include "../script/setup_script.h"
 
 #include <lzexpand.h>
 
-/* The input Windows 95 knows of, its own QS_ALLINPUT: later headers add
- * kinds of input (raw input, touch, pointer) that it does not. */
-#define ALL_INPUT_95 (QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | \
-                      QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY)
-static_assert(ALL_INPUT_95 == 0xFF, "the input kinds of Windows 95");
-
-/* The record, or null when the disk or the file is out of the table. */
-static const FileRecord *FindRecord(int disk, int file)
-{
-    const FileRecord *first;
-
-    if (disk < 0 || disk >= g_setup.diskCount || disk >= DISK_MAX)
-        return NULL;
-    first = g_setup.fileTable[disk];
-    if (first == NULL || file < 0 || file >= g_setup.fileCounts[disk] ||
-        first + file >= g_setup.fileTable[disk + 1])
-        return NULL;
-    return first + file;
-}
-
-/* base "\" middle "\" name, whole or not at all. The base and the name
- * must not be empty: an empty base would put the file at the root of the
- * drive, an empty name would name a directory. An empty middle only
- * leaves its place between the separators empty. */
-static int JoinFilePath(char *buffer, int size, const char *base, const char *middle,
-                        int middleSize, const char *name, int nameSize)
-{
-    char piece[TEXT_MAX];
-    char path[TEXT_MAX];
-    int fits;
-
-    if (size > 0)
-        buffer[0] = '\0';
-    fits = TEXT_COPY(path, base) && path[0] != '\0' && TEXT_APPEND(path, "\\");
-    /* the record's fields are read no further than their widths */
-    fits = fits && TextCopy(piece, middleSize, middle) && TEXT_APPEND(path, piece);
-    fits = fits && TEXT_APPEND(path, "\\");
-    fits = fits && TextCopy(piece, nameSize, name) && piece[0] != '\0' &&
-           TEXT_APPEND(path, piece);
-    if (!fits)
-        return 0;
-    if (!TextCopy(buffer, size, path)) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    return 1;
-}
-
-int BuildSourcePath(char *buffer, int size, int disk, int file)
-{
-    const FileRecord *record = FindRecord(disk, file);
-
-    if (record == NULL) {
-        if (size > 0)
-            buffer[0] = '\0';
-        return 0;
-    }
-    return JoinFilePath(buffer, size, g_setup.sourceDir,
-                        record->sourceSubdir, sizeof(record->sourceSubdir),
-                        record->sourceName, sizeof(record->sourceName));
-}
-
-int BuildTargetPath(char *buffer, int size, int disk, int file)
-{
-    const FileRecord *record = FindRecord(disk, file);
-    char targetDir[sizeof(record->targetDir)];
-    char path[TEXT_MAX];
-    int fits;
-
-    if (size > 0)
-        buffer[0] = '\0';
-    if (record == NULL)
-        return 0;
-    if (!record->targetIsAbsolute)
-        return JoinFilePath(buffer, size, g_setup.installDir,
-                            record->targetDir, sizeof(record->targetDir),
-                            record->targetName, sizeof(record->targetName));
-    /* a full target directory: targetDir "\" targetName */
-    fits = TextCopy(targetDir, sizeof(targetDir), record->targetDir) && targetDir[0] != '\0';
-    fits = fits && TextCopy(path, sizeof(record->targetName), record->targetName) &&
-           path[0] != '\0';
-    return fits && PathJoin(buffer, size, targetDir, path);
-}
-
-void PumpOneMessage(HWND page)
-{
-    MSG message;
-
-    if (!PeekMessageA(&message, page, 0, 0, PM_REMOVE))
-        return;
-    /* A posted command 1 would cancel; only the button's own click does. */
-    if (message.message == WM_COMMAND && message.wParam == IDC_NEXT)
-        return;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-}
-
-/* Takes one message of any kind but painting off the queue, undispatched.
- * A pending repaint cannot be removed without painting; it is left for
- * the message loop that follows. */
-static int DiscardOneMessage(void)
-{
-    MSG message;
-
-    return PeekMessageA(&message, NULL, 0, WM_PAINT - 1, PM_REMOVE) ||
-           PeekMessageA(&message, NULL, WM_PAINT + 1, 0xFFFFFFFFu, PM_REMOVE);
-}
-
-void DiscardMessagesFor(DWORD milliseconds)
-{
-    DWORD now = GetTickCount();
-    DWORD end = now + milliseconds;
-
-    if (end <= now)
-        return;
-    while (now < end) {
-        /* Sleeps until something arrives instead of spinning. */
-        if (!DiscardOneMessage())
-            MsgWaitForMultipleObjects(0, NULL, FALSE, end - now,
-                                      ALL_INPUT_95 & ~QS_PAINT);
-        now = GetTickCount();
-    }
-}
+RegistryUpdateHook g_registryUpdateHook = NULL;
 
 short FilePercentage(short file, short count)
 {
@@ -141,14 +19,13 @@ short FilePercentage(short file, short count)
     return (short)((100L * ((long)file + 1)) / (long)count);
 }
 
-void OpenSourceFile(HWND page, const char *path)
+static void OpenSourceFile(const char *path)
 {
     OFSTRUCT openRecord;
 
     g_setup.sourceHandle = LZOpenFileA((LPSTR)path, &openRecord, OF_READ);
     if (g_setup.sourceHandle < 0)
         g_setup.sourceHandle = -1;
-    PumpOneMessage(page);
 }
 
 /* Copies the open source into the open target; 1 only when the whole
@@ -197,7 +74,7 @@ static INT CreateTarget(const char *path)
  * held), or the copy stopped part-way (a full disk, damaged compressed
  * data) and what it wrote is removed, so that no short file looks
  * installed. */
-int CopyToTarget(HWND page, const char *path)
+static int CopyToTarget(const char *path)
 {
     int copied = 1;
 
@@ -225,38 +102,7 @@ int CopyToTarget(HWND page, const char *path)
     }
     g_setup.sourceHandle = -1;
     g_setup.targetHandle = -1;
-    PumpOneMessage(page);
     return copied;
-}
-
-/* Sets a control's text and repaints it at once: the page's own loop
- * does not run while the engine works. */
-static void ShowControlText(HWND page, int controlId, const char *text)
-{
-    SetDlgItemTextA(page, controlId, text);
-    UpdateWindow(GetDlgItem(page, controlId));
-}
-
-static void ShowCopyingStatus(HWND page, const FileRecord *record)
-{
-    char status[TEXT_MAX];
-    char field[TEXT_MAX];
-
-    TEXT_COPY(status, LoadText(IDS_COPYING));
-    TextCopy(field, sizeof(record->sourceName), record->sourceName);
-    TEXT_APPEND(status, field);
-    TEXT_APPEND(status, "\n\n");
-    TextCopy(field, sizeof(record->description), record->description);
-    TEXT_APPEND(status, field);
-    ShowControlText(page, IDC_INSTALL_STATUS, status);
-}
-
-static void ShowPercentage(HWND page, short percentage)
-{
-    char text[16];
-
-    TextFormat(text, sizeof(text), "%d%%", (int)percentage);
-    ShowControlText(page, IDC_INSTALL_PERCENT, text);
 }
 
 /* The directory of a target inside the destination, every level of it:
@@ -277,72 +123,85 @@ static void MakeTargetParent(const char *path)
     }
 }
 
-/* One file: status, source, percentage and bar, each shown at once,
- * then the target. A source that does not arrive at its target ends the
- * copying as a Cancel does: the installation is not complete. A missing
- * source or an empty record only shows its progress. */
-static void CopyOneFile(HWND page, HDC dc, short disk, short file)
+/* Tells a step; the step's record holds what the last one left. */
+static int Tell(CopyStep *step, int kind, CopyProgress progress, void *context)
 {
-    static const FileRecord emptyRecord = { "", "", "", "", "", 0 };
-    const FileRecord *record = FindRecord(disk, file);
+    step->kind = kind;
+    return progress(step, context);
+}
+
+/* One file: its name, its source, then the target. A source that does
+ * not arrive at its target ends the copying: the installation is not
+ * complete. A missing source or an empty record only shows its progress.
+ * 0 when the copying stops after it. */
+static int CopyOneFile(CopyStep *step, CopyProgress progress, void *context)
+{
+    const FileRecord *record = FindFileRecord(step->disk, step->file);
     char path[TEXT_MAX];
-    short percentage;
+    int goOn, copied;
 
-    ShowCopyingStatus(page, record != NULL ? record : &emptyRecord);
-    if (BuildSourcePath(path, sizeof(path), disk, file)) {
-        OpenSourceFile(page, path);
-    } else {
-        g_setup.sourceHandle = -1;
-        PumpOneMessage(page);
+    step->name[0] = '\0';
+    step->description[0] = '\0';
+    if (record != NULL) {
+        TextCopy(step->name, sizeof(record->sourceName), record->sourceName);
+        TextCopy(step->description, sizeof(record->description), record->description);
     }
-    percentage = FilePercentage(file, g_setup.fileCounts[disk]);
-    ShowPercentage(page, percentage);
-    DrawProgressBar(page, dc, percentage);
+    step->percentage = FilePercentage(step->file, g_setup.fileCounts[step->disk]);
+    if (!Tell(step, COPY_FILE_STARTED, progress, context))
+        return 0;
+    if (BuildSourcePath(path, sizeof(path), step->disk, step->file))
+        OpenSourceFile(path);
+    else
+        g_setup.sourceHandle = -1;
+    goOn = Tell(step, COPY_FILE_OPENED, progress, context);
 
-    if (BuildTargetPath(path, sizeof(path), disk, file) && g_setup.sourceHandle != -1)
+    copied = 1;
+    if (BuildTargetPath(path, sizeof(path), step->disk, step->file) && g_setup.sourceHandle != -1)
         MakeTargetParent(path);
     else if (g_setup.sourceHandle != -1) {
         LZClose(g_setup.sourceHandle);
         g_setup.sourceHandle = -1;
-        g_setup.pageResult = PAGE_CANCEL;
+        copied = 0;
     }
-    if (!CopyToTarget(page, path))
-        g_setup.pageResult = PAGE_CANCEL;
+    if (!CopyToTarget(path))
+        copied = 0;
+    return Tell(step, COPY_FILE_DONE, progress, context) && goOn && copied;
 }
 
-void CopyFileTable(HWND page, HDC dc)
+int CopyPackageFiles(CopyProgress progress, void *context)
 {
-    short disk, file;
+    CopyStep step;
 
-    for (disk = 0; disk < g_setup.diskCount && disk < DISK_MAX; disk++) {
-        if (g_setup.pageResult == PAGE_CANCEL)
-            break;
-        UpdateWindow(page);
-        /* the white fill wipes the bar of the previous disk */
-        DrawEtchedFrame(page, dc, IDC_INSTALL_BAR, (HBRUSH)GetStockObject(WHITE_BRUSH));
-        for (file = 0; file < g_setup.fileCounts[disk]; file++) {
-            if (g_setup.pageResult == PAGE_CANCEL)
-                break;
-            CopyOneFile(page, dc, disk, file);
+    FillBytes(&step, 0, sizeof(step));
+    for (step.disk = 0; step.disk < g_setup.diskCount && step.disk < DISK_MAX; step.disk++) {
+        step.file = 0;
+        step.percentage = 0;
+        step.name[0] = '\0';
+        step.description[0] = '\0';
+        if (!Tell(&step, COPY_DISK_STARTED, progress, context))
+            return 0;
+        for (step.file = 0; step.file < g_setup.fileCounts[step.disk]; step.file++) {
+            if (!CopyOneFile(&step, progress, context))
+                return 0;
         }
     }
+    return 1;
 }
 
-void CopyAllFiles(HWND page)
+int InstallPackage(CopyProgress progress, void *context)
 {
-    HDC dc = GetDC(page);
+    CopyStep step;
 
-    CopyFileTable(page, dc);
     /* After a Cancel or a file that was not written nothing is registered:
-     * the user is told the installation is not completed, and the setup
-     * must be able to run again. The files copied so far stay. */
-    if (g_setup.pageResult != PAGE_CANCEL) {
-        ShowControlText(page, IDC_INSTALL_STATUS, "Updating Registry...");
-        DiscardMessagesFor(1000);
-        if (g_installTestSeams.updateRegistry != NULL)
-            g_installTestSeams.updateRegistry(1);
-        else
-            UpdateRegistry(1);
-    }
-    ReleaseDC(page, dc);
+     * the setup must be able to run again. The files copied so far stay. */
+    if (!CopyPackageFiles(progress, context))
+        return 0;
+    FillBytes(&step, 0, sizeof(step));
+    if (!Tell(&step, COPY_UPDATING_REGISTRY, progress, context))
+        return 0;
+    if (g_registryUpdateHook != NULL)
+        g_registryUpdateHook(1);
+    else
+        UpdateRegistry(1);
+    return 1;
 }

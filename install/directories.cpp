@@ -1,6 +1,6 @@
 /* The target directories inside the destination: every missing level is
  * made, and each one goes into the journal before it is made. */
-#include "install.h"
+#include "copy_engine.h"
 #include "../app/text.h"
 #include "../script/journal.h"
 

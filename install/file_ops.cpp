@@ -1,5 +1,6 @@
 /* Checksums, whole-file copies, the safe replace and WININIT.INI. */
 #include "file_ops.h"
+#include "../app/paths.h"
 #include "../app/text.h"
 
 #define CHUNK 65536
@@ -119,26 +120,13 @@ int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc)
     return 1;
 }
 
-/* The directory part of a path ("C:\DIR" of "C:\DIR\NAME"), whole or 0. */
-static int DirectoryOf(char *dir, int size, const char *path)
-{
-    int end = lstrlenA(path);
-
-    while (end > 0 && path[end - 1] != '\\')
-        end--;
-    if (end <= 1 || end > size)
-        return 0;
-    TextCopy(dir, end, path);   /* the path up to its last separator */
-    return 1;
-}
-
 /* A free name beside the target: "~SR" and a number, ".TMP" (8.3). */
 static int NameBeside(char *name, int size, const char *target, const char *stem)
 {
     char dir[MAX_PATH], file[16];
     int n;
 
-    if (!DirectoryOf(dir, sizeof(dir), target))
+    if (!PathDirectory(dir, sizeof(dir), target))
         return 0;
     for (n = 0; n < 1000; n++) {
         TextFormat(file, sizeof(file), "%s%03d.TMP", stem, n);
@@ -274,12 +262,10 @@ int WininitAdd(const char *windowsDir, const char *target, const char *source)
     char *text;
     DWORD length, at;
     HANDLE output;
-    UINT got;
     int found, ok;
 
     if (windowsDir == NULL) {
-        got = GetWindowsDirectoryA(windows, sizeof(windows));
-        if (got == 0 || got >= sizeof(windows))
+        if (!ReadWindowsDirectory(windows, sizeof(windows)))
             return 0;
         windowsDir = windows;
     }

@@ -1,6 +1,8 @@
 /* The install page: it does the whole installation while it handles
- * PAGE_INIT, then closes itself. Its only button is Cancel. */
-#include "install.h"
+ * PAGE_INIT, then closes itself. Its only button is Cancel. The copy
+ * engine does the work; the page shows each step it reports, and keeps
+ * its own messages moving meanwhile. */
+#include "install_test.h"
 #include "../app/text.h"
 #include "../res/resource.h"
 #include "../ui/page_host.h"
@@ -8,6 +10,138 @@
 
 /* The page's user data is 1 while its installation runs. */
 #define PAGE_WORKING 1
+
+/* The input Windows 95 knows of, its own QS_ALLINPUT: later headers add
+ * kinds of input (raw input, touch, pointer) that it does not. */
+#define ALL_INPUT_95 (QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | \
+                      QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY)
+static_assert(ALL_INPUT_95 == 0xFF, "the input kinds of Windows 95");
+
+/* Where the page paints the engine's steps. */
+struct InstallCanvas {
+    HWND page;
+    HDC dc;
+};
+
+void PumpOneMessage(HWND page)
+{
+    MSG message;
+
+    if (!PeekMessageA(&message, page, 0, 0, PM_REMOVE))
+        return;
+    /* A posted command 1 would cancel; only the button's own click does. */
+    if (message.message == WM_COMMAND && message.wParam == IDC_NEXT)
+        return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+/* Takes one message of any kind but painting off the queue, undispatched.
+ * A pending repaint cannot be removed without painting; it is left for
+ * the message loop that follows. */
+static int DiscardOneMessage(void)
+{
+    MSG message;
+
+    return PeekMessageA(&message, NULL, 0, WM_PAINT - 1, PM_REMOVE) ||
+           PeekMessageA(&message, NULL, WM_PAINT + 1, 0xFFFFFFFFu, PM_REMOVE);
+}
+
+void DiscardMessagesFor(DWORD milliseconds)
+{
+    DWORD now = GetTickCount();
+    DWORD end = now + milliseconds;
+
+    if (end <= now)
+        return;
+    while (now < end) {
+        /* Sleeps until something arrives instead of spinning. */
+        if (!DiscardOneMessage())
+            MsgWaitForMultipleObjects(0, NULL, FALSE, end - now,
+                                      ALL_INPUT_95 & ~QS_PAINT);
+        now = GetTickCount();
+    }
+}
+
+/* Sets a control's text and repaints it at once: the page's own loop
+ * does not run while the engine works. */
+static void ShowControlText(HWND page, int controlId, const char *text)
+{
+    SetDlgItemTextA(page, controlId, text);
+    UpdateWindow(GetDlgItem(page, controlId));
+}
+
+static void ShowCopyingStatus(HWND page, const CopyStep *step)
+{
+    char status[TEXT_MAX];
+
+    TEXT_COPY(status, LoadText(IDS_COPYING));
+    TEXT_APPEND(status, step->name);
+    TEXT_APPEND(status, "\n\n");
+    TEXT_APPEND(status, step->description);
+    ShowControlText(page, IDC_INSTALL_STATUS, status);
+}
+
+static void ShowPercentage(HWND page, short percentage)
+{
+    char text[16];
+
+    TextFormat(text, sizeof(text), "%d%%", (int)percentage);
+    ShowControlText(page, IDC_INSTALL_PERCENT, text);
+}
+
+/* The engine's progress routine: paints the step, lets the page handle
+ * its messages after each slow step, and answers go on until a Cancel. */
+static int ShowCopyStep(const CopyStep *step, void *context)
+{
+    const InstallCanvas *canvas = (const InstallCanvas *)context;
+
+    if (g_setup.pageResult == PAGE_CANCEL)
+        return 0;
+    switch (step->kind) {
+    case COPY_DISK_STARTED:
+        UpdateWindow(canvas->page);
+        /* the white fill wipes the bar of the previous disk */
+        DrawEtchedFrame(canvas->page, canvas->dc, IDC_INSTALL_BAR,
+                        (HBRUSH)GetStockObject(WHITE_BRUSH));
+        break;
+    case COPY_FILE_STARTED:
+        ShowCopyingStatus(canvas->page, step);
+        break;
+    case COPY_FILE_OPENED:
+        PumpOneMessage(canvas->page);
+        ShowPercentage(canvas->page, step->percentage);
+        DrawProgressBar(canvas->page, canvas->dc, step->percentage);
+        break;
+    case COPY_FILE_DONE:
+        PumpOneMessage(canvas->page);
+        break;
+    case COPY_UPDATING_REGISTRY:
+        ShowControlText(canvas->page, IDC_INSTALL_STATUS, "Updating Registry...");
+        DiscardMessagesFor(1000);
+        break;
+    }
+    return g_setup.pageResult != PAGE_CANCEL;
+}
+
+void CopyFileTable(HWND page, HDC dc)
+{
+    InstallCanvas canvas = { page, dc };
+
+    if (!CopyPackageFiles(ShowCopyStep, &canvas))
+        g_setup.pageResult = PAGE_CANCEL;
+}
+
+/* A file that was not written ends the installation as a Cancel does:
+ * the user is told it is not completed, and nothing is registered. */
+void CopyAllFiles(HWND page)
+{
+    InstallCanvas canvas = { page, GetDC(page) };
+
+    if (!InstallPackage(ShowCopyStep, &canvas))
+        g_setup.pageResult = PAGE_CANCEL;
+    ReleaseDC(page, canvas.dc);
+}
 
 /* Creates the script's directories RootDir and SubDir1 to SubDir6 under
  * the destination, every missing level of each; failures pass silently

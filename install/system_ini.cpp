@@ -3,6 +3,7 @@
  * system.bak, and the system's separate VMOUSE.VXD is moved aside. */
 #include "install.h"
 #include "../app/stream.h"
+#include "../app/paths.h"
 #include "../app/text.h"
 #include "../script/journal.h"
 #include "file_ops.h"
@@ -134,26 +135,6 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected, int kee
     }
     JournalFileDone(bakPath);
     return MOUSE_LINE_SET;
-}
-
-/* Defined here, not beside the copy engine, so that a program that only
- * rewrites system.ini (the uninstaller) does not pull in LZ32. */
-InstallTestSeams g_installTestSeams;
-
-/* The system directory: the platform's, or a test's. 0 when it is too
- * long for its buffer. */
-static int ReadSystemDirectory(char *buffer, int size)
-{
-    UINT length;
-
-    if (g_installTestSeams.systemDir != NULL)
-        return TextCopy(buffer, size, g_installTestSeams.systemDir) && buffer[0] != '\0';
-    length = GetSystemDirectoryA(buffer, (UINT)size);
-    if (length == 0 || length >= (UINT)size) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    return 1;
 }
 
 /* Moves VMM32\VMOUSE.VXD aside as VMOUSE.BAK. An older VMOUSE.BAK is

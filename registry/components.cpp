@@ -57,3 +57,17 @@ void RegisterComponents(void)
     if (opened)
         RegCloseKey(key);
 }
+
+/* The companion's window bears the name of its start-up entry. */
+void CloseCompanion(void)
+{
+    HWND companion = FindWindowA(NULL, COMPANION_TITLE);
+
+    if (companion != NULL)
+        SendMessageA(companion, WM_CLOSE, 0, 0);
+}
+
+int CompanionRunning(void)
+{
+    return FindWindowA(NULL, COMPANION_TITLE) != NULL;
+}

@@ -10,6 +10,16 @@
 #define COMPONENT_INSTALLED 1   /* installDir "\" text */
 #define COMPONENT_PRODUCT   2   /* the product name */
 
+/* Title of the companion mouse program's window, and its start-up entry. */
+#define COMPANION_TITLE "Kestrel"
+#define RUN_KEY         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
+
+/* The companion mouse program holds its files open: asks it to close,
+ * and waits until it has handled the request. */
+void CloseCompanion(void);
+/* 1 when its window is there. */
+int CompanionRunning(void);
+
 #define HANDLER_CLSID       "{6A1C03F2-5E84-11d2-B7C9-3D41E0A5F19B}"
 #define CURRENT_VERSION_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
 #define UNINSTALL_ENTRY_KEY CURRENT_VERSION_KEY "\\Uninstall\\Kestrel"

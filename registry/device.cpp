@@ -1,6 +1,6 @@
 /* The mouse device: a present PS/2 or serial mouse of the dynamic device
  * list is taken over, or a root-enumerated mouse of our own is made. */
-#include "registry.h"
+#include "registry_test.h"
 #include "values.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"

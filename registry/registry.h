@@ -8,7 +8,6 @@
 /* Flag nonzero: components, then the mouse device; 0: the device only. */
 void UpdateRegistry(int flag);
 void RegisterComponents(void);
-int FindHardwareKey(const char *id, char *hardwareKey);
 int AllocateDriverKeyName(char *name, int size);
 void UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection);
 void CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection);

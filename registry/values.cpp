@@ -32,29 +32,6 @@ void WriteZeroFlags(HKEY key, const char *name)
     RegSetValueExA(key, name, 0, REG_BINARY, zero, sizeof(zero));
 }
 
-int ReadTextValue(HKEY key, const char *name, char *buffer, int size)
-{
-    DWORD length = (DWORD)size;
-    LONG result;
-
-    FillBytes(buffer, 0, (size_t)size);
-    result = RegQueryValueExA(key, name, NULL, NULL, (BYTE *)buffer, &length);
-    if (result == ERROR_MORE_DATA) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    if (result != ERROR_SUCCESS) {
-        FillBytes(buffer, 0, (size_t)size);
-        return 1;
-    }
-    /* a value stored without a zero byte may fill the whole room */
-    if (TextLengthWithin(buffer, size) >= size) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    return 1;
-}
-
 void TakeOverValue(HKEY key, const char *name, const char *text)
 {
     DWORD length = 0;

@@ -1,6 +1,6 @@
 /* The restore record: the registry values the setup replaced, kept in
  * installDir\SETUP.INF under the mouse type's section, each written once. */
-#include "restore_record.h"
+#include "script_test.h"
 #include "../app/setup_state.h"
 #include "../app/text.h"
 #include "journal.h"

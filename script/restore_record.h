@@ -3,7 +3,6 @@
 #ifndef SETUP_RESTORE_RECORD_H
 #define SETUP_RESTORE_RECORD_H
 
-const char *ReadSetupValue(const char *section, const char *key, const char *defaultText);
 void RecordOriginalValue(const char *section, const char *key, const char *value);
 
 #endif

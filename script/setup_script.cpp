@@ -1,6 +1,7 @@
 /* Loads the setup script SETUP.INF and builds the file table. */
-#include "setup_script.h"
+#include "script_test.h"
 #include "../app/text.h"
+#include "../registry/values.h"
 #include "../res/resource.h"
 
 /* The largest file table: counts are 16-bit and their sum must fit. */
@@ -67,20 +68,14 @@ static void ReadProgramFilesDir(char *base, int size)
 {
     HKEY key;
     char value[1024];
-    DWORD length = sizeof(value) - 1;
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROGRAM_FILES_KEY, 0, KEY_ALL_ACCESS,
                       &key) != ERROR_SUCCESS) {
         TextCopy(base, size, PROGRAM_FILES_DEFAULT);
         return;
     }
-    /* read whatever its type: the text ends at the first zero byte */
-    FillBytes(value, 0, sizeof(value));
-    if (RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL, (BYTE *)value,
-                         &length) == ERROR_SUCCESS) {
-        if (!TextCopy(base, size, value))
-            base[0] = '\0';
-    }
+    if (!ReadTextValue(key, "ProgramFilesDir", value, sizeof(value)) || !TextCopy(base, size, value))
+        base[0] = '\0';
     RegCloseKey(key);
 }
 

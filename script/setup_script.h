@@ -12,8 +12,14 @@ int LoadSetupScript(void);
 /* The same for the program at programPath. */
 int LoadSetupScriptFrom(const char *programPath);
 
-int AllocFileTable(short recordCount);
 void FreeFileTable(void);
+
+/* The record, or null when the disk or the file is out of the table. */
+const FileRecord *FindFileRecord(int disk, int file);
+/* Full source or target path of record `file` of disk `disk`; 0 (and an
+ * empty buffer) when it does not fit. */
+int BuildSourcePath(char *buffer, int size, int disk, int file);
+int BuildTargetPath(char *buffer, int size, int disk, int file);
 
 /* Copies the next comma-separated field of text, without leading and
  * trailing blanks, into field (size characters); returns where the

@@ -1,10 +1,10 @@
 /* The file table as the copy engine will see it: each record's paths
- * built by the engine's own routines and its source opened by the same
- * LZ32 call; the space, the disks' sizes, targets written twice, and the
+ * built by the same path builders the engine uses and its source opened
+ * by the same LZ32 call (check_sources.cpp); the space, the disks' sizes, targets written twice, and the
  * files the registry will name. */
 #include "check_run.h"
+#include "../app/paths.h"
 #include "../app/text.h"
-#include "../install/install.h"
 #include "../res/resource.h"
 #include "../script/journal.h"
 #include "../script/setup_script.h"
@@ -12,198 +12,13 @@
 #include <lzexpand.h>
 
 #define COLUMN_MAX    48        /* widest path column of the table */
-#define SZDD_HEADER   14        /* signature, method, last character, length */
 #define FLOPPY_BYTES  1457664u  /* a 1.44 MB floppy */
-
-static const unsigned char szddSignature[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
-
-/* What one source looks like to the setup. */
-struct SourceFacts {
-    int opened;                 /* LZOpenFileA gave a handle */
-    int present;                /* the path itself names a file */
-    char openedPath[OFS_MAXPATHNAME];
-    DWORD stored;               /* bytes in the package */
-    LONG expected;              /* what the setup expects to write */
-    LONG expanded;              /* what reading it through LZ32 gave */
-    int header;                 /* HEADER_... */
-};
-
-#define HEADER_PLAIN    0       /* not compressed */
-#define HEADER_GOOD     1
-#define HEADER_SHORT    2       /* "SZDD" but shorter than the header */
-#define HEADER_BAD_SIGN 3
-#define HEADER_METHOD   4       /* an expansion method other than 'A' */
-
-/* 8.3: one to eight characters, then at most a dot and up to three,
- * none of them a blank or a character short names cannot hold. */
-static int IsShortName(const char *name)
-{
-    static const char refused[] = " \"*+,/:;<=>?[\\]|";
-    int base = 0, extension = -1, i, j;
-
-    for (i = 0; name[i] != '\0'; i++) {
-        if ((unsigned char)name[i] < 0x20)
-            return 0;
-        for (j = 0; refused[j] != '\0'; j++) {
-            if (name[i] == refused[j])
-                return 0;
-        }
-        if (name[i] == '.') {
-            if (extension >= 0)
-                return 0;
-            extension = 0;
-        } else if (extension >= 0) {
-            extension++;
-        } else {
-            base++;
-        }
-    }
-    return base >= 1 && base <= 8 && extension <= 3;
-}
-
-/* Each step of a directory value: 8.3 too, "." aside. */
-int IsShortPath(const char *path)
-{
-    char step[TEXT_MAX];
-    int start = 0, i;
-
-    for (i = 0;; i++) {
-        if (path[i] == '\\' || path[i] == '/' || path[i] == '\0') {
-            if (i - start >= (int)sizeof(step))
-                return 0;
-            TextCopy(step, i - start + 1, path + start);
-            if (step[0] != '\0' && lstrcmpA(step, ".") != 0 && !IsShortName(step))
-                return 0;
-            if (path[i] == '\0')
-                return 1;
-            start = i + 1;
-        }
-    }
-}
-
-static void ReadHeader(SourceFacts *facts)
-{
-    unsigned char header[SZDD_HEADER];
-    DWORD got = 0;
-    HANDLE file = CreateFileA(facts->openedPath, GENERIC_READ, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, 0, NULL);
-
-    facts->header = HEADER_PLAIN;
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    facts->stored = GetFileSize(file, NULL);
-    if (!ReadFile(file, header, sizeof(header), &got, NULL))
-        got = 0;
-    CloseHandle(file);
-    if (got < 4 || !SameBytes(header, szddSignature, 4))
-        return;
-    if (got < SZDD_HEADER)
-        facts->header = HEADER_SHORT;
-    else if (!SameBytes(header, szddSignature, sizeof(szddSignature)))
-        facts->header = HEADER_BAD_SIGN;
-    else if (header[8] != 'A')
-        facts->header = HEADER_METHOD;
-    else
-        facts->header = HEADER_GOOD;
-}
-
-/* Opens the source as the copy engine does and reads it through to its
- * end, as the copy would. */
-static void InspectSource(const char *path, SourceFacts *facts)
-{
-    static char buffer[8192];
-    OFSTRUCT openRecord;
-    DWORD attributes = GetFileAttributesA(path);
-    INT source;
-    LONG got;
-
-    ZeroBytes(facts, sizeof(*facts));
-    facts->present = attributes != INVALID_FILE_ATTRIBUTES &&
-                     !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    ZeroBytes(&openRecord, sizeof(openRecord));
-    source = LZOpenFileA((LPSTR)path, &openRecord, OF_READ);
-    if (source < 0) {
-        if (facts->present) {
-            TEXT_COPY(facts->openedPath, path);
-            ReadHeader(facts);
-        }
-        return;
-    }
-    facts->opened = 1;
-    openRecord.szPathName[sizeof(openRecord.szPathName) - 1] = '\0';
-    TEXT_COPY(facts->openedPath, facts->present ? path : openRecord.szPathName);
-    facts->expected = LZSeek(source, 0, 2);
-    LZSeek(source, 0, 0);
-    /* damaged data ends the reading early, or with an error */
-    while ((got = LZRead(source, buffer, sizeof(buffer))) > 0)
-        facts->expanded += got;
-    LZClose(source);
-    ReadHeader(facts);
-}
-
-/* The bytes the setup will write for this source; -1 when it writes
- * none. */
-static LONG CheckSource(int line, const char *path, const FileRecord *record,
-                        const SourceFacts *facts)
-{
-    static const char *const headerFaults[] = {
-        "", "", "shorter than its 14-byte header", "wrong signature", "unknown method"
-    };
-    char text[MESSAGE_MAX], name[sizeof(record->sourceName)];
-    int length;
-
-    if (!facts->present && !facts->opened) {
-        TextFormat(text, sizeof(text), "source file missing: %s. Setup: copies nothing for "
-                   "this line and goes on; the installation lacks the file.", path);
-        ERROR_AT(line, text);
-        return -1;
-    }
-    if (!facts->present) {
-        TextFormat(text, sizeof(text), "source file missing: %s. Setup: opens %s in its "
-                   "place and installs that, expanded, as %s.", path, facts->openedPath,
-                   record->targetName);
-        WARNING_AT(line, text);
-    }
-    if (facts->header > HEADER_GOOD) {
-        TextFormat(text, sizeof(text), "compressed file with a damaged header (%s): %s. "
-                   "Setup: %s.", headerFaults[facts->header], facts->openedPath,
-                   facts->opened ? "copies it as it is stored, not expanded"
-                                 : "cannot open it and copies nothing");
-        ERROR_AT(line, text);
-        return facts->opened ? facts->expected : -1;
-    }
-    if (!facts->opened) {
-        TextFormat(text, sizeof(text), "source file cannot be opened: %s. Setup: copies "
-                   "nothing for this line and goes on.", path);
-        ERROR_AT(line, text);
-        return -1;
-    }
-    if (facts->expanded != facts->expected) {
-        TextFormat(text, sizeof(text), "compressed file with damaged data: %s expands to %ld "
-                   "of the %ld bytes its header gives. Setup: removes the short copy and ends "
-                   "the installation not completed.", facts->openedPath, facts->expanded,
-                   facts->expected);
-        ERROR_AT(line, text);
-        return -1;
-    }
-    TextCopy(name, sizeof(name), record->sourceName);
-    length = lstrlenA(name);
-    if (facts->present && facts->header == HEADER_PLAIN && length > 0 && name[length - 1] == '_') {
-        TextFormat(text, sizeof(text), "%s is named as a compressed file but stored "
-                   "uncompressed. Setup: copies it as it is, not expanded, as %s.", name,
-                   record->targetName);
-        WARNING_AT(line, text);
-    }
-    return facts->expected;
-}
 
 /* The path with "." steps and doubled separators taken out, so that two
  * spellings of one file compare equal. */
 static void FullPathOf(const char *path, char *full, int size)
 {
-    DWORD length = GetFullPathNameA(path, (DWORD)size, full, NULL);
-
-    if (length == 0 || length >= (DWORD)size)
+    if (!FullPath(full, size, path))
         TextCopy(full, size, path);
 }
 

@@ -5,6 +5,7 @@
 #include "setupchk.h"
 #include "script_lines.h"
 #include "../app/setup_state.h"
+#include "../script/containment.h"
 
 #define RECORD_MAX    32767     /* the largest file table */
 #define PROBLEM_MAX   400       /* findings kept for printing; more are counted */
@@ -53,7 +54,8 @@ void Say(const char *text);
 void AddProblem(int line, int level, const char *text);
 #define ERROR_AT(line, text)   AddProblem((line), LEVEL_ERROR, (text))
 #define WARNING_AT(line, text) AddProblem((line), LEVEL_WARNING, (text))
-/* A script text for a message, cut to 60 characters. */
+
+/* Where findings point (check_lines.cpp). A script text for a message, cut to 60 characters. */
 void Quote(char *buffer, int size, const char *text);
 void DiskName(int disk, char *name, int size);
 /* The line of a key (null: of the section) of a section named by its
@@ -77,12 +79,52 @@ void DidYouMean(char *buffer, int size, const char *nearest, const char *before,
 void CheckNames(void);
 
 /* The file table (check_files.cpp). */
-int IsShortPath(const char *path);
 /* The table with a row and the findings of each record, and the space. */
 void TellFileTable(void);
 void CheckDiskSizes(void);
 void CheckSameTargets(int recordCount);
 void CheckOwnFiles(int recordCount);
 void CheckComponents(int recordCount);
+
+/* Record lines (check_lines.cpp): found once after the loader has run,
+ * freed at the end; the loader's notes of the lines it cut or refused. */
+void IndexRecordLines(void);
+void FreeRecordLines(void);
+void OnLoaderNote(const FileRecord *record, int note, const char *text);
+
+/* Settings (check_settings.cpp): texts the loader cuts, the counts, the
+ * script's encoding, and each containment fault as it is found. */
+void CheckSettings(void);
+void CheckCountWidths(void);
+void CheckCounts(void);
+void CheckEncoding(void);
+int OnContainmentFault(const ContainmentFault *fault, void *context);
+
+/* Sources (check_sources.cpp). */
+/* What one source looks like to the setup. */
+struct SourceFacts {
+    int opened;                 /* LZOpenFileA gave a handle */
+    int present;                /* the path itself names a file */
+    char openedPath[OFS_MAXPATHNAME];
+    DWORD stored;               /* bytes in the package */
+    LONG expected;              /* what the setup expects to write */
+    LONG expanded;              /* what reading it through LZ32 gave */
+    int header;                 /* HEADER_... */
+};
+
+#define HEADER_PLAIN    0       /* not compressed */
+#define HEADER_GOOD     1
+#define HEADER_SHORT    2       /* "SZDD" but shorter than the header */
+#define HEADER_BAD_SIGN 3
+#define HEADER_METHOD   4       /* an expansion method other than 'A' */
+
+/* A short (8.3) name, or a path of short names. */
+int IsShortName(const char *name);
+int IsShortPath(const char *path);
+/* Opens the source as the setup does and reads it through. */
+void InspectSource(const char *path, SourceFacts *facts);
+/* The findings about one source; the bytes the setup will write for it,
+ * -1 when it writes none. */
+LONG CheckSource(int line, const char *path, const FileRecord *record, const SourceFacts *facts);
 
 #endif

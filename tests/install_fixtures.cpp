@@ -4,8 +4,9 @@
 
 #include <string.h>
 
+#include "../app/paths.h"
 #include "../app/text.h"
-#include "../install/install.h"
+#include "../install/install_test.h"
 #include "../res/resource.h"
 #include "../script/setup_script.h"
 #include "../ui/page_host.h"
@@ -93,8 +94,8 @@ void LoadPackage(const std::string &packageDir, const std::string &windowsDir,
 void UnloadPackage()
 {
     FreeFileTable();
-    g_installTestSeams.updateRegistry = NULL;
-    g_installTestSeams.systemDir = NULL;
+    g_registryUpdateHook = NULL;
+    g_systemDirHook = NULL;
     g_duringRegistry = NULL;
 }
 
@@ -121,7 +122,7 @@ PageResult RunInstallPage()
     g_registryUpdates = 0;
     g_registryFlag = -1;
     g_statusAtRegistry = g_percentAtRegistry = "<none>";
-    g_installTestSeams.updateRegistry = ObserveRegistryUpdate;
+    g_registryUpdateHook = ObserveRegistryUpdate;
     return RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
 }
 

@@ -11,7 +11,7 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 #include "../res/resource.h"
-#include "../ui/ui.h"
+#include "../ui/ui_test.h"
 #include "ui_driver.h"
 
 struct PageKind {

@@ -16,7 +16,7 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 #include "../res/resource.h"
-#include "../ui/ui.h"
+#include "../ui/ui_test.h"
 
 namespace {
 

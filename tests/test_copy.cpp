@@ -9,8 +9,9 @@
 
 #include "../app/setup_state.h"
 #include "../app/text.h"
-#include "../install/install.h"
+#include "../install/install_test.h"
 #include "../res/resource.h"
+#include "../script/setup_script.h"
 #include "install_fixtures.h"
 #include "test_support.h"
 

@@ -10,7 +10,7 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 #include "../app/wizard.h"
-#include "../install/install.h"
+#include "../install/install_test.h"
 #include "../res/resource.h"
 #include "install_fixtures.h"
 #include "test_support.h"

@@ -6,7 +6,7 @@
 
 #include "../app/text.h"
 #include "../app/wizard.h"
-#include "../registry/registry.h"
+#include "../registry/registry_test.h"
 #include "../script/setup_script.h"
 #include "registry_fixture.h"
 

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "../app/text.h"
-#include "../script/restore_record.h"
+#include "../script/script_test.h"
 #include "registry_fixture.h"
 
 TEST_F(RestoreRecord, ReadsTheDefaultWithoutAFile)

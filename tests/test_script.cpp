@@ -8,7 +8,7 @@
 
 #include "../app/setup_state.h"
 #include "../script/containment.h"
-#include "../script/setup_script.h"
+#include "../script/script_test.h"
 #include "test_support.h"
 
 namespace {

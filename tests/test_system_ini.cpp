@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "../app/paths.h"
 #include "../app/setup_state.h"
 #include "../app/text.h"
 #include "../install/install.h"
@@ -26,11 +27,11 @@ protected:
         InitSetupState();
         g_setup.instance = GetModuleHandleA(NULL);
         TEXT_COPY(g_setup.windowsDir, windows_.c_str());
-        g_installTestSeams.systemDir = system_.c_str();
+        g_systemDirHook = system_.c_str();
     }
     void TearDown() override
     {
-        g_installTestSeams.systemDir = NULL;
+        g_systemDirHook = NULL;
         SetFileAttributesA(Win("system.bak").c_str(), FILE_ATTRIBUTE_NORMAL);
         RemoveTree(root_);
     }
@@ -200,11 +201,11 @@ TEST_F(SystemIniTest, SystemDirectoryTooLong)
     CreateDirectoryA(longDir.c_str(), NULL);
     CreateDirectoryA((longDir + "\\VMM32").c_str(), NULL);
     WriteFileBytes(longDir + "\\VMM32\\VMOUSE.VXD", "driver");
-    g_installTestSeams.systemDir = longDir.c_str();
+    g_systemDirHook = longDir.c_str();
     UpdateSystemIni();
     EXPECT_EQ(ReadFileBytes(longDir + "\\VMM32\\VMOUSE.VXD"), "driver");
     EXPECT_FALSE(FileExists(longDir + "\\VMM32\\VMOUSE.BAK"));
-    g_installTestSeams.systemDir = system_.c_str();
+    g_systemDirHook = system_.c_str();
 }
 
 }  // namespace

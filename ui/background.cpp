@@ -1,6 +1,6 @@
 /* The full-screen background window: a blue gradient, the banner title
  * with its shadow, and the logo, which dissolves in on the first paint. */
-#include "ui.h"
+#include "ui_test.h"
 #include "../res/resource.h"
 
 #define MAIN_CLASS      "SetupMain"

@@ -2,7 +2,7 @@
  * lets the user pick another one through the platform's old-style file
  * dialog, and on Next checks, asks about and creates the directory. */
 #include "page_host.h"
-#include "ui.h"
+#include "ui_test.h"
 #include "../app/text.h"
 #include "../res/resource.h"
 #include "../script/journal.h"
@@ -16,16 +16,14 @@
 #define BROWSE_PLACEHOLDER "12345678.ABC"
 static char browseFileName[sizeof(BROWSE_PLACEHOLDER)];
 
+static void BrowseForDirectory(HWND owner);
+static UINT_PTR CALLBACK BrowseHookProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
 int DirectoryExists(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
 
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-static void ShowPageMessage(HWND page, UINT textId, UINT style)
-{
-    MessageBoxA(page, LoadText(textId), g_setup.caption, style);
 }
 
 /* Free space of a drive in KB, formed in 64 bits (a product beyond them
@@ -103,28 +101,28 @@ static void OnNext(HWND page)
     ReadWholeText(page, IDC_DESTINATION_PATH, g_setup.installDir, sizeof(g_setup.installDir));
     DriveRoot(root, g_setup.installDir);
     if (!HasDriveForm(g_setup.installDir)) {
-        ShowPageMessage(page, IDS_CANNOT_CREATE, MB_OK | MB_ICONEXCLAMATION);
+        ShowTextMessage(page, IDS_CANNOT_CREATE, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     exists = DirectoryExists(g_setup.installDir);
-    if (exists && MessageBoxA(page, LoadText(IDS_DIRECTORY_EXISTS), g_setup.caption,
-                              MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
+    if (exists && ShowTextMessage(page, IDS_DIRECTORY_EXISTS, g_setup.caption,
+                                  MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
         return;
     /* A drive whose free space cannot be read is not usable. */
     freeKb = FreeSpaceKb(root, &known);
     if (!known) {
-        ShowPageMessage(page, IDS_CANNOT_CREATE, MB_OK | MB_ICONEXCLAMATION);
+        ShowTextMessage(page, IDS_CANNOT_CREATE, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     /* freeKb stays below 2^54, so both are plain signed numbers. */
     if ((LONGLONG)freeKb < (LONGLONG)g_setup.minimumSpaceKb) {
-        ShowPageMessage(page, IDS_NO_SPACE, MB_OK | MB_ICONEXCLAMATION);
+        ShowTextMessage(page, IDS_NO_SPACE, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (!exists)
         JournalDirectory(g_setup.installDir);
     if (!exists && !CreateDirectoryA(g_setup.installDir, NULL)) {
-        ShowPageMessage(page, IDS_CANNOT_CREATE, MB_OK | MB_ICONEXCLAMATION);
+        ShowTextMessage(page, IDS_CANNOT_CREATE, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     ClosePage(page);
@@ -167,7 +165,7 @@ LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPA
 
 /* ---- The directory browser ---- */
 
-void BrowseForDirectory(HWND owner)
+static void BrowseForDirectory(HWND owner)
 {
     OPENFILENAMEA request;
     char directory[MAX_PATH];
@@ -250,7 +248,7 @@ static void OnBrowseCommand(HWND dialog, WPARAM wParam)
 
 /* Posted steps run after the platform dialog has done its own work. The
  * hook never claims a message, so the dialog always goes on with it. */
-UINT_PTR CALLBACK BrowseHookProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+static UINT_PTR CALLBACK BrowseHookProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
     switch (message) {

@@ -16,13 +16,8 @@ LRESULT CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 
 /* Destination page and directory browser */
 LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-void BrowseForDirectory(HWND owner);
-UINT_PTR CALLBACK BrowseHookProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-int DirectoryExists(const char *path);
 
 /* Background window */
 int CreateMainWindow(void);
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void DrawTransparentBitmap(HDC dc, WORD bitmapId, const RECT *origin, int dissolve);
 
 #endif

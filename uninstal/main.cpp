@@ -10,68 +10,40 @@
  * here and this program's file goes at the next start of Windows. */
 #include "uninstall.h"
 #include "uninstal_res.h"
+#include "../app/paths.h"
 #include "../app/text.h"
-#include "../app/wizard.h"
 #include "../install/file_ops.h"
 #include "../registry/components.h"
+#include "../registry/values.h"
 #include "../script/journal.h"
 
 #define COPY_SWITCH "/from "
-
-/* The companion mouse program holds its files open: ask it to close. */
-static void CloseCompanion(void)
-{
-    HWND companion = FindWindowA(NULL, COMPANION_TITLE);
-
-    if (companion != NULL)
-        SendMessageA(companion, WM_CLOSE, 0, 0);
-}
 
 /* This program's full path. */
 static int OwnPath(char *path, int size)
 {
     char module[MAX_PATH];
-    char *name;
     DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
 
     if (length == 0 || length >= sizeof(module))
         return 0;
     module[length] = '\0';
-    length = GetFullPathNameA(module, (DWORD)size, path, &name);
-    return length > 0 && length < (DWORD)size;
-}
-
-/* The directory of a full path. */
-static int DirectoryOf(char *dir, int size, const char *path)
-{
-    int end = lstrlenA(path);
-
-    while (end > 0 && path[end - 1] != '\\')
-        end--;
-    if (end <= 1 || end > size)
-        return 0;
-    TextCopy(dir, end > 3 ? end : end + 1, path);
-    return 1;
+    return FullPath(path, size, module);
 }
 
 /* The name the uninstall entry gives, when the entry names this program. */
 static void ReadEntryName(void)
 {
     char command[MAX_PATH];
-    DWORD type, length = sizeof(command) - 1;
     HKEY key;
     int ours;
     int i;
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    ZeroMemory(command, sizeof(command));
-    ours = RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE *)command, &length) == ERROR_SUCCESS &&
+    ours = ReadTextValue(key, "UninstallString", command, sizeof(command)) &&
            lstrcmpiA(command, g_uninstall.programPath) == 0;
-    length = sizeof(g_setup.productName) - 1;
-    ZeroMemory(g_setup.productName, sizeof(g_setup.productName));
-    if (!ours || RegQueryValueExA(key, "DisplayName", NULL, &type, (BYTE *)g_setup.productName,
-                                  &length) != ERROR_SUCCESS)
+    if (!ours || !ReadTextValue(key, "DisplayName", g_setup.productName, sizeof(g_setup.productName)))
         g_setup.productName[0] = '\0';
     RegCloseKey(key);
     for (i = 0; g_setup.productName[i] != '\0'; i++) {
@@ -106,11 +78,7 @@ static void ReadProductName(void)
 
 static int AskToRemove(void)
 {
-    char format[TEXT_MAX], question[2 * TEXT_MAX];
-
-    TEXT_COPY(format, LoadText(IDS_QUESTION));
-    TextFormat(question, sizeof(question), format, g_setup.productName);
-    return MessageBoxA(NULL, question, g_setup.caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ShowTextMessage(NULL, IDS_QUESTION, g_setup.caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 /* Starts a copy of this program in the TEMP directory that carries on
@@ -196,14 +164,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (!OwnPath(ownPath, sizeof(ownPath)))
         return 0;
     copy = ReadCopyCommand(commandLine, dir, sizeof(dir));
-    if (!copy && !DirectoryOf(dir, sizeof(dir), ownPath))
+    if (!copy && !PathDirectory(dir, sizeof(dir), ownPath))
         return 0;
     /* a drive root or the Windows directory is no installation's */
     if (!UninstallSetDirectory(dir)) {
         TEXT_COPY(g_setup.productName, LoadText(IDS_SOME_PRODUCT));
-        TEXT_COPY(g_setup.caption, LoadText(IDS_NOTHING_REMOVED));
-        TextFormat(dir, sizeof(dir), g_setup.caption, g_setup.productName);
-        MessageBoxA(NULL, dir, "Warning", MB_OK | MB_ICONEXCLAMATION);
+        ShowTextMessage(NULL, IDS_NOTHING_REMOVED, "Warning", MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     g_uninstall.runningCopy = copy;

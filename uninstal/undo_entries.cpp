@@ -1,0 +1,334 @@
+/* Undoing single journal entries (files, directories, keys, the mouse
+ * line, moves), and the lists of what was kept or refused. */
+#include "undo_parts.h"
+#include "uninstal_res.h"
+#include "../app/paths.h"
+#include "../app/text.h"
+#include "../install/file_ops.h"
+#include "../install/install.h"
+#include "../registry/components.h"
+#include "../registry/values.h"
+#include "../script/journal.h"
+
+/* ---- what is reported ---- */
+
+static void AddLine(char *list, int size, int *count, const char *what, const char *why)
+{
+    char line[2 * MAX_PATH];
+
+    (*count)++;
+    if (*count > KEPT_SHOWN)
+        return;
+    TEXT_COPY(line, "\n- ");
+    TEXT_APPEND(line, what);
+    if (why != NULL) {
+        TEXT_APPEND(line, " (");
+        TEXT_APPEND(line, why);
+        TEXT_APPEND(line, ")");
+    }
+    TextAppend(list, size, line);
+}
+
+void Keep(const char *what, UINT reasonId)
+{
+    AddLine(g_uninstall.kept, sizeof(g_uninstall.kept), &g_uninstall.keptCount, what, LoadText(reasonId));
+}
+
+/* An entry that names something the setup does not change, shown as its
+ * kind and first field, made printable. */
+void Refuse(const JournalEntry *entry)
+{
+    static const char *const kinds[J_KINDS] = {
+        "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO" };
+    char what[MAX_PATH];
+    DWORD i;
+    int at;
+
+    TEXT_COPY(what, kinds[entry->kind]);
+    TEXT_APPEND(what, " ");
+    at = lstrlenA(what);
+    for (i = 0; i < entry->lengths[0] && at < (int)sizeof(what) - 1; i++) {
+        BYTE c = (BYTE)entry->fields[0][i];
+        what[at++] = c < ' ' || c == 0x7F ? '?' : (char)c;
+    }
+    what[at] = '\0';
+    if (entry->kind == J_VALUE && entry->fieldCount > 1) {
+        TEXT_APPEND(what, ": ");
+        TEXT_APPEND(what, JournalText(entry, 1) ? entry->fields[1] : "?");
+    }
+    AddLine(g_uninstall.refused, sizeof(g_uninstall.refused), &g_uninstall.refusedCount, what, NULL);
+}
+
+/* A file for WININIT.INI to delete at the next start; 0 when it cannot be
+ * left there (then reported). */
+static int DeleteAtRestart(const char *path)
+{
+    if (g_uninstall.pendingCount < PENDING_MAX && WininitAdd(g_setup.windowsDir, NULL, path)) {
+        TEXT_COPY(g_uninstall.pending[g_uninstall.pendingCount], path);
+        g_uninstall.pendingCount++;
+        return 1;
+    }
+    g_uninstall.wininitFailed = 1;
+    return 0;
+}
+
+/* ---- undoing single entries ---- */
+
+/* The last DONE of the file entry at index: after it, before the next
+ * FILE entry of the same path. */
+static const JournalEntry *FindDone(int index)
+{
+    const JournalEntry *file = &g_undoJournal.entries[index];
+    const JournalEntry *done = NULL;
+    int i;
+
+    for (i = index + 1; i < g_undoJournal.count; i++) {
+        const JournalEntry *entry = &g_undoJournal.entries[i];
+        if ((entry->kind == J_FILE || entry->kind == J_DONE) && Same(entry->fields[0], file->fields[0])) {
+            if (entry->kind == J_FILE)
+                break;
+            done = entry;
+        }
+    }
+    return done;
+}
+
+/* 1 when the file is there with this size and checksum. A file that is
+ * in use and cannot be read counts by its size alone. */
+static int FileMatches(const char *path, const JournalEntry *entry, int sizeField)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search;
+    DWORD size, crc, wantSize, wantCrc;
+
+    if (!JournalNumber(entry, sizeField, 0, &wantSize) || !JournalNumber(entry, sizeField + 1, 1, &wantCrc))
+        return 0;
+    if (FileSum(path, &size, &crc))
+        return size == wantSize && crc == wantCrc;
+    search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return found.nFileSizeHigh == 0 && found.nFileSizeLow == wantSize;
+}
+
+int RemoveFile(const char *path)
+{
+    if (Same(path, g_uninstall.programPath) && !g_uninstall.runningCopy) {
+        /* this program cannot delete itself while it runs */
+        if (DeleteAtRestart(path))
+            return UNDO_DONE;
+        Keep(path, IDS_KEPT_FAILED);
+        return UNDO_KEPT;
+    }
+    if (DeleteFileA(path)) {
+        g_uninstall.changes++;
+        return UNDO_DONE;
+    }
+    if (!DeleteAtRestart(path)) {
+        Keep(path, IDS_KEPT_FAILED);
+        return UNDO_KEPT;
+    }
+    g_uninstall.changes++;
+    g_uninstall.restart = 1;    /* a file in use */
+    return UNDO_DONE;
+}
+
+static int UndoFile(int index)
+{
+    const JournalEntry *entry = &g_undoJournal.entries[index];
+    const JournalEntry *done = FindDone(index);
+    const char *path = entry->fields[0];
+    const char *saved;
+    int later;
+
+    if (!JournalText(entry, 0) || !FileAllowed(path, g_undoNames, g_undoNameCount))
+        return -1;
+    if (entry->fieldCount == 2) {   /* NEW */
+        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            return UNDO_DONE;
+        if (done != NULL && !FileMatches(path, done, 1)) {
+            Keep(path, IDS_KEPT_CHANGED);
+            return UNDO_KEPT;
+        }
+        return RemoveFile(path);
+    }
+    saved = entry->fields[4];
+    if (!JournalText(entry, 4) || !PlainFullPath(saved) || !Below(saved, g_setup.installDir) ||
+        lstrlenA(NamePart(saved)) != 12 || !Same(NamePart(saved) + 8, ".SAV"))
+        return -1;
+    if (FileMatches(path, entry, 2)) {
+        DeleteFileA(saved);     /* the file is its original again */
+        return UNDO_DONE;
+    }
+    if (IsFile(path) && done != NULL && !FileMatches(path, done, 1)) {
+        Keep(path, IDS_KEPT_CHANGED);
+        return UNDO_KEPT;
+    }
+    if (!FileMatches(saved, entry, 2)) {
+        Keep(path, IDS_KEPT_NO_COPY);
+        return UNDO_KEPT;
+    }
+    if (!ReplaceFileSafely(saved, path, &later)) {
+        Keep(path, IDS_KEPT_FAILED);
+        return UNDO_KEPT;
+    }
+    if (later)
+        g_uninstall.restart = 1;
+    else
+        DeleteFileA(saved);
+    g_uninstall.changes++;
+    return UNDO_DONE;
+}
+
+/* 1 when everything left in the directory goes at the next start. */
+static int OnlyPendingInside(const char *dir)
+{
+    WIN32_FIND_DATAA found;
+    char pattern[MAX_PATH], path[MAX_PATH];
+    HANDLE search;
+    int only = 1, i, pending;
+
+    if (!PathJoin(pattern, sizeof(pattern), dir, "*"))
+        return 0;
+    search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (lstrcmpA(found.cFileName, ".") == 0 || lstrcmpA(found.cFileName, "..") == 0)
+            continue;
+        pending = 0;
+        if (PathJoin(path, sizeof(path), dir, found.cFileName)) {
+            for (i = 0; i < g_uninstall.pendingCount; i++)
+                pending = pending || Same(g_uninstall.pending[i], path);
+        }
+        only = pending;
+    } while (only && FindNextFileA(search, &found));
+    FindClose(search);
+    return only;
+}
+
+static int UndoDirectory(int index)
+{
+    const JournalEntry *entry = &g_undoJournal.entries[index];
+    const char *path = entry->fields[0];
+
+    if (!JournalText(entry, 0) || !DirectoryAllowed(path))
+        return -1;
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return UNDO_DONE;
+    if (RemoveDirectoryA(path)) {
+        g_uninstall.changes++;
+        return UNDO_DONE;
+    }
+    if (OnlyPendingInside(path)) {
+        /* WININIT.INI removes files only: the directory must wait */
+        g_uninstall.directoryInUse = 1;
+        Keep(path, IDS_KEPT_IN_USE);
+    } else {
+        Keep(path, IDS_KEPT_NOT_EMPTY);
+    }
+    /* what keeps it is listed on its own, or is not the setup's */
+    g_uninstall.keptDirectories++;
+    return UNDO_KEPT;
+}
+
+int KeyIsEmpty(HKEY key)
+{
+    char name[MAX_PATH];
+    DWORD length = sizeof(name);
+
+    if (RegEnumValueA(key, 0, name, &length, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS)
+        return 0;
+    length = sizeof(name);
+    return RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL) == ERROR_NO_MORE_ITEMS;
+}
+
+static int UndoKey(int index)
+{
+    const JournalEntry *entry = &g_undoJournal.entries[index];
+    const char *path;
+    HKEY root, key;
+    int empty;
+
+    if (!JournalText(entry, 0) || !KeyAllowed(entry->fields[0]))
+        return -1;
+    root = JournalSplitKey(entry->fields[0], &path);
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return UNDO_DONE;
+    empty = KeyIsEmpty(key);
+    RegCloseKey(key);
+    if (!empty) {
+        Keep(entry->fields[0], IDS_KEPT_NOT_EMPTY);
+        return UNDO_KEPT;
+    }
+    if (RegDeleteKeyA(root, path) != ERROR_SUCCESS) {
+        Keep(entry->fields[0], IDS_KEPT_FAILED);
+        return UNDO_KEPT;
+    }
+    g_uninstall.changes++;
+    return UNDO_DONE;
+}
+
+static int UndoMouseLine(int index)
+{
+    const JournalEntry *entry = &g_undoJournal.entries[index];
+    char original[128];
+    int result;
+
+    if (!MouseLineAllowed(entry->fields[0], entry->lengths[0]) || lstrcmpA(entry->fields[1], MOUSE_LINE_NEW) != 0)
+        return -1;
+    TEXT_COPY(original, entry->fields[0]);
+    TEXT_APPEND(original, "\n");
+    result = SetSystemIniMouseLine(original, entry->fields[1]);
+    if (result == MOUSE_LINE_SET) {
+        g_uninstall.changes++;
+        g_uninstall.restart = 1;
+        return UNDO_DONE;
+    }
+    /* put back already by an earlier run that was ended before its note */
+    if (result == MOUSE_LINE_OTHER && SetSystemIniMouseLine(original, original) == MOUSE_LINE_SET)
+        return UNDO_DONE;
+    Keep("system.ini [386Enh] mouse", result == MOUSE_LINE_OTHER ? IDS_KEPT_CHANGED : IDS_KEPT_FAILED);
+    return UNDO_KEPT;
+}
+
+static int UndoMove(int index)
+{
+    const JournalEntry *entry = &g_undoJournal.entries[index];
+    char vxd[MAX_PATH], bak[MAX_PATH];
+
+    if (!PathJoin(vxd, sizeof(vxd), g_uninstall.systemDir, "VMM32\\VMOUSE.VXD") ||
+        !PathJoin(bak, sizeof(bak), g_uninstall.systemDir, "VMM32\\VMOUSE.BAK") ||
+        !Same(entry->fields[0], vxd) || !Same(entry->fields[1], bak))
+        return -1;
+    if (GetFileAttributesA(vxd) != INVALID_FILE_ATTRIBUTES || GetFileAttributesA(bak) == INVALID_FILE_ATTRIBUTES)
+        return UNDO_DONE;
+    if (!MoveFileA(bak, vxd)) {
+        Keep(vxd, IDS_KEPT_FAILED);
+        return UNDO_KEPT;
+    }
+    g_uninstall.changes++;
+    g_uninstall.restart = 1;
+    return UNDO_DONE;
+}
+
+/* Undoes one entry; UNDO_DONE, UNDO_KEPT, or -1 when refused. */
+int UndoEntry(int index)
+{
+    switch (g_undoJournal.entries[index].kind) {
+    case J_FILE:
+        return UndoFile(index);
+    case J_DIR:
+        return UndoDirectory(index);
+    case J_KEY:
+        return UndoKey(index);
+    case J_VALUE:
+        return UndoValue(index);
+    case J_LINE:
+        return UndoMouseLine(index);
+    case J_MOVE:
+        return UndoMove(index);
+    }
+    return UNDO_DONE;
+}

@@ -1,0 +1,41 @@
+/* What the uninstaller's files share among themselves. */
+#ifndef UNINSTAL_UNDO_PARTS_H
+#define UNINSTAL_UNDO_PARTS_H
+
+#include "uninstall.h"
+#include "../script/journal.h"
+
+#define NAMES_MAX   64
+#define ENUM_KEY    "Enum\\"
+#define ROOT_DEVICE "Enum\\Root\\VeltoMouse"
+#define CLASS_FLOOR "System\\CurrentControlSet\\Services\\Class"
+#define CLASS_KEY   CLASS_FLOOR "\\Mouse"
+#define MOUSE_LINE_NEW "mouse=*vmouse"
+
+extern Journal g_undoJournal;
+extern const char *g_undoNames[NAMES_MAX];  /* the package's Windows file names */
+extern int g_undoNameCount;
+
+#define UNDO_DONE 1     /* undone, or nothing was left to undo */
+#define UNDO_KEPT 0     /* left as it is and listed */
+
+/* Paths and texts (allowed.cpp): the same path in any case, a path
+ * inside a directory, the name part, a full path without "." steps. */
+int SameStart(const char *text, const char *start, int length);
+int Same(const char *a, const char *b);
+int Below(const char *path, const char *dir);
+int BelowOrSame(const char *path, const char *dir);
+const char *NamePart(const char *path);
+int PlainFullPath(const char *path);
+int DirectoryAllowed(const char *path);
+
+/* Single entries (undo_entries.cpp, undo_values.cpp): each returns
+ * UNDO_DONE or UNDO_KEPT. */
+void Refuse(const JournalEntry *entry);
+int RemoveFile(const char *path);
+int KeyIsEmpty(HKEY key);
+int UndoEntry(int index);
+int IsText(DWORD type);
+int UndoValue(int index);
+
+#endif
