@@ -363,18 +363,24 @@ protected:
         ToFinish(false, FileExists(E2E_TARGET));
     }
 
+    // Whether a copy of the uninstaller in TEMP is running.
+    static bool CopyRunning()
+    {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry;
+        entry.dwSize = sizeof(entry);
+        bool running = false;
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+            running = running || strstr(entry.szExeFile, "~UNINS") != NULL;
+        CloseHandle(snapshot);
+        return running;
+    }
+
     // Waits for every copy of the uninstaller in TEMP to end.
     static void WaitForCopies()
     {
         for (int round = 0; round < 400; round++) {
-            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-            PROCESSENTRY32 entry;
-            entry.dwSize = sizeof(entry);
-            bool running = false;
-            for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-                running = running || strstr(entry.szExeFile, "~UNINS") != NULL;
-            CloseHandle(snapshot);
-            if (!running)
+            if (!CopyRunning())
                 break;
             Sleep(50);
             if (round == 399)
@@ -664,14 +670,7 @@ TEST_F(RoundTrip, KillPointsOfTheUninstaller)
                 UiAnswerMessageBox(result, result.buttons.size() == 1 ? IDOK : IDNO);
                 finished = true;
             }
-            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-            PROCESSENTRY32 entry;
-            entry.dwSize = sizeof(entry);
-            bool running = false;
-            for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-                running = running || strstr(entry.szExeFile, "~UNINS") != NULL;
-            CloseHandle(snapshot);
-            if (!running)
+            if (!CopyRunning())
                 break;
         }
         WaitForCopies();
