@@ -3,6 +3,7 @@
  * engine does the work; the page shows each step it reports, and keeps
  * its own messages moving meanwhile. */
 #include "install_test.h"
+#include "../app/test_seams.h"
 #include "../app/text.h"
 #include "../res/resource.h"
 #include "../ui/page_host.h"
@@ -118,7 +119,7 @@ static int ShowCopyStep(const CopyStep *step, void *context)
         break;
     case COPY_UPDATING_REGISTRY:
         ShowControlText(canvas->page, IDC_INSTALL_STATUS, "Updating Registry...");
-        DiscardMessagesFor(1000);
+        DiscardMessagesFor(SeamPause(1000));
         break;
     }
     return g_setup.pageResult != PAGE_CANCEL;

@@ -3,6 +3,7 @@
 #include "journal.h"
 #include "../app/setup_state.h"
 #include "../app/paths.h"
+#include "../app/test_seams.h"
 #include "../app/text.h"
 #include "../install/file_ops.h"
 
@@ -12,7 +13,6 @@ static HANDLE journalFile = INVALID_HANDLE_VALUE;
 static char journalPath[MAX_PATH];
 static int journalEnabled = 1;
 static long entriesWritten;
-static long stopAfter = -1;         /* the test seam; read once */
 static char currentKey[JOURNAL_LINE_MAX / 4];
 static char pendingDirs[PENDING_DIRS][MAX_PATH];
 static int pendingDirCount;
@@ -109,8 +109,7 @@ static int LineWrite(HANDLE file)
     if (!WriteFile(file, line, (DWORD)lineLength, &written, NULL) || written != (DWORD)lineLength)
         return 0;
     entriesWritten++;
-    if (stopAfter > 0 && entriesWritten == stopAfter)
-        ExitProcess(3);
+    SeamAfterJournalEntry(entriesWritten);
     return 1;
 }
 
@@ -129,19 +128,6 @@ int BuildJournalPath(char *path, int size)
         return 0;
     }
     return PathJoin(path, size, g_setup.installDir, JOURNAL_NAME);
-}
-
-static void ReadStopAfter(void)
-{
-    char value[16];
-    DWORD length = GetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, value, sizeof(value));
-    DWORD i;
-
-    stopAfter = 0;
-    if (length == 0 || length >= sizeof(value))
-        return;
-    for (i = 0; i < length && value[i] >= '0' && value[i] <= '9'; i++)
-        stopAfter = stopAfter * 10 + (value[i] - '0');
 }
 
 /* Opens a journal for appending; a torn last line is closed off first. */
@@ -223,8 +209,6 @@ static int OpenJournal(void)
     }
     if (GetFileAttributesA(g_setup.installDir) == INVALID_FILE_ATTRIBUTES)
         return 0;
-    if (stopAfter < 0)
-        ReadStopAfter();
     journalFile = OpenForAppend(path);
     if (journalFile == INVALID_HANDLE_VALUE)
         return 0;
@@ -457,8 +441,6 @@ int JournalUndone(const char *path, DWORD offset)
     HANDLE file;
     int ok;
 
-    if (stopAfter < 0)
-        ReadStopAfter();
     file = OpenForAppend(path);
     if (file == INVALID_HANDLE_VALUE)
         return 0;

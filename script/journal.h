@@ -61,9 +61,6 @@
 #define JOURNAL_ORIGINAL_MAX 2048   /* longest original value kept */
 #define JOURNAL_FIELDS_MAX  8
 #define JOURNAL_VERSION     "1"
-/* The environment variable of a test seam: with a number N in it, the
- * writing program ends right after its N-th journal entry. */
-#define JOURNAL_STOP_VARIABLE "SETUP_TEST_STOP_AFTER"
 
 /* ---- Writing (SETUP.EXE; UNINSTAL.EXE for its UNDO lines) ---- */
 

@@ -84,8 +84,9 @@ bool SetupStart(int run, const std::string &package, std::vector<double> *times)
             UiWaitProcess(&process, 0, NULL);
         return Failed(run, "SETUP.EXE's welcome page did not appear");
     }
-    HWND page = UiFindWindow("SETUP_BEGIN", NULL, process.dwProcessId);
-    UiClick(page, IDC_CANCEL);
+    HWND page = UiWaitForPage("SETUP_BEGIN", UI_TIMEOUT, process.dwProcessId);
+    if (!UiClick(page, IDC_CANCEL))
+        return Failed(run, "SETUP.EXE's welcome page has no Cancel");
     UiMessageBox box;
     if (UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId))
         UiAnswerMessageBox(box, IDOK);

@@ -81,7 +81,7 @@ HWND EndToEnd::Page(const char *className)
 
 void EndToEnd::Press(HWND page, int id)
 {
-    UiClick(page, id);
+    EXPECT_TRUE(UiClick(page, id)) << "no control " << id;
     EXPECT_TRUE(UiWaitGone(page)) << "the page stayed after " << id;
 }
 

@@ -433,7 +433,7 @@ TEST_F(EndToEnd, CancelWhileCopying)
     for (int i = 0; i < 3000 && !FileExists(third); i++)
         Sleep(5);
     ASSERT_TRUE(FileExists(third));
-    UiClick(install, IDC_NEXT);               // the install page's Cancel
+    ASSERT_TRUE(UiClick(install, IDC_NEXT));  // the install page's Cancel
     UiMessageBox box;
     ASSERT_TRUE(UiWaitForMessageBox(&box, 20000, process.dwProcessId));
     EXPECT_EQ(box.text, "Velto installation is not completed !");

@@ -8,10 +8,14 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "../res/resource.h"
+#include "../app/test_seams.h"
 #include "../script/journal.h"
+#include "../uninstal/uninstall.h"
+#include "machine_state.h"
 #include "test_support.h"
 
 namespace {
@@ -20,46 +24,6 @@ const char kPresentPs2[] = "BIOS\\*PNP0F13\\0000";
 const char kPresentSerial[] = "SERENUM\\*PNP0F0C\\0000";
 const char kHandlersKey[] = TRACE_MOUSE_PAGE_KEY "\\shellex\\PropertySheetHandlers";
 const char kLog[] = E2E_TARGET "\\UNINSTAL.LOG";
-
-// Everything that can differ between two moments, as "where" -> "what".
-typedef std::map<std::string, std::string> Snapshot;
-
-std::string Hex(const BYTE *data, DWORD size)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (DWORD i = 0; i < size; i++) {
-        text += digits[data[i] >> 4];
-        text += digits[data[i] & 15];
-    }
-    return text;
-}
-
-void TakeKey(HKEY root, const std::string &name, const std::string &path, Snapshot *shot)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    (*shot)[name + "\\" + path] = "<key>";
-    std::vector<BYTE> data(65536);
-    char valueName[16384];
-    for (DWORD i = 0;; i++) {
-        DWORD nameSize = sizeof(valueName), size = (DWORD)data.size(), type = 0;
-        if (RegEnumValueA(key, i, valueName, &nameSize, NULL, &type, data.data(), &size) != ERROR_SUCCESS)
-            break;
-        (*shot)[name + "\\" + path + ": " + valueName] = std::to_string(type) + ":" + Hex(data.data(), size);
-    }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; i++) {
-        DWORD nameSize = sizeof(valueName);
-        if (RegEnumKeyExA(key, i, valueName, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        children.push_back(valueName);
-    }
-    RegCloseKey(key);
-    for (auto &child : children)
-        TakeKey(root, name, path + "\\" + child, shot);
-}
 
 // The prefix's user folders are links into the Unix home directory: not
 // the machine the programs change, and too big to walk.
@@ -102,30 +66,6 @@ Snapshot TakeSnapshot()
     std::string ini = WindowsDir() + "\\system.ini";
     shot[ini] = ReadFileBytes(ini);
     return shot;
-}
-
-// "where: before -> after" for each difference not in `allowed`.
-std::vector<std::string> Differences(const Snapshot &before, const Snapshot &after,
-                                     const std::vector<std::string> &allowed)
-{
-    std::vector<std::string> lines;
-    auto report = [&](const std::string &where, const std::string &was, const std::string &now) {
-        for (auto &prefix : allowed)
-            if (_strnicmp(where.c_str(), prefix.c_str(), prefix.size()) == 0)
-                return;
-        lines.push_back(where + ": " + was + " -> " + now);
-    };
-    for (auto &entry : before) {
-        auto other = after.find(entry.first);
-        if (other == after.end())
-            report(entry.first, entry.second, "<gone>");
-        else if (other->second != entry.second)
-            report(entry.first, entry.second, other->second);
-    }
-    for (auto &entry : after)
-        if (before.find(entry.first) == before.end())
-            report(entry.first, "<none>", entry.second);
-    return lines;
 }
 
 // A present serial mouse with its own driver class key.
@@ -313,36 +253,42 @@ protected:
         return TakeSnapshot();
     }
 
-    // SETUP.EXE through the wizard with the seam that ends it after its
-    // n-th journal entry; true when it was ended so, false when it ran
-    // to its finish page (then finished, restart later).
-    bool InstallEndedAfter(int n)
+    // The started SETUP.EXE from its destination page to its end, the
+    // finish page answered with restart later; while it runs, `onEntry`
+    // is called each time `reached` (when given) is set. Its exit code.
+    DWORD RunToEnd(HWND destination, HANDLE reached = NULL, const std::function<void()> &onEntry = nullptr)
     {
-        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, std::to_string(n).c_str());
-        Start();
-        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, NULL);
-        HWND page = UpToDestination(false);
-        EXPECT_TRUE(page != NULL);
-        if (page == NULL)
-            return true;
-        UiClick(page, IDC_NEXT);
-        for (int waited = 0; waited < 600; waited++) {
-            DWORD code = 0;
-            if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
-                EXPECT_EQ(Finish(), 3u) << "ended by the seam";
-                return true;
+        EXPECT_TRUE(destination != NULL && UiClick(destination, IDC_NEXT));
+        HANDLE waits[2] = { process.hProcess, reached };
+        bool finished = false;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+            DWORD got = WaitForMultipleObjects(reached != NULL ? 2 : 1, waits, FALSE, 50);
+            if (got == WAIT_OBJECT_0)
+                return Finish();
+            if (got == WAIT_OBJECT_0 + 1) {
+                onEntry();
+                continue;
             }
-            HWND finish = UiFindWindow("SETUP_END", NULL, process.dwProcessId);
+            HWND finish = finished ? NULL : UiFindPage("SETUP_END", process.dwProcessId);
             if (finish != NULL) {
-                UiClick(finish, IDC_RESTART_LATER);
-                Press(finish, IDC_NEXT);
-                // the run's last entry (its END) comes after the finish page
-                return Finish() == 3;
+                EXPECT_TRUE(UiClick(finish, IDC_RESTART_LATER));
+                EXPECT_TRUE(UiClick(finish, IDC_NEXT));
+                finished = true;
             }
-            (void)code;
         }
         ADD_FAILURE() << "SETUP.EXE neither ended nor finished";
-        return false;
+        return Finish();
+    }
+
+    // SETUP.EXE through the wizard with the seam that ends it after its
+    // n-th journal entry; true when it was ended so, false when it ran
+    // to its end (the run's END is its last entry, after the finish page).
+    bool InstallEndedAfter(int n)
+    {
+        SetEnvironmentVariableA(SEAM_STOP_VARIABLE, std::to_string(n).c_str());
+        Start();
+        SetEnvironmentVariableA(SEAM_STOP_VARIABLE, NULL);
+        return RunToEnd(UpToDestination(false)) == SEAM_STOP_EXIT_CODE;
     }
 
     // SETUP.EXE run again in full; a refusal (the start-up entry is there
@@ -351,7 +297,7 @@ protected:
     {
         Start();
         for (int waited = 0; waited < 200; waited++) {
-            if (UiFindWindow("SETUP_BEGIN", NULL, process.dwProcessId) != NULL)
+            if (UiFindPage("SETUP_BEGIN", process.dwProcessId) != NULL)
                 break;
             UiMessageBox box;
             if (UiWaitForMessageBox(&box, 50, process.dwProcessId)) {
@@ -611,79 +557,206 @@ TEST_F(RoundTrip, WithoutTheLogOnlyWhatIsProvablyTheSetups)
 
 namespace {
 
-// Each kill point costs whole runs of the programs; the reruns, the
-// dearest, are taken at every RERUN_STRIDE-th entry and the last ones,
-// and the uninstaller's at every UNINSTALL_STRIDE-th step and its last.
-#define RERUN_STRIDE 8
-#define UNINSTALL_STRIDE 3
+// The kill points: SETUP.EXE or UNINSTAL.EXE ended right after any one
+// of its journal entries, then the uninstaller (or the setup again in
+// full, then the uninstaller) leaves the machine as it was. One run of
+// each program stops after every entry while the test takes what the
+// installation can reach (TakeTracked); each moment is then put back and
+// the uninstaller run on it in this process. A few true ends of the
+// programs check the same against the whole machine.
+class KillPoints : public RoundTrip {
+protected:
+    void SetUp() override
+    {
+        RoundTrip::SetUp();
+        // the product's pause after "Updating Registry...": the other
+        // end-to-end tests keep it
+        SetEnvironmentVariableA(SEAM_PAUSE_VARIABLE, "0");
+        reach = InstallationReach(E2E_TARGET);
+        PlantCanaries();
+        Fresh();
+        before = TakeTracked(reach);
+    }
+    void TearDown() override
+    {
+        SeamSetEntryHook(NULL, NULL);
+        SetEnvironmentVariableA(SEAM_PAUSE_VARIABLE, NULL);
+        RemoveCanaries();
+        RoundTrip::TearDown();
+    }
 
-// SETUP.EXE ended right after each of its journal entries: the
-// uninstaller run next, or the setup run again in full and then the
-// uninstaller, leaves the machine as it was.
-TEST_F(RoundTrip, KillPointsOfTheSetup)
-{
-    // one kill point; false when the setup ran to its end instead
-    auto killPoint = [this](int n, bool again) {
-        SCOPED_TRACE("ended after entry " + std::to_string(n) + (again ? ", then run again" : ""));
-        Snapshot before = Fresh();
-        bool killed = InstallEndedAfter(n);
+    // SETUP.EXE installing the package, stopped after every journal entry
+    // until the moment is taken; the moments in order.
+    std::vector<Snapshot> InstallWithCheckpoints()
+    {
+        std::string base = "setup-checkpoint-" + std::to_string(GetCurrentProcessId());
+        HANDLE reached = CreateEventA(NULL, FALSE, FALSE, (base + "-reached").c_str());
+        HANDLE go = CreateEventA(NULL, FALSE, FALSE, (base + "-go").c_str());
+        std::vector<Snapshot> moments;
+        SetEnvironmentVariableA(SEAM_CHECKPOINT_VARIABLE, base.c_str());
+        Start();
+        SetEnvironmentVariableA(SEAM_CHECKPOINT_VARIABLE, NULL);
+        DWORD code = RunToEnd(UpToDestination(false), reached, [&]() {
+            moments.push_back(TakeTracked(reach));
+            SetEvent(go);
+        });
+        EXPECT_EQ(code, 0u);
+        CloseHandle(reached);
+        CloseHandle(go);
+        return moments;
+    }
+
+    // UNINSTAL.EXE's removal in this process, as its copy in TEMP does it,
+    // when there is an installation directory; what it kept or refused.
+    std::string UninstallHere()
+    {
+        if (!FileExists(E2E_TARGET))
+            return "";
+        InitSetupState();
+        EXPECT_TRUE(UninstallSetDirectory(E2E_TARGET));
+        g_uninstall.runningCopy = 1;
+        UninstallRun();
+        JournalEnable(1);
+        return std::string(g_uninstall.kept) + g_uninstall.refused;
+    }
+
+    // Puts a moment back, runs the setup again in full when asked, then
+    // the uninstaller: nothing kept, and the machine as before.
+    void ExpectUndoneFrom(const Snapshot &moment, bool again)
+    {
+        std::string why;
+        ASSERT_TRUE(RestoreTracked(reach, moment, &why)) << why;
         if (again)
             InstallAgain();
-        UninstallWhateverIsThere();
+        std::string kept = UninstallHere();
+        EXPECT_EQ(kept, "") << "kept or refused";
         RestartWindows();
-        EXPECT_EQ(Differences(before, TakeSnapshot(), {}), std::vector<std::string>());
-        return killed;
-    };
-    int n = 1;
-    while (n < 200 && killPoint(n, false) && !HasFailure()) {
-        if (n % RERUN_STRIDE == 0 && !killPoint(n, true))
-            break;
-        n++;
+        EXPECT_EQ(Differences(before, TakeTracked(reach)), std::vector<std::string>());
     }
-    ASSERT_FALSE(HasFailure());
-    EXPECT_GT(n, 20) << "the setup ran to its end after " << n - 1 << " entries";
-    // the last entry, the run's END, also with a rerun
-    if ((n - 1) % RERUN_STRIDE != 0) {
-        EXPECT_TRUE(killPoint(n - 1, true));
+
+    // The journal's lines at a moment.
+    static std::vector<std::string> JournalLines(const Snapshot &moment)
+    {
+        std::vector<std::string> lines;
+        auto journal = moment.find(kLog);
+        std::string text = journal != moment.end() ? journal->second : "";
+        for (size_t at = 0; at < text.size();) {
+            size_t end = text.find("\r\n", at);
+            end = end == std::string::npos ? text.size() : end;
+            lines.push_back(text.substr(at, end - at));
+            at = end + 2;
+        }
+        return lines;
+    }
+
+    // The journal line an UNDO line of a moment undoes, for the messages.
+    static std::string UndoneEntry(const Snapshot &moment)
+    {
+        std::string text = moment.count(kLog) ? moment.at(kLog) : "";
+        std::vector<std::string> lines = JournalLines(moment);
+        if (lines.empty() || lines.back().compare(0, 5, "UNDO ") != 0)
+            return lines.empty() ? "<no journal>" : lines.back();
+        size_t offset = strtoul(lines.back().c_str() + 5, NULL, 10);
+        return offset < text.size() ? text.substr(offset, text.find("\r\n", offset) - offset) : "<beyond the end>";
+    }
+
+    Tracked reach;
+    Snapshot before;
+};
+
+// The reruns are dear (a whole SETUP.EXE each): every RERUN_STRIDE-th
+// entry and the last.
+#define RERUN_STRIDE 4
+
+TEST_F(KillPoints, EveryEntryOfTheSetup)
+{
+    std::vector<Snapshot> moments = InstallWithCheckpoints();
+    ASSERT_GT(moments.size(), 20u) << "the sample installation's journal entries";
+    std::vector<std::string> lines = JournalLines(moments.back());
+    for (size_t n = 1; n <= moments.size(); n++) {
+        SCOPED_TRACE("ended after entry " + std::to_string(n) + ": " + (n <= lines.size() ? lines[n - 1] : ""));
+        ExpectUndoneFrom(moments[n - 1], false);
     }
 }
 
-// UNINSTAL.EXE ended right after each of its steps, then run again: the
-// machine as it was before the installation.
-TEST_F(RoundTrip, KillPointsOfTheUninstaller)
+TEST_F(KillPoints, EveryFourthEntryOfTheSetupThenTheSetupAgain)
 {
-    bool finished = false;
-    for (int n = 1; !finished && n < 200; n += UNINSTALL_STRIDE) {
-        SCOPED_TRACE("uninstaller ended after step " + std::to_string(n));
-        Snapshot before = Fresh();
-        Install(false);
-        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, std::to_string(n).c_str());
-        UiMessageBox question;
-        ASSERT_TRUE(UiStartProcess("\"" E2E_TARGET "\\UNINSTAL.EXE\"", E2E_TARGET, &process));
-        SetEnvironmentVariableA(JOURNAL_STOP_VARIABLE, NULL);
-        ASSERT_TRUE(UiWaitForMessageBox(&question, UI_TIMEOUT, process.dwProcessId));
-        UiAnswerMessageBox(question, IDYES);
-        EXPECT_EQ(Finish(), 0u);
-        for (int waited = 0; waited < 200 && !finished; waited++) {
-            UiMessageBox result;
-            if (UiWaitForMessageBox(&result, 50)) {
-                UiAnswerMessageBox(result, result.buttons.size() == 1 ? IDOK : IDNO);
-                finished = true;
-            }
-            if (!CopyRunning())
-                break;
-        }
-        WaitForCopies();
-        if (!finished) {
-            ASSERT_TRUE(FileExists(E2E_TARGET "\\UNINSTAL.EXE")) << "the way to run it again stays";
-            UninstallWhateverIsThere();
-        }
-        RestartWindows();
-        EXPECT_EQ(Differences(before, TakeSnapshot(), {}), std::vector<std::string>());
-        if (HasFailure())
-            return;
+    std::vector<Snapshot> moments = InstallWithCheckpoints();
+    ASSERT_GT(moments.size(), 20u);
+    std::vector<std::string> lines = JournalLines(moments.back());
+    for (size_t n = RERUN_STRIDE; n <= moments.size() + RERUN_STRIDE - 1; n += RERUN_STRIDE) {
+        size_t at = std::min(n, moments.size());
+        SCOPED_TRACE("ended after entry " + std::to_string(at) + ", then run again: " + lines[at - 1]);
+        ExpectUndoneFrom(moments[at - 1], true);
     }
-    EXPECT_TRUE(finished);
+}
+
+TEST_F(KillPoints, EveryStepOfTheUninstaller)
+{
+    Install(false);
+    std::vector<Snapshot> steps;
+    struct Taker {
+        const Tracked *reach;
+        std::vector<Snapshot> *steps;
+    } taker = { &reach, &steps };
+    SeamSetEntryHook([](long, void *context) {
+        Taker *taker = (Taker *)context;
+        taker->steps->push_back(TakeTracked(*taker->reach));
+    }, &taker);
+    std::string kept = UninstallHere();
+    SeamSetEntryHook(NULL, NULL);
+    EXPECT_EQ(kept, "");
+    RestartWindows();
+    ASSERT_EQ(Differences(before, TakeTracked(reach)), std::vector<std::string>()) << "the whole removal";
+    ASSERT_GT(steps.size(), 10u) << "the uninstaller's steps";
+    for (size_t k = 1; k <= steps.size(); k++) {
+        SCOPED_TRACE("uninstaller ended after step " + std::to_string(k) + ", undoing " + UndoneEntry(steps[k - 1]));
+        ExpectUndoneFrom(steps[k - 1], false);
+    }
+}
+
+// The programs really ended, at the first entry, inside a file's copy,
+// inside the registry update and after the END; and the uninstaller
+// ended mid-way: the real uninstaller then leaves the whole machine (all
+// of the registry's trees it could reach, all of C:) as it was.
+TEST_F(KillPoints, TrueEnds)
+{
+    Install(false);
+    std::vector<std::string> lines = JournalLines(TakeTracked(reach));
+    UninstallWhateverIsThere();
+    RestartWindows();
+    auto first = [&](const char *kind) {
+        for (size_t i = 0; i < lines.size(); i++)
+            if (lines[i].compare(0, strlen(kind), kind) == 0)
+                return (int)i + 1;
+        ADD_FAILURE() << "no " << kind << " entry";
+        return 1;
+    };
+    const int points[] = { 1, first("FILE "), first("VALUE "), (int)lines.size() };
+    for (int n : points) {
+        SCOPED_TRACE("ended after entry " + std::to_string(n) + ": " + lines[n - 1]);
+        Snapshot whole = Fresh();
+        EXPECT_TRUE(InstallEndedAfter(n));
+        UninstallWhateverIsThere();
+        RestartWindows();
+        EXPECT_EQ(Differences(whole, TakeSnapshot()), std::vector<std::string>());
+    }
+
+    SCOPED_TRACE("uninstaller ended after its 5th step");
+    Snapshot whole = Fresh();
+    Install(false);
+    SetEnvironmentVariableA(SEAM_STOP_VARIABLE, "5");
+    ASSERT_TRUE(UiStartProcess("\"" E2E_TARGET "\\UNINSTAL.EXE\"", E2E_TARGET, &process));
+    SetEnvironmentVariableA(SEAM_STOP_VARIABLE, NULL);
+    UiMessageBox question;
+    ASSERT_TRUE(UiWaitForMessageBox(&question, UI_TIMEOUT, process.dwProcessId));
+    UiAnswerMessageBox(question, IDYES);
+    EXPECT_EQ(Finish(), 0u) << "the program started hands the removal to its copy";
+    WaitForCopies();
+    ASSERT_TRUE(FileExists(E2E_TARGET "\\UNINSTAL.EXE")) << "the way to run it again stays";
+    UninstallWhateverIsThere();
+    RestartWindows();
+    EXPECT_EQ(Differences(whole, TakeSnapshot()), std::vector<std::string>());
 }
 
 }  // namespace

@@ -307,16 +307,21 @@ HWND UiWaitForWindow(const char *className, const char *title, DWORD timeoutMs, 
     return found;
 }
 
+HWND UiFindPage(const char *className, DWORD processId)
+{
+    HWND page = UiFindWindow(className, NULL, processId);
+    // A page is shown while it is being made, before its controls exist:
+    // a message answered means the page's thread is back in a message
+    // loop, so its controls are there and PAGE_INIT has run.
+    if (page == NULL || !Send(page, WM_NULL, 0, 0, NULL) || GetWindow(page, GW_CHILD) == NULL)
+        return NULL;
+    return page;
+}
+
 HWND UiWaitForPage(const char *className, DWORD timeoutMs, DWORD processId)
 {
     HWND page = NULL;
-    WaitFor([&]() {
-        page = UiFindWindow(className, NULL, processId);
-        // A message answered means the page's thread is back in a
-        // message loop, so PAGE_INIT has run.
-        return page != NULL && Send(page, WM_NULL, 0, 0, NULL) &&
-               GetWindow(page, GW_CHILD) != NULL;
-    }, timeoutMs);
+    WaitFor([&]() { return (page = UiFindPage(className, processId)) != NULL; }, timeoutMs);
     return page;
 }
 
@@ -391,14 +396,19 @@ HWND UiFocus(HWND anyWindowOfTheThread)
 
 // ---- Acting ----
 
-void UiClickWindow(HWND button)
+bool UiClickWindow(HWND button)
 {
-    PostMessageA(button, BM_CLICK, 0, 0);
+    // Posted to no window, the click would land in this thread's own queue.
+    if (button == NULL) {
+        fprintf(stderr, "UiClick: no such control\n");
+        return false;
+    }
+    return PostMessageA(button, BM_CLICK, 0, 0) != 0;
 }
 
-void UiClick(HWND parent, int id)
+bool UiClick(HWND parent, int id)
 {
-    UiClickWindow(GetDlgItem(parent, id));
+    return UiClickWindow(GetDlgItem(parent, id));
 }
 
 void UiPressKey(HWND anyWindowOfTheThread, UINT virtualKey)

@@ -22,7 +22,10 @@ HWND UiFindWindow(const char *className, const char *title = NULL, DWORD process
 HWND UiWaitForWindow(const char *className, const char *title = NULL,
                      DWORD timeoutMs = UI_TIMEOUT, DWORD processId = 0);
 // A page of the given window class that has finished its start-up (its
-// thread is back in its message loop); NULL after the timeout.
+// thread is back in its message loop), or NULL: a page found by its
+// window alone may not have its controls yet.
+HWND UiFindPage(const char *className, DWORD processId = 0);
+// The same, waited for; NULL after the timeout.
 HWND UiWaitForPage(const char *className, DWORD timeoutMs = UI_TIMEOUT, DWORD processId = 0);
 // True once the window no longer exists.
 bool UiWaitGone(HWND window, DWORD timeoutMs = UI_TIMEOUT);
@@ -42,8 +45,9 @@ RECT UiWindowRect(HWND window);
 HWND UiFocus(HWND anyWindowOfTheThread);
 
 // ---- Acting (all posted: the driver never waits on the other side) ----
-void UiClick(HWND parent, int id);           // BM_CLICK on the control
-void UiClickWindow(HWND button);
+// BM_CLICK on the control; false when there is no such control.
+bool UiClick(HWND parent, int id);
+bool UiClickWindow(HWND button);
 // Posts WM_KEYDOWN and WM_KEYUP of a virtual key to the focus window of
 // the window's thread (or the window itself when nothing has the focus).
 void UiPressKey(HWND anyWindowOfTheThread, UINT virtualKey);

@@ -1,0 +1,42 @@
+/* Seams for the tests, in the tests' builds only. The builds made with
+ * SETUP_TEST_SEAMS (the x64 build and the i686 test build) carry them;
+ * the deliverables compile them away and never read an environment
+ * variable of theirs, so a stray SET in a user's AUTOEXEC.BAT cannot
+ * stop an installation half-way.
+ *
+ * In a test build:
+ * - SETUP_TEST_STOP_AFTER=N ends the program (exit code 3) right after
+ *   its N-th journal entry, as a power switch would;
+ * - SETUP_TEST_CHECKPOINT=NAME stops after every journal entry until
+ *   the test has looked at the machine: the program sets the event
+ *   "NAME-reached" and waits for "NAME-go";
+ * - SETUP_TEST_PAUSE=MS shortens the install page's pause after
+ *   "Updating Registry..." for tests that install many times;
+ * - a test in the same process can instead have a routine called after
+ *   every journal entry. */
+#ifndef SETUP_TEST_SEAMS_H
+#define SETUP_TEST_SEAMS_H
+
+#include <windows.h>
+
+#define SEAM_STOP_VARIABLE       "SETUP_TEST_STOP_AFTER"
+#define SEAM_CHECKPOINT_VARIABLE "SETUP_TEST_CHECKPOINT"
+#define SEAM_PAUSE_VARIABLE      "SETUP_TEST_PAUSE"
+#define SEAM_STOP_EXIT_CODE      3
+
+typedef void (*SeamEntryHook)(long entry, void *context);
+
+#ifdef SETUP_TEST_SEAMS
+/* After the program's n-th journal entry reached the file. */
+void SeamAfterJournalEntry(long entry);
+/* The pause the product makes, or the test's. */
+DWORD SeamPause(DWORD productMs);
+/* A routine of this process called after every journal entry (NULL: none);
+ * it replaces the environment's seams while it is set. */
+void SeamSetEntryHook(SeamEntryHook hook, void *context);
+#else
+#define SeamAfterJournalEntry(entry) ((void)(entry))
+#define SeamPause(productMs) (productMs)
+#endif
+
+#endif
