@@ -199,7 +199,16 @@ std::string IconOf(HWND box)
         if ((HICON)icon == LoadIconA(NULL, candidate.id))
             return candidate.name;
     }
-    return IconByLook(iconStatic);
+    // The box of another process may not have painted its icon yet (its
+    // thread paints once its queue is empty): asked to paint at once, and
+    // looked at again until it shows or the time is up.
+    std::string name = "unknown";
+    WaitFor([&]() {
+        RedrawWindow(iconStatic, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+        Send(iconStatic, WM_NULL, 0, 0, NULL);
+        return (name = IconByLook(iconStatic)) != "unknown";
+    }, 2000);
+    return name;
 }
 
 bool ReadMessageBox(HWND window, UiMessageBox *box)

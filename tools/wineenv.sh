@@ -119,6 +119,7 @@ wine_prefix_ready() {
 }
 
 XVFB_PID=
+XVFB_PIDS=
 # Starts an Xvfb of our own on a free display number and exports DISPLAY.
 xvfb_start() {
     local screen="${1:-1024x768x24}" n
@@ -134,6 +135,7 @@ xvfb_start() {
                 sleep 0.1
                 kill -0 "$XVFB_PID" 2>/dev/null || break
                 export DISPLAY=":$n"
+                XVFB_PIDS="$XVFB_PIDS $XVFB_PID"
                 return 0
             fi
             sleep 0.05
@@ -146,6 +148,31 @@ xvfb_start() {
     return 1
 }
 
+# The lanes: make test runs two ctest entries at a time, each in a Wine
+# prefix of its lane (two 64-bit ones and the 32-bit one), and each lane
+# on a display of its own, so that two entries never share a registry, a
+# drive C: or a screen. SETUP_DISPLAY_<lane> names the lane's display.
+SETUP_LANES="wine wine-b wine32"
+lane_variable() {
+    printf 'SETUP_DISPLAY_%s' "$1" | tr -- - _
+}
+
+# Starts a display for every lane (tools/xsession).
+lanes_start() {
+    local lane
+    for lane in $SETUP_LANES; do
+        xvfb_start "${WINERUN_SCREEN:-1024x768x24}" || return 1
+        export "$(lane_variable "$lane")=$DISPLAY"
+    done
+}
+
+# The display of this prefix's lane, when the lanes have displays.
+lane_display() {
+    local variable
+    variable=$(lane_variable "$(basename "$WINEPREFIX")")
+    printf '%s' "${!variable:-}"
+}
+
 # Ends every Wine process of a prefix.
 prefix_stop() {
     [ -d "$1" ] || return 0
@@ -153,14 +180,16 @@ prefix_stop() {
     WINEPREFIX=$1 "$WINESERVER" -w >/dev/null 2>&1
 }
 
-# Ends every Wine process of the prefix, then our Xvfb (by its pid).
+# Ends every Wine process of the prefix, then our Xvfbs (by their pids).
 session_stop() {
+    local pid
     prefix_stop "$WINEPREFIX"
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-        XVFB_PID=
-    fi
+    for pid in $XVFB_PIDS; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    XVFB_PID=
+    XVFB_PIDS=
 }
 
 # The Windows name of a Unix path, through Wine's drive Z: (the root).
