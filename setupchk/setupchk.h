@@ -27,9 +27,15 @@ typedef void (*CheckOutput)(int kind, int line, const char *text, void *context)
  * instance for the string table, and reports the settings, the file
  * table and every finding in the order of its lines. */
 int CheckPackage(const char *packageDir, int options, CheckOutput output, void *context);
+/* The same, with the findings naming the package folder as shownDir, its
+ * path on the machine that runs the check under Wine ("/home/me/pkg"):
+ * "shownDir/SETUP.INF:LINE: error: ...", and the paths in the folder
+ * with "/", so that the editors there open them. Null: as CheckPackage. */
+int CheckPackageShown(const char *packageDir, const char *shownDir, int options,
+                      CheckOutput output, void *context);
 
 /* SETUPCHK.EXE's command line, program name first, then PACKAGE_DIR
- * [--strict] [--quiet]; prints to the standard output and returns the
+ * [--strict] [--quiet] [--unix-path=PATH]; prints to the standard output and returns the
  * exit status. */
 int RunPackageCheck(const char *commandLine);
 
