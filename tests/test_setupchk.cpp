@@ -173,7 +173,8 @@ const Planted kPlanted[] = {
     { "empty script", {}, { { "SETUP.INF", "\r\n" } }, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
       "the package installs no file", 4, CHECK_ONLY, NULL },
     { "UTF-16", {}, { { "SETUP.INF", std::string("\xFF\xFE[\0M\0a\0i\0n\0]\0\r\0\n\0", 18) } }, 0,
-      CHECK_PROBLEMS, CHECK_ERROR, 1, "UTF-16. Setup: Windows 95 and 98 read no section", 1,
+      CHECK_PROBLEMS, CHECK_ERROR, 1, "UTF-16: save it as ANSI (in Notepad: Save As, Encoding "
+      "ANSI). Setup: Windows 95 and 98 read no section", 1,
       CHECK_ONLY, NULL },
     { "UTF-8 mark", { { 1, "\xEF\xBB\xBF[Main]" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
       "do not see the section [Main]", 1, CHECK_ONLY, NULL },
@@ -224,6 +225,25 @@ const Planted kPlanted[] = {
                            { 24, "6=MOUSE.DRV,MOUSE.DRV,Mouse driver,WinDir" } }, {}, 0,
       CHECK_PROBLEMS, CHECK_ERROR, 6, "no record installs MouseDriver MOUSE.DRV into the SYSTEM "
       "directory", 1, CHECK_ONLY, NULL },
+
+    // What an author gets wrong first, each told with what to do.
+    { "tab after a name", { { 19, "1=A.EXE,A.EXE\t,Program A,RootDir" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 19, "target name \"A.EXE<TAB>\" holds a control character, <TAB>, which no "
+      "file name holds: remove it. Setup: refuses the whole package", 1, CHECK_ONLY, NULL },
+    { "key typo takes the default", { { 2, "ProductNmae=Acme" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 2,
+      "(did you mean ProductName?). Setup: never reads it; without ProductName it uses the default, "
+      "\"Velto\": every page title, text and message says it.", 1, CHECK_ONLY, NULL },
+    { "component's source missing", {}, { { "V.EXE", "" } }, 0, CHECK_PROBLEMS, CHECK_ERROR, 22,
+      "no record installs VARIRE.EXE into the destination directory: this line names it, but its "
+      "source is missing.", 2, CHECK_ONLY, NULL },
+    { "mscompress's own name", {}, { { "HELP\\B.TX_", "" }, { "HELP\\B.TXT_", kPackedB } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 20, "B.TX_; beside it is B.TXT_, the name mscompress gives: "
+      "rename it to B.TX_.", 1, CHECK_ONLY, NULL },
+    { "UTF-8 mark, the fix", { { 1, "\xEF\xBB\xBF[Main]" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
+      "SETUP.INF begins with a UTF-8 byte-order mark: save it as ANSI", 1, CHECK_ONLY, NULL },
+    // the source path has an empty step: shown with one separator (ExpectFindings)
+    { "no directory, one separator", { { 20, "2=B.TX_,B.TXT,Read me,Docs" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 20, "\\B.TX_. Setup: copies nothing", 2, CHECK_ONLY, NULL },
 };
 
 struct Finding { int kind; int line; std::string text; };
@@ -302,6 +322,11 @@ void ExpectFindings(const Planted &row, int result, const Output &output, const 
         EXPECT_EQ(finding.text.compare(0, prefix.size(), prefix), 0) << finding.text;
         EXPECT_NE(finding.text.find(". Setup: "), std::string::npos) << finding.text;
     }
+    // paths with one separator between their parts
+    for (const Finding &finding : output.findings) {
+        EXPECT_EQ(finding.text.find("\\\\"), std::string::npos) << finding.text;
+        EXPECT_EQ(finding.text.find("\\.\\"), std::string::npos) << finding.text;
+    }
     EXPECT_TRUE(found) << "no finding with \"" << row.finding << "\":\n" << output.all;
 }
 
@@ -346,6 +371,39 @@ TEST(PackageCheck, CommandLineAndExitStatus)
     };
     for (const Row &row : rows)
         EXPECT_EQ(RunPackageCheck(row.line.c_str()), row.status) << row.line;
+    RemoveTree(dir);
+}
+
+// Run through make, the findings name the package folder by its path on
+// the machine that runs Wine, in the form its editors read; without the
+// option, by the folder's own path.
+TEST(PackageCheck, FindingsNameTheFolderAsGiven)
+{
+    std::string dir = ScratchDir("setupchk");
+    Planted missing = kPlanted[2];
+    WritePackage(dir, missing, "C:\\VELTO");
+    struct Row { const char *shownAs; std::string first; } rows[] = {
+        { "/home/author/pkg", "/home/author/pkg/SETUP.INF:20: error: source file missing: "
+                              "/home/author/pkg/HELP/B.TX_. Setup: " },
+        { "/home/author/pkg/", "/home/author/pkg/SETUP.INF:20: error: source file missing: "
+                               "/home/author/pkg/HELP/B.TX_. Setup: " },
+        { NULL, dir + "\\SETUP.INF(20): error: source file missing: " + dir + "\\HELP\\B.TX_. Setup: " },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.shownAs != NULL ? row.shownAs : "(none)");
+        Output output;
+        EXPECT_EQ(CheckPackageShown(dir.c_str(), row.shownAs, 0, Collect, &output), CHECK_PROBLEMS);
+        ASSERT_EQ(output.findings.size(), 1u) << output.all;
+        EXPECT_EQ(output.findings[0].text.compare(0, row.first.size(), row.first), 0)
+            << output.findings[0].text;
+    }
+    struct Command { std::string line; int status; } commands[] = {
+        { "SETUPCHK.EXE " + dir + " --unix-path=/home/author/pkg --quiet", CHECK_PROBLEMS },
+        { "SETUPCHK.EXE \"" + dir + "\" \"--unix-path=/home/a b/pkg\"", CHECK_PROBLEMS },
+        { "SETUPCHK.EXE " + dir + " --unix-path=", CHECK_UNREADABLE },
+    };
+    for (const Command &command : commands)
+        EXPECT_EQ(RunPackageCheck(command.line.c_str()), command.status) << command.line;
     RemoveTree(dir);
 }
 
