@@ -10,7 +10,7 @@ X86 := build/x86
 X64 := build/x64
 X86_TESTS := build/x86-tests
 
-.PHONY: all deps build build-x86 build-x64 build-x86-tests test demo bench clean
+.PHONY: all deps build build-x86 build-x64 build-x86-tests test demo bench disks clean
 
 all: build
 
@@ -85,6 +85,15 @@ endif
 .PHONY: check-package
 check-package:
 	@:
+
+# make disks PKG=dir [OUT=dir]: one 1.44 MB floppy image per disk of the
+# package (build/disks/NAME/DISK1.IMG, ...), with SETUP.EXE and
+# UNINSTAL.EXE from the deliverable build; a disk that does not fit is
+# refused and no image is written.
+disks:
+	@[ -n "$(PKG)" ] || { echo "usage: make disks PKG=path/to/package [OUT=folder]" >&2; exit 2; }
+	@tools/build-targets $(X86) SETUP UNINSTAL
+	@tools/make-disks "$(PKG)" --programs $(X86) $(if $(OUT),--out "$(OUT)")
 
 clean:
 	rm -rf build
