@@ -15,6 +15,7 @@ struct Options {
     int quiet;
     int check;              /* CHECK_STRICT or 0 */
     const char *shownDir;   /* --unix-path, or null */
+    const char *journal;    /* --journal: list this journal instead */
 };
 
 static void PrintLine(const char *text)
@@ -79,7 +80,7 @@ static const char *NextArgument(const char *line, char *word, int size, int *fit
 #define UNIX_PATH_OPTION "--unix-path="
 
 static int ReadOptions(const char *commandLine, Options *options, char *packageDir, int size,
-                       char *shownDir, int shownSize)
+                       char *shownDir, int shownSize, char *journal, int journalSize)
 {
     char word[MAX_PATH];
     const char *next;
@@ -89,12 +90,16 @@ static int ReadOptions(const char *commandLine, Options *options, char *packageD
     options->quiet = 0;
     options->check = 0;
     options->shownDir = NULL;
+    options->journal = NULL;
     /* the first argument is the program itself */
     next = NextArgument(commandLine, word, sizeof(word), &fits);
     while (next != NULL && (next = NextArgument(next, word, sizeof(word), &fits)) != NULL) {
         if (!fits)
             return 0;
-        if (lstrcmpA(word, "--quiet") == 0)
+        if (lstrcmpA(word, "--journal") == 0 && options->journal == NULL &&
+            (next = NextArgument(next, journal, journalSize, &fits)) != NULL && fits)
+            options->journal = journal;
+        else if (lstrcmpA(word, "--quiet") == 0)
             options->quiet = 1;
         else if (lstrcmpA(word, "--strict") == 0)
             options->check |= CHECK_STRICT;
@@ -109,19 +114,23 @@ static int ReadOptions(const char *commandLine, Options *options, char *packageD
         else
             return 0;
     }
-    return options->packageDir != NULL;
+    /* a package, or a journal */
+    return (options->packageDir != NULL) != (options->journal != NULL);
 }
 
 int RunPackageCheck(const char *commandLine)
 {
-    char packageDir[MAX_PATH], shownDir[MAX_PATH];
+    char packageDir[MAX_PATH], shownDir[MAX_PATH], journal[MAX_PATH];
     Options options;
 
     if (!ReadOptions(commandLine, &options, packageDir, sizeof(packageDir), shownDir,
-                     sizeof(shownDir))) {
+                     sizeof(shownDir), journal, sizeof(journal))) {
         PrintLine("usage: SETUPCHK PACKAGE_DIR [--strict] [--quiet] [--unix-path=PATH]");
+        PrintLine("       SETUPCHK --journal UNINSTAL.LOG");
         return CHECK_UNREADABLE;
     }
+    if (options.journal != NULL)
+        return ListJournal(options.journal, Print, &options);
     InitSetupState();
     g_setup.instance = GetModuleHandleA(NULL);
     return CheckPackageShown(options.packageDir, options.shownDir, options.check, Print,

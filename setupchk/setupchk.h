@@ -34,8 +34,14 @@ int CheckPackage(const char *packageDir, int options, CheckOutput output, void *
 int CheckPackageShown(const char *packageDir, const char *shownDir, int options,
                       CheckOutput output, void *context);
 
+/* A change journal (UNINSTAL.LOG) in plain words: every run and entry
+ * with its line of the file, each damaged line marked (as a
+ * CHECK_WARNING). CHECK_CLEAN when every line is a whole entry,
+ * CHECK_PROBLEMS with damaged lines, CHECK_UNREADABLE without a journal. */
+int ListJournal(const char *path, CheckOutput output, void *context);
+
 /* SETUPCHK.EXE's command line, program name first, then PACKAGE_DIR
- * [--strict] [--quiet] [--unix-path=PATH]; prints to the standard output and returns the
+ * [--strict] [--quiet] [--unix-path=PATH], or --journal PATH; prints to the standard output and returns the
  * exit status. */
 int RunPackageCheck(const char *commandLine);
 
