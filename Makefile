@@ -1,6 +1,8 @@
 # The two commands of the README:
 #   make demo   builds SETUP.EXE and runs the wizard on the sample package
 #   make test   builds every target and runs every test under Wine
+# and a package author's: make check-package, make try-package and
+# make disks (PKG=dir), below.
 #   make bench  the copy phase against a bare LZ32 loop, and the start-up
 #               and the whole installation under Wine, for both builds
 # Both install what is missing first (Debian 12, as root).
@@ -10,7 +12,7 @@ X86 := build/x86
 X64 := build/x64
 X86_TESTS := build/x86-tests
 
-.PHONY: all deps build build-x86 build-x64 build-x86-tests test demo bench disks clean
+.PHONY: all deps build build-x86 build-x64 build-x86-tests test demo try-package bench disks clean
 
 all: build
 
@@ -40,6 +42,15 @@ test: build
 
 demo: build
 	tools/demo
+
+# make try-package PKG=dir [MOUSE=serial] [DEST='C:\DIR']: installs the
+# package in the project's Wine prefix as a user would (pictures of every
+# page in build/try/), prints what the installation did, runs its
+# uninstaller and prints what is left against the machine before. Exit
+# status 0 only when the installation completed and the machine came back.
+try-package:
+	@[ -n "$(PKG)" ] || { echo "usage: make try-package PKG=path/to/package [MOUSE=ps2|serial] [DEST='C:\DIR']" >&2; exit 2; }
+	@tools/try-package "$(PKG)" --build $(if $(MOUSE),--mouse $(MOUSE)) $(if $(DEST),--dest '$(DEST)')
 
 # The deliverables' sizes; the copy phase against a bare LZ32 loop over
 # the same 200 files; the start-up against a minimal dialog program; the
