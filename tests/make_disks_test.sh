@@ -17,7 +17,8 @@ mkdir -p "$programs"
 printf 'setup program' >"$programs/SETUP.EXE"
 head -c 30000 /dev/urandom >"$programs/UNINSTAL.EXE"
 
-"$top/tools/make-disks" "$pkg" --programs "$programs" --out "$out" || fail "make-disks refused the package"
+"$top/tools/make-disks" "$pkg" --programs "$programs" --out "$out" >"$work/made.txt" || fail "make-disks refused the package"
+cat "$work/made.txt"
 
 # NAMES...: the names mdir lists in a directory of an image, in order
 listing() { mdir -i "$1" -b "::$2" 2>&1 | sed 's|^::/||' | tr '\n' ' '; }
@@ -36,6 +37,13 @@ mcopy -i "$out/DISK1.IMG" ::/UNINSTAL.EX_ "$work/UNINSTAL.EX_"
 expect "UNINSTAL.EX_'s signature" "$(head -c 4 "$work/UNINSTAL.EX_")" "SZDD"
 mcopy -i "$out/DISK1.IMG" ::/SETUP.EXE "$work/SETUP.EXE"
 cmp -s "$work/SETUP.EXE" "$programs/SETUP.EXE" || fail "SETUP.EXE on disk 1 is not the program's"
+
+# the room make-disks counts (which its refusal uses) is the room mtools leaves
+for d in 1 2; do
+    counted=$(sed -n "s|.*DISK$d.IMG .*, \([0-9,]*\) bytes free|\1|p" "$work/made.txt" | tr -d ,)
+    free=$(mdir -i "$out/DISK$d.IMG" :: | sed -n 's/ *\([0-9 ]*\) bytes free/\1/p' | tr -d ' ')
+    expect "disk $d free bytes, counted and by mdir" "$counted" "$free"
+done
 
 # Disk 2 made too big for a floppy: refused, and no image at all.
 head -c 1500000 /dev/urandom >"$pkg/INF/ACME.INF"
