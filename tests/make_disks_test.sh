@@ -12,10 +12,11 @@ failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
 pkg=$work/pkg programs=$work/programs out=$work/disks
-"$top/tests/two_disk_package.sh" "$pkg"
 mkdir -p "$programs"
 printf 'setup program' >"$programs/SETUP.EXE"
 head -c 30000 /dev/urandom >"$programs/UNINSTAL.EXE"
+printf 'an older uninstaller' >"$work/OLD.EXE"
+"$top/tests/two_disk_package.sh" "$pkg" "$work/OLD.EXE"
 
 "$top/tools/make-disks" "$pkg" --programs "$programs" --out "$out" >"$work/made.txt" || fail "make-disks refused the package"
 cat "$work/made.txt"
@@ -35,6 +36,8 @@ expect "disk 2 INF" "$(listing "$out/DISK2.IMG" /INF)" "INF/ACME.INF "
 # the uninstaller is the one of --programs, compressed as the record names it
 mcopy -i "$out/DISK1.IMG" ::/UNINSTAL.EX_ "$work/UNINSTAL.EX_"
 expect "UNINSTAL.EX_'s signature" "$(head -c 4 "$work/UNINSTAL.EX_")" "SZDD"
+cp "$programs/UNINSTAL.EXE" "$work/NEW.EXE" && mscompress "$work/NEW.EXE"
+cmp -s "$work/UNINSTAL.EX_" "$work/NEW.EXE_" || fail "UNINSTAL.EX_ on disk 1 is not the program's, compressed"
 mcopy -i "$out/DISK1.IMG" ::/SETUP.EXE "$work/SETUP.EXE"
 cmp -s "$work/SETUP.EXE" "$programs/SETUP.EXE" || fail "SETUP.EXE on disk 1 is not the program's"
 

@@ -2,12 +2,14 @@
 # Lays out a package of two disks in a folder, as an author makes one:
 # SubDir1=HELP\ENGLISH, the driver into SYSTEM and its INF into INF,
 # files compressed with mscompress (renamed NAME.EX_) and plain ones, the
-# uninstaller (its source made by make disks from the build) and the
-# companion program. The help file expands to 5,000 bytes.
+# uninstaller and the companion program. The help file expands to 5,000
+# bytes. The uninstaller is UNINSTAL.EXE given (this build's by default),
+# compressed; make disks and make try-package put this build's in anyway.
 #
-#   tests/two_disk_package.sh FOLDER
+#   tests/two_disk_package.sh FOLDER [UNINSTAL.EXE]
 set -eu
 pkg=$1
+uninstaller=${2:-$(cd "$(dirname "$0")/.." && pwd)/build/x86/UNINSTAL.EXE}
 rm -rf "$pkg"
 mkdir -p "$pkg/HELP/ENGLISH" "$pkg/SYSTEM" "$pkg/INF"
 cat >"$pkg/SETUP.INF" <<'INF'
@@ -52,7 +54,8 @@ filler() { yes "$1" | head -c "$2"; }
 filler "acme wheel program" 5000 >"$pkg/VARIRE.EXE"
 filler "acme help" 5000 >"$pkg/HELP/ENGLISH/ACME.HLP"
 filler "acme driver" 3000 >"$pkg/SYSTEM/ACME.DRV"
-for f in VARIRE.EXE HELP/ENGLISH/ACME.HLP SYSTEM/ACME.DRV; do
+cp "$uninstaller" "$pkg/UNINSTAL.EXE"
+for f in VARIRE.EXE UNINSTAL.EXE HELP/ENGLISH/ACME.HLP SYSTEM/ACME.DRV; do
     mscompress "$pkg/$f" && rm "$pkg/$f"
     mv "$pkg/${f}_" "$pkg/${f%?}_"      # mscompress writes NAME.EXT_; the script wants NAME.EX_
 done
