@@ -192,16 +192,18 @@ HWND NextPage(Try *t, const std::vector<const char *> &classes, std::string *whi
     return NULL;
 }
 
-HWND Page(Try *t, const char *className, const char *title)
+// The page of the class, told as "title: what is done there".
+HWND Page(Try *t, const char *className, const char *title, const char *done)
 {
     std::string which;
     HWND page = NextPage(t, { className }, &which);
     if (page == NULL) {
-        Say("  the %s page did not come\n", title);
+        Say("  the %s did not come\n", title);
         t->completed = false;
         return NULL;
     }
-    Say("  %s\n", title);
+    Say("  %s: ", title);
+    Say("%s\n", done);
     return page;
 }
 
@@ -213,7 +215,7 @@ void Next(HWND page, int id)
 
 void ClickThrough(Try *t)
 {
-    HWND page = Page(t, "SETUP_BEGIN", "welcome page: Next");
+    HWND page = Page(t, "SETUP_BEGIN", "welcome page", "Next");
     if (page == NULL)
         return;
     Picture(t, "1-welcome");
@@ -226,7 +228,7 @@ void ClickThrough(Try *t)
         UiClick(page, t->serial ? IDC_SERIAL_MOUSE : IDC_PS2_MOUSE);
         Picture(t, "2-mouse-type");
         Next(page, IDC_NEXT);
-        page = Page(t, "SETUP_SELDIR", "destination page: Browse..., Cancel, Next");
+        page = Page(t, "SETUP_SELDIR", "destination page", "Browse..., Cancel, Next");
     } else if (page != NULL) {
         Say("  (no mouse type page: the package is for PS/2 mice only)\n");
         Say("  destination page: Browse..., Cancel, Next\n");
@@ -258,7 +260,7 @@ void ClickThrough(Try *t)
         UiWaitItemText(page, IDC_INSTALL_STATUS, "Updating Registry...", 30000);
         Picture(t, "5-copying");
     }
-    if ((page = Page(t, "SETUP_END", "finish page: restart now, Finish")) == NULL)
+    if ((page = Page(t, "SETUP_END", "finish page", "restart now, Finish")) == NULL)
         return;
     Picture(t, "6-finish");
     Next(page, IDC_NEXT);
@@ -458,15 +460,13 @@ int Run(Try *t)
     }
     bool restart = RestartRequested();
     bool back = false;
-    if (!t->completed) {
-        Say("\nThe installation did not complete: no uninstall follows.\n");
-    } else {
+    if (t->completed) {
         Report(t, windowsBefore, systemIniBefore);
         Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
         back = Uninstall(t, registryBefore, windowsBefore, systemIniBefore);
     }
     StopRestartWatcher();
-    Say("\n%s\n", !t->completed ? "The installation did not complete."
+    Say("\n%s\n", !t->completed ? "The installation did not complete (no uninstall followed)."
                   : back ? "The installation completed, and the machine came back as it was before."
                          : "The installation completed; the machine did not come back as it was before.");
     // The prefix is the tests' too: a start-up entry left behind would
