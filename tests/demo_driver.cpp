@@ -392,59 +392,66 @@ std::vector<std::string> PendingForNextStart()
     return left;
 }
 
+// The machine before the installation.
+struct Before {
+    std::vector<std::string> registry;
+    FileSnapshot windowsFiles;
+    std::string systemIni;
+};
+
+// Tells what differs from the machine before; true when nothing does.
+bool CompareWithBefore(Try *t, const Before &before, const char *heading)
+{
+    Say("\n%s\n", heading);
+    std::vector<std::string> registry = LineChanges(before.registry, RegistryReport());
+    PrintLines("Registry keys and values that differ:", registry);
+    std::vector<std::string> files;
+    for (auto &line : FileReport(t->dest))
+        files.push_back(t->dest + "\\" + line);
+    if (files.empty() && GetFileAttributesA(t->dest.c_str()) != INVALID_FILE_ATTRIBUTES)
+        files.push_back(t->dest + " (the directory, empty)");
+    for (auto &line : FileChanges(before.windowsFiles, SnapshotWindowsFiles()))
+        files.push_back(line);
+    PrintLines("Files that differ:", files);
+    std::vector<std::string> pending = PendingForNextStart();
+    PrintLines("WININIT.INI lines for the next start (besides the uninstaller's own copy in TEMP):", pending);
+    std::vector<std::string> ini = SystemIniChanges(before.systemIni);
+    PrintLines("system.ini lines that differ:", ini);
+    return registry.empty() && files.empty() && pending.empty() && ini.empty();
+}
+
 // Runs the uninstall entry's command, Yes to its question and to the
-// restart, and tells what is left against the machine before. True when
-// the machine came back.
-bool Uninstall(Try *t, const std::vector<std::string> &registryBefore,
-               const FileSnapshot &windowsBefore, const std::string &systemIniBefore)
+// restart; false when it did not run to its end.
+bool Uninstall(Try *t)
 {
     std::string command = RegistryValue(HKEY_LOCAL_MACHINE, TRACE_UNINSTALL_KEY, "UninstallString");
     Say("\nRunning the uninstall entry's command %s\n", command);
     if (command == "<absent>" || !UiStartProcess("\"" + command + "\"", t->dest, &t->process)) {
         Say("UNINSTAL.EXE did not start\n");
-        t->failures++;
         return false;
     }
     ForgetRestart();
     std::string question, result;
-    if (AnswerBox(t, "7-uninstall-question", IDYES, &question)) {
+    bool answered = AnswerBox(t, "7-uninstall-question", IDYES, &question);
+    if (answered) {
         Say("  question: %s\n", question);
-        if (AnswerBox(t, "8-uninstall-done", IDYES, &result, true))
+        answered = AnswerBox(t, "8-uninstall-done", IDYES, &result, true);
+        if (answered)
             Say("  result: %s\n", result);
     }
     DWORD code = 0;
     if (!UiWaitProcess(&t->process, 30000, &code)) {
         Say("UNINSTAL.EXE did not end\n");
-        t->failures++;
+        return false;
     }
-    bool restart = RestartRequested();
-
-    Say("\nWhat is left against the machine before the installation:\n");
-    std::vector<std::string> registry = LineChanges(registryBefore, RegistryReport());
-    PrintLines("Registry keys and values that differ:", registry);
-    std::vector<std::string> files;
-    for (auto &line : FileReport(t->dest))
-        files.push_back(t->dest + "\\" + line);
-    bool destLeft = GetFileAttributesA(t->dest.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (destLeft && files.empty())
-        files.push_back(t->dest + " (the directory, empty)");
-    for (auto &line : FileChanges(windowsBefore, SnapshotWindowsFiles()))
-        files.push_back(line);
-    PrintLines("Files that differ:", files);
-    std::vector<std::string> pending = PendingForNextStart();
-    PrintLines("WININIT.INI lines for the next start (besides the uninstaller's own copy in TEMP):", pending);
-    std::vector<std::string> ini = SystemIniChanges(systemIniBefore);
-    PrintLines("system.ini lines that differ:", ini);
-    Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
-    return registry.empty() && files.empty() && pending.empty() && ini.empty();
+    Say("\nRestart of Windows requested: %s\n", RestartRequested() ? "yes" : "no");
+    return answered;
 }
 
 int Run(Try *t)
 {
     PrepareMachine(t->dest);
-    std::string systemIniBefore = ReadText(WindowsDir() + "\\system.ini");
-    std::vector<std::string> registryBefore = RegistryReport();
-    FileSnapshot windowsBefore = SnapshotWindowsFiles();
+    Before before = { RegistryReport(), SnapshotWindowsFiles(), ReadText(WindowsDir() + "\\system.ini") };
     StartRestartWatcher();
     Say("Running %s\\SETUP.EXE\n", t->package);
     if (!UiStartProcess("\"" + t->package + "\\SETUP.EXE\"", t->package, &t->process)) {
@@ -458,20 +465,28 @@ int Run(Try *t)
         Say("SETUP.EXE did not end\n");
         t->completed = false;
     }
-    bool restart = RestartRequested();
+    bool restart = RestartRequested(t->completed ? 5000 : 500);
     bool back = false;
+    bool journal = !t->dest.empty() &&
+                   GetFileAttributesA((t->dest + "\\" JOURNAL_NAME).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (journal)
+        Report(t, before.windowsFiles, before.systemIni);
+    Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
     if (t->completed) {
-        Report(t, windowsBefore, systemIniBefore);
-        Say("\nRestart of Windows requested: %s\n", restart ? "yes" : "no");
-        back = Uninstall(t, registryBefore, windowsBefore, systemIniBefore);
+        if (!Uninstall(t))
+            t->failures++;
+        back = CompareWithBefore(t, before, "What is left against the machine before the installation:");
+    } else if (journal) {
+        CompareWithBefore(t, before, "What the setup left, not completed, against the machine before "
+                                     "(no uninstall follows):");
     }
     StopRestartWatcher();
-    Say("\n%s\n", !t->completed ? "The installation did not complete (no uninstall followed)."
+    Say("\n%s\n", !t->completed ? "The installation did not complete."
                   : back ? "The installation completed, and the machine came back as it was before."
                          : "The installation completed; the machine did not come back as it was before.");
     // The prefix is the tests' too: a start-up entry left behind would
     // make every later run of SETUP.EXE refuse.
-    ClearMachine(t->dest, &windowsBefore);
+    ClearMachine(t->dest, &before.windowsFiles);
     return t->completed && back && t->failures == 0 ? 0 : 1;
 }
 
