@@ -48,7 +48,7 @@ demo: build
 # page in build/try/), prints what the installation did, runs its
 # uninstaller and prints what is left against the machine before. Exit
 # status 0 only when the installation completed and the machine came back.
-try-package:
+try-package: deps
 	@[ -n "$(PKG)" ] || { echo "usage: make try-package PKG=path/to/package [MOUSE=ps2|serial] [DEST='C:\DIR']" >&2; exit 2; }
 	@tools/try-package "$(PKG)" --build $(if $(MOUSE),--mouse $(MOUSE)) $(if $(DEST),--dest '$(DEST)')
 
@@ -101,7 +101,7 @@ check-package:
 # package (build/disks/NAME/DISK1.IMG, ...), with SETUP.EXE and
 # UNINSTAL.EXE from the deliverable build; a disk that does not fit is
 # refused and no image is written.
-disks:
+disks: deps
 	@[ -n "$(PKG)" ] || { echo "usage: make disks PKG=path/to/package [OUT=folder]" >&2; exit 2; }
 	@tools/build-targets $(X86) SETUP UNINSTAL
 	@tools/make-disks "$(PKG)" --programs $(X86) $(if $(OUT),--out "$(OUT)")
