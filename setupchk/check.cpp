@@ -52,12 +52,23 @@ static void TellProblem(const Problem *problem)
     char message[MESSAGE_MAX + MAX_PATH + 40];
     const char *level = problem->level == LEVEL_ERROR ? "error" : "warning";
 
-    if (problem->line > 0)
+    if (g_check.shownDir[0] != '\0') {
+        /* the form compilers on that machine give, which its editors read */
+        if (problem->line > 0)
+            TextFormat(message, sizeof(message), "%s/SETUP.INF:%d: %s: %s", g_check.shownDir,
+                       problem->line, level, problem->text);
+        else
+            TextFormat(message, sizeof(message), "%s/SETUP.INF: %s: %s", g_check.shownDir,
+                       level, problem->text);
+        ShowPackagePaths(message + lstrlenA(g_check.shownDir), (int)sizeof(message) -
+                         lstrlenA(g_check.shownDir));
+    } else if (problem->line > 0) {
         TextFormat(message, sizeof(message), "%s(%d): %s: %s", g_check.scriptPath,
                    problem->line, level, problem->text);
-    else
+    } else {
         TextFormat(message, sizeof(message), "%s: %s: %s", g_check.scriptPath, level,
                    problem->text);
+    }
     g_check.output(problem->level == LEVEL_ERROR ? CHECK_ERROR : CHECK_WARNING,
                    problem->line, message, g_check.context);
 }
@@ -104,7 +115,11 @@ static void TellSettings(const char *packageDir)
     char text[MESSAGE_MAX], disk[16];
     int i, d;
 
-    TextFormat(text, sizeof(text), "Package            %s", packageDir);
+    if (g_check.shownDir[0] != '\0')
+        TextFormat(text, sizeof(text), "Package            %s (to the setup: %s)",
+                   g_check.shownDir, packageDir);
+    else
+        TextFormat(text, sizeof(text), "Package            %s", packageDir);
     Say(text);
     TextFormat(text, sizeof(text), "Product name       %s", g_setup.productName);
     Say(text);
@@ -235,14 +250,26 @@ static void CheckLoadedPackage(const char *directory)
 
 int CheckPackage(const char *packageDir, int options, CheckOutput output, void *context)
 {
+    return CheckPackageShown(packageDir, NULL, options, output, context);
+}
+
+int CheckPackageShown(const char *packageDir, const char *shownDir, int options,
+                      CheckOutput output, void *context)
+{
     char directory[MAX_PATH], summary[128];
-    int result;
+    int result, length;
 
     ZeroBytes(&g_check, sizeof(g_check));
     g_check.output = output;
     g_check.context = context;
+    if (shownDir != NULL && !TEXT_COPY(g_check.shownDir, shownDir))
+        return Unreadable("the package folder's path is too long: %s", shownDir);
+    length = lstrlenA(g_check.shownDir);
+    while (length > 1 && g_check.shownDir[length - 1] == '/')
+        g_check.shownDir[--length] = '\0';
     if (!FullPackageDir(packageDir, directory, sizeof(directory)))
         return Unreadable("cannot make a full path of the package folder %s", packageDir);
+    TEXT_COPY(g_check.packageDir, directory);
     if (lstrlenA(directory) >= DIR_MAX)
         return Unreadable("the package folder's path is longer than the setup's 79 "
                           "characters: %s", directory);

@@ -129,6 +129,7 @@ static LONG CheckRecord(int disk, int file)
     const FileRecord *record = g_setup.fileTable[disk] + file;
     int index = RecordIndex(record);
     char source[TEXT_MAX], target[TEXT_MAX], stored[16], expanded[16], text[MESSAGE_MAX];
+    char shownSource[TEXT_MAX], shownTarget[TEXT_MAX];
     int line, haveSource, haveTarget;
     SourceFacts facts;
     LONG written;
@@ -148,6 +149,8 @@ static LONG CheckRecord(int disk, int file)
     CheckDirectoryDefined(line, disk, file);
     haveSource = BuildSourcePath(source, sizeof(source), disk, file);
     haveTarget = BuildTargetPath(target, sizeof(target), disk, file);
+    TidyPath(shownSource, sizeof(shownSource), source);
+    TidyPath(shownTarget, sizeof(shownTarget), target);
     CheckShortNames(line, record);
     if (!haveSource) {
         TextFormat(text, sizeof(text), "source path too long (more than %d characters). "
@@ -159,6 +162,7 @@ static LONG CheckRecord(int disk, int file)
     if (haveSource) {
         InspectSource(source, &facts);
         written = CheckSource(line, source, record, &facts);
+        g_check.noSource[index] = !facts.present && !facts.opened;
     }
     if (!haveTarget) {
         TextFormat(text, sizeof(text), "target path too long (more than %d characters). "
@@ -177,8 +181,8 @@ static LONG CheckRecord(int disk, int file)
         TextFormat(expanded, sizeof(expanded), "%ld", facts.expected);
     else
         TEXT_COPY(expanded, "-");
-    TellRow(disk, file, line, haveSource ? source : "(too long)",
-            haveTarget ? target : "(none)", stored, expanded, record->description);
+    TellRow(disk, file, line, haveSource ? shownSource : "(too long)",
+            haveTarget ? shownTarget : "(none)", stored, expanded, record->description);
     if (!haveTarget || written < 0)
         return -1;
     g_check.targetHash[index] = HashTarget(target);
@@ -188,17 +192,19 @@ static LONG CheckRecord(int disk, int file)
 
 static void MeasureColumns(void)
 {
-    char path[TEXT_MAX];
+    char path[TEXT_MAX], shown[TEXT_MAX];
     int disk, file, length;
 
     g_check.sourceWidth = 6;
     g_check.targetWidth = 6;
     for (disk = 0; disk < g_setup.diskCount; disk++) {
         for (file = 0; file < g_setup.fileCounts[disk]; file++) {
-            length = BuildSourcePath(path, sizeof(path), disk, file) ? lstrlenA(path) : 0;
+            TidyPath(shown, sizeof(shown), BuildSourcePath(path, sizeof(path), disk, file) ? path : "");
+            length = lstrlenA(shown);
             if (length > g_check.sourceWidth)
                 g_check.sourceWidth = length < COLUMN_MAX ? length : COLUMN_MAX;
-            length = BuildTargetPath(path, sizeof(path), disk, file) ? lstrlenA(path) : 0;
+            TidyPath(shown, sizeof(shown), BuildTargetPath(path, sizeof(path), disk, file) ? path : "");
+            length = lstrlenA(shown);
             if (length > g_check.targetWidth)
                 g_check.targetWidth = length < COLUMN_MAX ? length : COLUMN_MAX;
         }
@@ -272,24 +278,49 @@ void CheckSameTargets(int recordCount)
     }
 }
 
-/* Whether some record writes exactly this file. */
-static int IsInstalled(const char *path, int recordCount)
+/* Whether some record writes exactly this file: 1 when one does; else
+ * 0, with in *missing the index of a record that names it but whose
+ * source is missing (-1 when none does). */
+static int IsInstalled(const char *path, int recordCount, int *missing)
 {
     char wanted[MAX_PATH], target[TEXT_MAX], full[MAX_PATH];
     int index, disk, file;
 
+    *missing = -1;
     FullPathOf(path, wanted, sizeof(wanted));
     for (index = 0; index < recordCount; index++) {
-        if (!g_check.installs[index])
+        if (!g_check.installs[index] && !g_check.noSource[index])
             continue;
         LocateRecord(g_setup.fileTable[0] + index, &disk, &file);
         if (!BuildTargetPath(target, sizeof(target), disk, file))
             continue;
         FullPathOf(target, full, sizeof(full));
-        if (lstrcmpiA(full, wanted) == 0)
+        if (lstrcmpiA(full, wanted) != 0)
+            continue;
+        if (g_check.installs[index])
             return 1;
+        if (*missing < 0)
+            *missing = index;
     }
     return 0;
+}
+
+/* A component no record installs: at the record that names it when its
+ * source is missing, else at the line given. */
+static void ComponentMissing(int line, int missing, const char *what, const char *rest)
+{
+    char text[MESSAGE_MAX];
+    int disk, file;
+
+    if (missing < 0) {
+        TextFormat(text, sizeof(text), "no record installs %s. %s", what, rest);
+        ERROR_AT(line, text);
+        return;
+    }
+    LocateRecord(g_setup.fileTable[0] + missing, &disk, &file);
+    TextFormat(text, sizeof(text), "no record installs %s: this line names it, but its source "
+               "is missing. %s", what, rest);
+    ERROR_AT(RecordLine(disk, file), text);
 }
 
 /* Records that would write over the setup's own records in the
@@ -331,34 +362,35 @@ void CheckComponents(int recordCount)
         { "VARIRE.EXE", "to start with Windows (Run value Kestrel)" },
         { "ZRPAGE.DLL", "as the Mouse control panel page (InProcServer32)" },
     };
-    char path[TEXT_MAX], text[MESSAGE_MAX], directory[TEXT_MAX];
+    char path[TEXT_MAX], text[MESSAGE_MAX], directory[TEXT_MAX], what[TEXT_MAX];
     const char *setup = g_check.refused ? "Setup: refuses this package as it stands; once it "
                                           "is accepted, it" : "Setup:";
-    int i, line, programLine;
+    int i, line, programLine, missing;
 
     programLine = recordCount > 0 ? SectionLine(IDS_DISK1) : SectionLine(IDS_FILE_COUNTS_SECTION);
     for (i = 0; i < COUNT_OF(programs); i++) {
         if (!PathJoin(path, sizeof(path), g_setup.installDir, programs[i].name) ||
-            IsInstalled(path, recordCount))
+            IsInstalled(path, recordCount, &missing))
             continue;
-        TextFormat(text, sizeof(text), "no record installs %s into the destination directory. "
-                   "%s registers %s %s, and that file will not exist.", programs[i].name, setup,
-                   path, programs[i].registered);
-        ERROR_AT(programLine, text);
+        TextFormat(what, sizeof(what), "%s into the destination directory", programs[i].name);
+        TextFormat(text, sizeof(text), "%s registers %s %s, and that file will not exist.",
+                   setup, path, programs[i].registered);
+        ComponentMissing(programLine, missing, what, text);
     }
     for (i = 0; i < 2; i++) {
         const char *name = i == 0 ? g_setup.driverInfo.mouseDriver : g_setup.driverInfo.mouseInf;
         TEXT_COPY(directory, g_setup.windowsDir);
         TEXT_APPEND(directory, i == 0 ? "\\SYSTEM" : "\\INF");
         if (name[0] == '\0' || !PathJoin(path, sizeof(path), directory, name) ||
-            IsInstalled(path, recordCount))
+            IsInstalled(path, recordCount, &missing))
             continue;
         line = LineOf(IDS_STARTUP_SECTION, i == 0 ? "MouseDriver" : "MouseInf");
-        TextFormat(text, sizeof(text), "no record installs %s %s into the %s directory. %s "
-                   "writes %s=%s into the mouse's driver class key, and %s will not exist.",
-                   i == 0 ? "MouseDriver" : "MouseInf", name, i == 0 ? "SYSTEM" : "INF", setup,
-                   i == 0 ? "MouseDriver" : "InfPath", name, path);
-        ERROR_AT(line != 0 ? line : SectionLine(IDS_STARTUP_SECTION), text);
+        TextFormat(what, sizeof(what), "%s %s into the %s directory",
+                   i == 0 ? "MouseDriver" : "MouseInf", name, i == 0 ? "SYSTEM" : "INF");
+        TextFormat(text, sizeof(text), "%s writes %s=%s into the mouse's driver class key, and "
+                   "%s will not exist.", setup, i == 0 ? "MouseDriver" : "InfPath", name, path);
+        ComponentMissing(line != 0 ? line : SectionLine(IDS_STARTUP_SECTION), missing, what,
+                         text);
     }
 }
 

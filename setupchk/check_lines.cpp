@@ -8,18 +8,114 @@
 #include "../script/containment.h"
 #include "../script/setup_script.h"
 
-/* A text for a message: cut to 60 characters, so that a long value
- * cannot crowd out what the message says. */
+/* "<TAB>", "<CR>", "<LF>" or "<0xNN>" for a control character. */
+void ControlName(char *buffer, int size, unsigned char c)
+{
+    if (c == '\t')
+        TextCopy(buffer, size, "<TAB>");
+    else if (c == '\r')
+        TextCopy(buffer, size, "<CR>");
+    else if (c == '\n')
+        TextCopy(buffer, size, "<LF>");
+    else
+        TextFormat(buffer, size, "<0x%02X>", (unsigned)c);
+}
+
+/* The first control character of a text, or 0. */
+unsigned char FirstControl(const char *text)
+{
+    const unsigned char *p;
+
+    for (p = (const unsigned char *)text; *p != '\0'; p++) {
+        if (*p < 0x20)
+            return *p;
+    }
+    return 0;
+}
+
+/* A text for a message: control characters shown by name, and cut to 60
+ * characters, so that a long value cannot crowd out what the message
+ * says. */
 void Quote(char *buffer, int size, const char *text)
 {
-    char piece[64];
+    char shown[4 * TEXT_MAX], name[8], piece[64];
+    const unsigned char *p;
+    int i;
 
-    if (TextCopy(piece, 61, text)) {
+    shown[0] = '\0';
+    for (p = (const unsigned char *)text; *p != '\0' && lstrlenA(shown) < 64; p++) {
+        if (*p < 0x20) {
+            ControlName(name, sizeof(name), *p);
+            TEXT_APPEND(shown, name);
+        } else {
+            i = lstrlenA(shown);
+            shown[i] = (char)*p;
+            shown[i + 1] = '\0';
+        }
+    }
+    if (*p == '\0' && TextCopy(piece, 61, shown)) {
         TextCopy(buffer, size, piece);
         return;
     }
+    TextCopy(piece, 61, shown);
     TextCopy(buffer, size, piece);
     TextAppend(buffer, size, "...");
+}
+
+/* A path as it is shown: one "\" between its parts, the "." steps the
+ * path builders leave out; a leading "\\" (a network path) stays. */
+void TidyPath(char *buffer, int size, const char *path)
+{
+    int from = 0, to = 0;
+
+    while (path[from] != '\0' && to < size - 1) {
+        if (from >= 2 && path[from] == '\\' && path[from - 1] == '\\') {
+            from++;
+            continue;
+        }
+        if (from >= 1 && path[from - 1] == '\\' && path[from] == '.' &&
+            (path[from + 1] == '\\' || path[from + 1] == '\0') && to > 0) {
+            from += path[from + 1] == '\\' ? 2 : 1;
+            if (path[from] == '\0' && to > 1)
+                to--;   /* "DIR\." is DIR */
+            continue;
+        }
+        buffer[to++] = path[from++];
+    }
+    buffer[to] = '\0';
+}
+
+/* A text with the package folder named as the machine that runs the
+ * check names it: the folder's own path replaced by shownDir, and the
+ * "\" of a path in it made "/" up to the path's end (a blank or a quote). */
+void ShowPackagePaths(char *text, int size)
+{
+    char shown[2 * MESSAGE_MAX];
+    const char *p = text;
+    int folder = lstrlenA(g_check.packageDir), inPath = 0, length;
+
+    if (g_check.shownDir[0] == '\0' || folder == 0)
+        return;
+    shown[0] = '\0';
+    while (*p != '\0') {
+        if (!inPath && TextSameStartNoCase(p, g_check.packageDir, folder) &&
+            (p[folder] == '\\' || p[folder] == '\0' || p[folder] == ' ' || p[folder] == '"' ||
+             p[folder] == ')')) {
+            TEXT_APPEND(shown, g_check.shownDir);
+            p += folder;
+            inPath = 1;
+            continue;
+        }
+        if (inPath && (*p == ' ' || *p == '"'))
+            inPath = 0;
+        length = lstrlenA(shown);
+        if (length >= (int)sizeof(shown) - 1)
+            break;
+        shown[length] = inPath && *p == '\\' ? '/' : *p;
+        shown[length + 1] = '\0';
+        p++;
+    }
+    TextCopy(text, size, shown);
 }
 
 /* The name of disk `disk` (from 0), which is also its section's name. */

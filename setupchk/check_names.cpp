@@ -138,8 +138,8 @@ static const char *SectionOfKey(const char *key)
 static void CheckUnknownKey(const ScriptLine *line, const ScriptLine *section,
                             const KnownSection *known)
 {
-    char text[MESSAGE_MAX], key[80], hint[TEXT_MAX];
-    const char *other;
+    char text[MESSAGE_MAX], key[80], hint[TEXT_MAX], value[TEXT_MAX], quoted[80], shown[96];
+    const char *other, *nearest, *use;
 
     Quote(key, sizeof(key), line->name);
     if (known->keys == NULL) {
@@ -149,13 +149,26 @@ static void CheckUnknownKey(const ScriptLine *line, const ScriptLine *section,
         WARNING_AT(line->number, text);
         return;
     }
-    DidYouMean(hint, sizeof(hint), NearestName(line->name, known->keys, known->keyCount),
-               "", "");
+    nearest = NearestName(line->name, known->keys, known->keyCount);
+    DidYouMean(hint, sizeof(hint), nearest, "", "");
     other = SectionOfKey(line->name);
     if (hint[0] == '\0' && other != NULL)
         TextFormat(hint, sizeof(hint), " (it belongs in [%s])", other);
     TextFormat(text, sizeof(text), "unknown key \"%s\" in [%s]%s. Setup: never reads it.",
                key, section->name, hint);
+    /* the meant key is then not given: the setup uses its default */
+    if (nearest != NULL && FindScriptLine(&g_check.script, section->name, nearest) == 0 &&
+        SettingInUse(nearest, value, sizeof(value), &use)) {
+        Quote(quoted, sizeof(quoted), value);
+        if (value[0] != '\0')
+            TextFormat(shown, sizeof(shown), "\"%s\"", quoted);
+        else
+            TEXT_COPY(shown, "empty");
+        TextFormat(text, sizeof(text), "unknown key \"%s\" in [%s]%s. Setup: never reads it; "
+                   "without %s it uses the default, %s%s%s%s.", key, section->name, hint,
+                   nearest, shown, use[0] != '\0' ? ": " : "", use,
+                   use[0] != '\0' ? " it" : "");
+    }
     WARNING_AT(line->number, text);
 }
 

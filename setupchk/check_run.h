@@ -30,6 +30,8 @@ struct CheckRun {
     CheckOutput output;
     void *context;
     char scriptPath[MAX_PATH];
+    char packageDir[MAX_PATH];  /* the folder as the setup names it */
+    char shownDir[MAX_PATH];    /* ... and as the findings name it (empty: the same) */
     ScriptText script;
     int errors, warnings;       /* all found, also those not kept */
     int kept;
@@ -38,6 +40,7 @@ struct CheckRun {
     unsigned char emptied[RECORD_MAX];  /* the loader left the record empty */
     unsigned char outside[RECORD_MAX];  /* containment refuses the record */
     unsigned char installs[RECORD_MAX]; /* the record writes its target */
+    unsigned char noSource[RECORD_MAX]; /* its source is missing */
     DWORD targetHash[RECORD_MAX];       /* 0: nothing is written for it */
     DWORD diskBytes[DISK_MAX];          /* stored bytes of each disk's sources */
     int sourceWidth, targetWidth;
@@ -55,8 +58,15 @@ void AddProblem(int line, int level, const char *text);
 #define ERROR_AT(line, text)   AddProblem((line), LEVEL_ERROR, (text))
 #define WARNING_AT(line, text) AddProblem((line), LEVEL_WARNING, (text))
 
-/* Where findings point (check_lines.cpp). A script text for a message, cut to 60 characters. */
+/* Where findings point (check_lines.cpp). A script text for a message,
+ * its control characters shown by name, cut to 60 characters. */
 void Quote(char *buffer, int size, const char *text);
+void ControlName(char *buffer, int size, unsigned char c);
+unsigned char FirstControl(const char *text);
+/* A path with one "\" between its parts (no doubled one, no "." step). */
+void TidyPath(char *buffer, int size, const char *path);
+/* The package folder's paths in a text as g_check.shownDir names them. */
+void ShowPackagePaths(char *text, int size);
 void DiskName(int disk, char *name, int size);
 /* The line of a key (null: of the section) of a section named by its
  * string id; 0 when absent. */
@@ -98,6 +108,10 @@ void CheckSettings(void);
 void CheckCountWidths(void);
 void CheckCounts(void);
 void CheckEncoding(void);
+/* The value the setup uses for a key of [Main] or [Startup] (its
+ * default when the script does not give it), and what shows it (or an
+ * empty text); 0 for any other key. */
+int SettingInUse(const char *key, char *value, int size, const char **use);
 int OnContainmentFault(const ContainmentFault *fault, void *context);
 
 /* Sources (check_sources.cpp). */

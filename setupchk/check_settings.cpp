@@ -29,6 +29,59 @@ static const TextSetting textSettings[] = {
     { IDS_STARTUP_SECTION, "PnpID",            g_setup.driverInfo.pnpId, PNP_ID_MAX },
 };
 
+/* The numbers of [Main] as the loader read them. */
+struct NumberSetting {
+    const char *key;
+    const int *field;
+};
+
+/* What a setting of [Main] or [Startup] shows. */
+struct SettingUse {
+    const char *key;
+    const char *use;
+};
+
+static const SettingUse settingUses[] = {
+    { "ProductName", "every page title, text and message says" },
+    { "DefaultPath", "the destination page proposes" },
+    { "Title",       "the banner of the background says" },
+};
+
+/* The value the setup uses for a key of [Main] or [Startup], and what
+ * shows it (or an empty use); 0 for any other key. */
+int SettingInUse(const char *key, char *value, int size, const char **use)
+{
+    const NumberSetting numbers[] = {
+        { "MinimumSpace", NULL }, { "OEM", &g_setup.noLogo },
+        { "DefaultSerialMouse", &g_setup.serialMouse }, { "PS2Only", &g_setup.ps2Only },
+    };
+    int i, found = 0;
+
+    *use = "";
+    for (i = 0; i < COUNT_OF(settingUses); i++) {
+        if (lstrcmpiA(key, settingUses[i].key) == 0)
+            *use = settingUses[i].use;
+    }
+    for (i = 0; i < COUNT_OF(textSettings) && !found; i++) {
+        if (lstrcmpiA(key, textSettings[i].key) == 0) {
+            TextCopy(value, size, textSettings[i].field);
+            found = 1;
+        }
+    }
+    if (!found && lstrcmpiA(key, "DefaultPath") == 0) {
+        TextCopy(value, size, g_setup.installDir);
+        found = 1;
+    }
+    for (i = 0; i < COUNT_OF(numbers) && !found; i++) {
+        if (lstrcmpiA(key, numbers[i].key) == 0) {
+            TextFormat(value, size, "%d", numbers[i].field != NULL ? *numbers[i].field
+                       : (int)g_setup.minimumSpaceKb);
+            found = 1;
+        }
+    }
+    return found;
+}
+
 /* The value's real length on its line, or -1 when the key is absent. */
 static int ValueLength(UINT sectionId, const char *key, int *line)
 {
@@ -221,8 +274,9 @@ static const char *ReasonText(int reason)
 /* Each fault the setup's containment check finds. */
 int OnContainmentFault(const ContainmentFault *fault, void *context)
 {
-    char text[MESSAGE_MAX], refused[80], key[TEXT_MAX];
+    char text[MESSAGE_MAX], refused[80], key[TEXT_MAX], name[8];
     const char *what, *where;
+    unsigned char control;
     int line;
 
     (void)context;
@@ -244,9 +298,19 @@ int OnContainmentFault(const ContainmentFault *fault, void *context)
         if (fault->directoryKey >= DIR_WINDOWS)
             where = "outside the package";
     }
-    TextFormat(text, sizeof(text), "%s \"%s\" leads %s (%s). Setup: refuses the whole "
-               "package before it copies anything; the installation ends not completed.",
-               what, refused, where, ReasonText(fault->reason));
+    control = FirstControl(fault->text);
+    if (control != 0) {
+        /* a tab or a line break typed into the script: no file name holds one */
+        ControlName(name, sizeof(name), control);
+        TextFormat(text, sizeof(text), "%s \"%s\" holds a control character, %s, which no "
+                   "file name holds: remove it. Setup: refuses the whole package before it "
+                   "copies anything; the installation ends not completed.", what, refused,
+                   name);
+    } else {
+        TextFormat(text, sizeof(text), "%s \"%s\" leads %s (%s). Setup: refuses the whole "
+                   "package before it copies anything; the installation ends not completed.",
+                   what, refused, where, ReasonText(fault->reason));
+    }
     ERROR_AT(line != 0 ? line : 1, text);
     return 1;
 }
@@ -257,19 +321,22 @@ void CheckEncoding(void)
     const ScriptLine *first;
 
     if (g_check.script.encoding == SCRIPT_UTF16) {
-        ERROR_AT(1, "SETUP.INF is written in UTF-16. Setup: Windows 95 and 98 read no section "
-                 "of it: every setting takes its default and no file is installed.");
+        ERROR_AT(1, "SETUP.INF is written in UTF-16: save it as ANSI (in Notepad: Save As, "
+                 "Encoding ANSI). Setup: Windows 95 and 98 read no section of it: every "
+                 "setting takes its default and no file is installed.");
         return;
     }
     if (g_check.script.encoding != SCRIPT_UTF8_BOM)
         return;
     first = ScriptLineAt(&g_check.script, 1);
     if (first != NULL && first->kind == LINE_SECTION)
-        TextFormat(text, sizeof(text), "SETUP.INF begins with a UTF-8 byte-order mark. Setup: "
+        TextFormat(text, sizeof(text), "SETUP.INF begins with a UTF-8 byte-order mark: save it "
+                   "as ANSI (in Notepad: Save As, Encoding ANSI), which has no mark. Setup: "
                    "Windows 95 and 98 read the mark as part of line 1 and do not see the "
                    "section [%s]; its keys take their defaults.", first->name);
     else
-        TEXT_COPY(text, "SETUP.INF begins with a UTF-8 byte-order mark. Setup: Windows 95 "
+        TEXT_COPY(text, "SETUP.INF begins with a UTF-8 byte-order mark: save it as ANSI (in "
+                  "Notepad: Save As, Encoding ANSI), which has no mark. Setup: Windows 95 "
                   "and 98 read the mark as part of line 1.");
     ERROR_AT(1, text);
 }

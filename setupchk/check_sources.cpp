@@ -117,6 +117,30 @@ void InspectSource(const char *path, SourceFacts *facts)
     ReadHeader(facts);
 }
 
+/* A compressed source NAME.EX_ missing where mscompress has left its
+ * own name for it, NAME.EXT_: that name into found; 0 when there is none. */
+static int MscompressName(const char *path, char *found, int size)
+{
+    char pattern[TEXT_MAX];
+    WIN32_FIND_DATAA data;
+    HANDLE search;
+    int length = lstrlenA(path);
+
+    if (length < 2 || path[length - 1] != '_' || path[length - 2] == '\\' ||
+        !TEXT_COPY(pattern, path))
+        return 0;
+    /* NAME.EX_ -> NAME.EX?_ */
+    pattern[length - 1] = '?';
+    if (!TEXT_APPEND(pattern, "_"))
+        return 0;
+    search = FindFirstFileA(pattern, &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    data.cFileName[sizeof(data.cFileName) - 1] = '\0';
+    return TextCopy(found, size, data.cFileName);
+}
+
 /* The bytes the setup will write for this source; -1 when it writes
  * none. */
 LONG CheckSource(int line, const char *path, const FileRecord *record, const SourceFacts *facts)
@@ -124,24 +148,35 @@ LONG CheckSource(int line, const char *path, const FileRecord *record, const Sou
     static const char *const headerFaults[] = {
         "", "", "shorter than its 14-byte header", "wrong signature", "unknown method"
     };
-    char text[MESSAGE_MAX], name[sizeof(record->sourceName)];
+    char text[MESSAGE_MAX], name[sizeof(record->sourceName)], shown[TEXT_MAX];
+    char opened[OFS_MAXPATHNAME], beside[MAX_PATH];
     int length;
 
+    TidyPath(shown, sizeof(shown), path);
+    TidyPath(opened, sizeof(opened), facts->openedPath);
+    if (!facts->present && !facts->opened && MscompressName(path, beside, sizeof(beside))) {
+        TextFormat(text, sizeof(text), "source file missing: %s; beside it is %s, the name "
+                   "mscompress gives: rename it to %s. Setup: copies nothing for this line "
+                   "and goes on; the installation lacks the file.", shown, beside,
+                   record->sourceName);
+        ERROR_AT(line, text);
+        return -1;
+    }
     if (!facts->present && !facts->opened) {
         TextFormat(text, sizeof(text), "source file missing: %s. Setup: copies nothing for "
-                   "this line and goes on; the installation lacks the file.", path);
+                   "this line and goes on; the installation lacks the file.", shown);
         ERROR_AT(line, text);
         return -1;
     }
     if (!facts->present) {
         TextFormat(text, sizeof(text), "source file missing: %s. Setup: opens %s in its "
-                   "place and installs that, expanded, as %s.", path, facts->openedPath,
+                   "place and installs that, expanded, as %s.", shown, opened,
                    record->targetName);
         WARNING_AT(line, text);
     }
     if (facts->header > HEADER_GOOD) {
         TextFormat(text, sizeof(text), "compressed file with a damaged header (%s): %s. "
-                   "Setup: %s.", headerFaults[facts->header], facts->openedPath,
+                   "Setup: %s.", headerFaults[facts->header], opened,
                    facts->opened ? "copies it as it is stored, not expanded"
                                  : "cannot open it and copies nothing");
         ERROR_AT(line, text);
@@ -149,14 +184,14 @@ LONG CheckSource(int line, const char *path, const FileRecord *record, const Sou
     }
     if (!facts->opened) {
         TextFormat(text, sizeof(text), "source file cannot be opened: %s. Setup: copies "
-                   "nothing for this line and goes on.", path);
+                   "nothing for this line and goes on.", shown);
         ERROR_AT(line, text);
         return -1;
     }
     if (facts->expanded != facts->expected) {
         TextFormat(text, sizeof(text), "compressed file with damaged data: %s expands to %ld "
                    "of the %ld bytes its header gives. Setup: removes the short copy and ends "
-                   "the installation not completed.", facts->openedPath, facts->expanded,
+                   "the installation not completed.", opened, facts->expanded,
                    facts->expected);
         ERROR_AT(line, text);
         return -1;

@@ -1,7 +1,9 @@
 /* SETUPCHK.EXE's command line and output: the settings and the file
  * table as the setup will use them, then every finding as
  * "PATH\SETUP.INF(LINE): error|warning: what. Setup: what it will do."
- * --quiet prints the findings only; --strict counts warnings as errors.
+ * --quiet prints the findings only; --strict counts warnings as errors;
+ * --unix-path=PATH names the package folder PATH in the findings, its path
+ * on the machine that runs SETUPCHK under Wine.
  * Exit status 0: no error, 1: errors, 2: the package cannot be read or
  * the command line is wrong. */
 #include "setupchk.h"
@@ -12,6 +14,8 @@ struct Options {
     const char *packageDir;
     int quiet;
     int check;              /* CHECK_STRICT or 0 */
+    const char *shownDir;   /* --unix-path, or null */
+    const char *journal;    /* --journal: list this journal instead */
 };
 
 static void PrintLine(const char *text)
@@ -73,7 +77,10 @@ static const char *NextArgument(const char *line, char *word, int size, int *fit
     return line;
 }
 
-static int ReadOptions(const char *commandLine, Options *options, char *packageDir, int size)
+#define UNIX_PATH_OPTION "--unix-path="
+
+static int ReadOptions(const char *commandLine, Options *options, char *packageDir, int size,
+                       char *shownDir, int shownSize, char *journal, int journalSize)
 {
     char word[MAX_PATH];
     const char *next;
@@ -82,15 +89,24 @@ static int ReadOptions(const char *commandLine, Options *options, char *packageD
     options->packageDir = NULL;
     options->quiet = 0;
     options->check = 0;
+    options->shownDir = NULL;
+    options->journal = NULL;
     /* the first argument is the program itself */
     next = NextArgument(commandLine, word, sizeof(word), &fits);
     while (next != NULL && (next = NextArgument(next, word, sizeof(word), &fits)) != NULL) {
         if (!fits)
             return 0;
-        if (lstrcmpA(word, "--quiet") == 0)
+        if (lstrcmpA(word, "--journal") == 0 && options->journal == NULL &&
+            (next = NextArgument(next, journal, journalSize, &fits)) != NULL && fits)
+            options->journal = journal;
+        else if (lstrcmpA(word, "--quiet") == 0)
             options->quiet = 1;
         else if (lstrcmpA(word, "--strict") == 0)
             options->check |= CHECK_STRICT;
+        else if (TextSameStart(word, UNIX_PATH_OPTION, lstrlenA(UNIX_PATH_OPTION)) &&
+                 word[lstrlenA(UNIX_PATH_OPTION)] != '\0' && options->shownDir == NULL &&
+                 TextCopy(shownDir, shownSize, word + lstrlenA(UNIX_PATH_OPTION)))
+            options->shownDir = shownDir;
         else if (word[0] == '-' && word[1] == '-')
             return 0;
         else if (options->packageDir == NULL && TextCopy(packageDir, size, word))
@@ -98,19 +114,25 @@ static int ReadOptions(const char *commandLine, Options *options, char *packageD
         else
             return 0;
     }
-    return options->packageDir != NULL;
+    /* a package, or a journal */
+    return (options->packageDir != NULL) != (options->journal != NULL);
 }
 
 int RunPackageCheck(const char *commandLine)
 {
-    char packageDir[MAX_PATH];
+    char packageDir[MAX_PATH], shownDir[MAX_PATH], journal[MAX_PATH];
     Options options;
 
-    if (!ReadOptions(commandLine, &options, packageDir, sizeof(packageDir))) {
-        PrintLine("usage: SETUPCHK PACKAGE_DIR [--strict] [--quiet]");
+    if (!ReadOptions(commandLine, &options, packageDir, sizeof(packageDir), shownDir,
+                     sizeof(shownDir), journal, sizeof(journal))) {
+        PrintLine("usage: SETUPCHK PACKAGE_DIR [--strict] [--quiet] [--unix-path=PATH]");
+        PrintLine("       SETUPCHK --journal UNINSTAL.LOG");
         return CHECK_UNREADABLE;
     }
+    if (options.journal != NULL)
+        return ListJournal(options.journal, Print, &options);
     InitSetupState();
     g_setup.instance = GetModuleHandleA(NULL);
-    return CheckPackage(options.packageDir, options.check, Print, &options);
+    return CheckPackageShown(options.packageDir, options.shownDir, options.check, Print,
+                             &options);
 }

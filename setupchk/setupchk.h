@@ -27,9 +27,21 @@ typedef void (*CheckOutput)(int kind, int line, const char *text, void *context)
  * instance for the string table, and reports the settings, the file
  * table and every finding in the order of its lines. */
 int CheckPackage(const char *packageDir, int options, CheckOutput output, void *context);
+/* The same, with the findings naming the package folder as shownDir, its
+ * path on the machine that runs the check under Wine ("/home/me/pkg"):
+ * "shownDir/SETUP.INF:LINE: error: ...", and the paths in the folder
+ * with "/", so that the editors there open them. Null: as CheckPackage. */
+int CheckPackageShown(const char *packageDir, const char *shownDir, int options,
+                      CheckOutput output, void *context);
+
+/* A change journal (UNINSTAL.LOG) in plain words: every run and entry
+ * with its line of the file, each damaged line marked (as a
+ * CHECK_WARNING). CHECK_CLEAN when every line is a whole entry,
+ * CHECK_PROBLEMS with damaged lines, CHECK_UNREADABLE without a journal. */
+int ListJournal(const char *path, CheckOutput output, void *context);
 
 /* SETUPCHK.EXE's command line, program name first, then PACKAGE_DIR
- * [--strict] [--quiet]; prints to the standard output and returns the
+ * [--strict] [--quiet] [--unix-path=PATH], or --journal PATH; prints to the standard output and returns the
  * exit status. */
 int RunPackageCheck(const char *commandLine);
 

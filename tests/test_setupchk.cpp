@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../install/file_ops.h"
 #include "../res/resource.h"
 #include "../setupchk/setupchk.h"
 #include "e2e_fixture.h"
@@ -173,7 +174,8 @@ const Planted kPlanted[] = {
     { "empty script", {}, { { "SETUP.INF", "\r\n" } }, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
       "the package installs no file", 4, CHECK_ONLY, NULL },
     { "UTF-16", {}, { { "SETUP.INF", std::string("\xFF\xFE[\0M\0a\0i\0n\0]\0\r\0\n\0", 18) } }, 0,
-      CHECK_PROBLEMS, CHECK_ERROR, 1, "UTF-16. Setup: Windows 95 and 98 read no section", 1,
+      CHECK_PROBLEMS, CHECK_ERROR, 1, "UTF-16: save it as ANSI (in Notepad: Save As, Encoding "
+      "ANSI). Setup: Windows 95 and 98 read no section", 1,
       CHECK_ONLY, NULL },
     { "UTF-8 mark", { { 1, "\xEF\xBB\xBF[Main]" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
       "do not see the section [Main]", 1, CHECK_ONLY, NULL },
@@ -224,6 +226,25 @@ const Planted kPlanted[] = {
                            { 24, "6=MOUSE.DRV,MOUSE.DRV,Mouse driver,WinDir" } }, {}, 0,
       CHECK_PROBLEMS, CHECK_ERROR, 6, "no record installs MouseDriver MOUSE.DRV into the SYSTEM "
       "directory", 1, CHECK_ONLY, NULL },
+
+    // What an author gets wrong first, each told with what to do.
+    { "tab after a name", { { 19, "1=A.EXE,A.EXE\t,Program A,RootDir" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 19, "target name \"A.EXE<TAB>\" holds a control character, <TAB>, which no "
+      "file name holds: remove it. Setup: refuses the whole package", 1, CHECK_ONLY, NULL },
+    { "key typo takes the default", { { 2, "ProductNmae=Acme" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 2,
+      "(did you mean ProductName?). Setup: never reads it; without ProductName it uses the default, "
+      "\"Velto\": every page title, text and message says it.", 1, CHECK_ONLY, NULL },
+    { "component's source missing", {}, { { "V.EXE", "" } }, 0, CHECK_PROBLEMS, CHECK_ERROR, 22,
+      "no record installs VARIRE.EXE into the destination directory: this line names it, but its "
+      "source is missing.", 2, CHECK_ONLY, NULL },
+    { "mscompress's own name", {}, { { "HELP\\B.TX_", "" }, { "HELP\\B.TXT_", kPackedB } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 20, "B.TX_; beside it is B.TXT_, the name mscompress gives: "
+      "rename it to B.TX_.", 1, CHECK_ONLY, NULL },
+    { "UTF-8 mark, the fix", { { 1, "\xEF\xBB\xBF[Main]" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 1,
+      "SETUP.INF begins with a UTF-8 byte-order mark: save it as ANSI", 1, CHECK_ONLY, NULL },
+    // the source path has an empty step: shown with one separator (ExpectFindings)
+    { "no directory, one separator", { { 20, "2=B.TX_,B.TXT,Read me,Docs" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 20, "\\B.TX_. Setup: copies nothing", 2, CHECK_ONLY, NULL },
 };
 
 struct Finding { int kind; int line; std::string text; };
@@ -302,6 +323,11 @@ void ExpectFindings(const Planted &row, int result, const Output &output, const 
         EXPECT_EQ(finding.text.compare(0, prefix.size(), prefix), 0) << finding.text;
         EXPECT_NE(finding.text.find(". Setup: "), std::string::npos) << finding.text;
     }
+    // paths with one separator between their parts
+    for (const Finding &finding : output.findings) {
+        EXPECT_EQ(finding.text.find("\\\\"), std::string::npos) << finding.text;
+        EXPECT_EQ(finding.text.find("\\.\\"), std::string::npos) << finding.text;
+    }
     EXPECT_TRUE(found) << "no finding with \"" << row.finding << "\":\n" << output.all;
 }
 
@@ -346,6 +372,117 @@ TEST(PackageCheck, CommandLineAndExitStatus)
     };
     for (const Row &row : rows)
         EXPECT_EQ(RunPackageCheck(row.line.c_str()), row.status) << row.line;
+    RemoveTree(dir);
+}
+
+// Run through make, the findings name the package folder by its path on
+// the machine that runs Wine, in the form its editors read; without the
+// option, by the folder's own path.
+TEST(PackageCheck, FindingsNameTheFolderAsGiven)
+{
+    std::string dir = ScratchDir("setupchk");
+    Planted missing = kPlanted[2];
+    WritePackage(dir, missing, "C:\\VELTO");
+    struct Row { const char *shownAs; std::string first; } rows[] = {
+        { "/home/author/pkg", "/home/author/pkg/SETUP.INF:20: error: source file missing: "
+                              "/home/author/pkg/HELP/B.TX_. Setup: " },
+        { "/home/author/pkg/", "/home/author/pkg/SETUP.INF:20: error: source file missing: "
+                               "/home/author/pkg/HELP/B.TX_. Setup: " },
+        { NULL, dir + "\\SETUP.INF(20): error: source file missing: " + dir + "\\HELP\\B.TX_. Setup: " },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.shownAs != NULL ? row.shownAs : "(none)");
+        Output output;
+        EXPECT_EQ(CheckPackageShown(dir.c_str(), row.shownAs, 0, Collect, &output), CHECK_PROBLEMS);
+        ASSERT_EQ(output.findings.size(), 1u) << output.all;
+        EXPECT_EQ(output.findings[0].text.compare(0, row.first.size(), row.first), 0)
+            << output.findings[0].text;
+    }
+    struct Command { std::string line; int status; } commands[] = {
+        { "SETUPCHK.EXE " + dir + " --unix-path=/home/author/pkg --quiet", CHECK_PROBLEMS },
+        { "SETUPCHK.EXE \"" + dir + "\" \"--unix-path=/home/a b/pkg\"", CHECK_PROBLEMS },
+        { "SETUPCHK.EXE " + dir + " --unix-path=", CHECK_UNREADABLE },
+    };
+    for (const Command &command : commands)
+        EXPECT_EQ(RunPackageCheck(command.line.c_str()), command.status) << command.line;
+    RemoveTree(dir);
+}
+
+// A journal line as the setup writes it: its text and its checksum.
+std::string JournalLine(const std::string &text)
+{
+    char crc[16];
+    snprintf(crc, sizeof(crc), "%08lX", (unsigned long)Crc32(0, (const BYTE *)text.data(), (DWORD)text.size()));
+    return text + " *" + crc + "\r\n";
+}
+
+// SETUPCHK --journal: two runs, the second ended part-way, and a damaged
+// line between them, each line told in words with its number.
+TEST(PackageCheckJournal, RunsEntriesAndADamagedLineInPlainWords)
+{
+    std::string dir = ScratchDir("setupchk-journal");
+    std::string first = JournalLine("RUN 1 N Velto") + JournalLine("NAMES ZRMOUSE.DRV ZRMOUSE.INF") +
+                        JournalLine("DIR C:\\VELTO") + JournalLine("FILE C:\\VELTO\\VARIRE.EXE NEW") +
+                        JournalLine("DONE C:\\VELTO\\VARIRE.EXE 327 1A2B3C4D");
+    std::string value = JournalLine("VALUE HKLM\\Enum\\Root\\VeltoMouse DeviceDesc 1 Standard%20mouse%00 "
+                                    "1 Velto%20PS/2%20Wheel%20Mouse");
+    std::string text = first + value +
+        JournalLine("FILE C:\\WINDOWS\\SYSTEM\\ZRMOUSE.DRV OLD 100 0BADF00D C:\\VELTO\\000000F0.SAV") +
+        JournalLine("LINE mouse=*vmouse,%20msmouse.vxd mouse=*vmouse") +
+        JournalLine("MOVE C:\\WINDOWS\\SYSTEM\\VMM32\\VMOUSE.VXD C:\\WINDOWS\\SYSTEM\\VMM32\\VMOUSE.BAK") +
+        JournalLine("END") + "KEY HKLM\\Enum\tdamaged *00000000\r\n" +
+        JournalLine("RUN 1 U Velto") + JournalLine("VALUE HKLM\\Enum\\Root\\VeltoMouse Mfg - % 4 %01%00%00%00") +
+        JournalLine("UNDO " + std::to_string(first.size()));
+    std::string path = dir + "\\UNINSTAL.LOG";
+    WriteFileBytes(path, text);
+    struct Row { int line; int kind; const char *text; } rows[] = {
+        { 0, CHECK_INFO, "Journal PATH: 2 runs, 13 entries, 1 damaged line" },
+        { 1, CHECK_INFO, "    1  run 1: an installation of \"Velto\" (journal version 1)" },
+        { 2, CHECK_INFO, "    2  the package's files for the Windows directories: ZRMOUSE.DRV ZRMOUSE.INF" },
+        { 3, CHECK_INFO, "    3  makes directory C:\\VELTO" },
+        { 4, CHECK_INFO, "    4  writes new file C:\\VELTO\\VARIRE.EXE" },
+        { 5, CHECK_INFO, "    5    completed C:\\VELTO\\VARIRE.EXE: 327 bytes, checksum 1A2B3C4D" },
+        { 6, CHECK_INFO, "    6  sets HKLM\\Enum\\Root\\VeltoMouse: DeviceDesc = \"Velto PS/2 Wheel Mouse\" "
+                         "(was: \"Standard mouse\")" },
+        { 7, CHECK_INFO, "    7  writes over file C:\\WINDOWS\\SYSTEM\\ZRMOUSE.DRV (it was 100 bytes, checksum "
+                         "0BADF00D; saved first as C:\\VELTO\\000000F0.SAV)" },
+        { 8, CHECK_INFO, "    8  replaces the system.ini mouse line \"mouse=*vmouse, msmouse.vxd\" with "
+                         "\"mouse=*vmouse\"" },
+        { 9, CHECK_INFO, "    9  renames C:\\WINDOWS\\SYSTEM\\VMM32\\VMOUSE.VXD to "
+                         "C:\\WINDOWS\\SYSTEM\\VMM32\\VMOUSE.BAK" },
+        { 10, CHECK_INFO, "   10  the run ended" },
+        { 11, CHECK_WARNING, "   11  DAMAGED: not a whole entry (cut, or changed since it was written), not "
+                             "acted on: \"KEY HKLM\\Enum<TAB>damaged *00000000\"" },
+        { 12, CHECK_INFO, "   12  run 2: SETUP.EXE -u (the mouse registered again) of \"Velto\" (journal version 1)" },
+        { 13, CHECK_INFO, "   13  sets HKLM\\Enum\\Root\\VeltoMouse: Mfg = 1 (a number) (was: it did not exist)" },
+        { 14, CHECK_INFO, "   14  undone by the uninstaller: the entry of line 6" },
+        { 0, CHECK_INFO, "The last run has no END line: it was ended part-way." },
+    };
+    Output output;
+    std::vector<Finding> told;
+    auto collect = [](int kind, int line, const char *text, void *context) {
+        ((std::vector<Finding> *)context)->push_back({ kind, line, text });
+    };
+    EXPECT_EQ(ListJournal(path.c_str(), collect, &told), CHECK_PROBLEMS);
+    std::string all;
+    for (const Finding &line : told)
+        all += line.text + "\n";
+    ASSERT_EQ(told.size(), sizeof(rows) / sizeof(rows[0])) << all;
+    for (size_t i = 0; i < told.size(); i++) {
+        std::string expected = rows[i].text;
+        size_t at = expected.find("PATH");
+        if (at != std::string::npos)
+            expected.replace(at, 4, path);
+        EXPECT_EQ(told[i].text, expected) << "row " << i;
+        EXPECT_EQ(told[i].line, rows[i].line) << "row " << i;
+        EXPECT_EQ(Kind(told[i].kind), Kind(rows[i].kind)) << "row " << i;
+    }
+    // the command line: the listing's status, and no journal
+    EXPECT_EQ(RunPackageCheck(("SETUPCHK.EXE --journal " + path + " --quiet").c_str()), CHECK_PROBLEMS);
+    WriteFileBytes(path, first);
+    EXPECT_EQ(RunPackageCheck(("SETUPCHK.EXE --journal " + path).c_str()), CHECK_CLEAN);
+    EXPECT_EQ(RunPackageCheck(("SETUPCHK.EXE --journal " + dir + "\\NONE.LOG").c_str()), CHECK_UNREADABLE);
+    EXPECT_EQ(RunPackageCheck("SETUPCHK.EXE --journal"), CHECK_UNREADABLE);
     RemoveTree(dir);
 }
 

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Lays out a package of two disks in a folder, as an author makes one:
+# SubDir1=HELP\ENGLISH, the driver into SYSTEM and its INF into INF,
+# files compressed with mscompress (renamed NAME.EX_) and plain ones, the
+# uninstaller and the companion program. The help file expands to 5,000
+# bytes. The uninstaller is UNINSTAL.EXE given (this build's by default),
+# compressed; make disks and make try-package put this build's in anyway.
+#
+#   tests/two_disk_package.sh FOLDER [UNINSTAL.EXE]
+set -eu
+pkg=$1
+uninstaller=${2:-$(cd "$(dirname "$0")/.." && pwd)/build/x86/UNINSTAL.EXE}
+rm -rf "$pkg"
+mkdir -p "$pkg/HELP/ENGLISH" "$pkg/SYSTEM" "$pkg/INF"
+cat >"$pkg/SETUP.INF" <<'INF'
+[Main]
+ProductName=Acme Wheel
+DefaultPath=C:\ACME
+MinimumSpace=100
+[Startup]
+Title=Acme Wheel Mouse Setup
+Mfg=Acme
+MouseDriver=ACME.DRV
+MouseInf=ACME.INF
+DriverDate=01-02-1999
+PS2InfSection=ACME_PS2
+SerialInfSection=ACME_SER
+PS2Name=Acme PS/2 Wheel Mouse
+SeialName=Acme Serial Wheel Mouse
+PnpID=ACM0001
+[DiskLabel]
+Disk1=Acme Disk 1
+Disk2=Acme Disk 2
+[DirectoryName]
+RootDir=.
+SubDir1=HELP\ENGLISH
+WinSystemDir=SYSTEM
+WinInfDir=INF
+[FileCounts]
+Disk1=4
+Disk2=3
+[Disk1]
+1=VARIRE.EX_,VARIRE.EXE,Wheel mouse program,RootDir
+2=ZRPAGE.DLL,ZRPAGE.DLL,Control panel page,RootDir
+3=UNINSTAL.EX_,UNINSTAL.EXE,Uninstall program,RootDir
+4=README.TXT,README.TXT,Read me,RootDir
+[Disk2]
+1=ACME.HL_,ACME.HLP,Help file,SubDir1
+2=ACME.DR_,ACME.DRV,Mouse driver,WinSystemDir
+3=ACME.INF,ACME.INF,Driver information,WinInfDir
+INF
+# bytes that compress somewhat, the same every time
+filler() { yes "$1" | head -c "$2"; }
+filler "acme wheel program" 5000 >"$pkg/VARIRE.EXE"
+filler "acme help" 5000 >"$pkg/HELP/ENGLISH/ACME.HLP"
+filler "acme driver" 3000 >"$pkg/SYSTEM/ACME.DRV"
+cp "$uninstaller" "$pkg/UNINSTAL.EXE"
+for f in VARIRE.EXE UNINSTAL.EXE HELP/ENGLISH/ACME.HLP SYSTEM/ACME.DRV; do
+    mscompress "$pkg/$f" && rm "$pkg/$f"
+    mv "$pkg/${f}_" "$pkg/${f%?}_"      # mscompress writes NAME.EXT_; the script wants NAME.EX_
+done
+printf 'control panel page' >"$pkg/ZRPAGE.DLL"
+printf 'Read me.\r\n' >"$pkg/README.TXT"
+printf '[Version]\r\nSignature="$Chicago$"\r\n' >"$pkg/INF/ACME.INF"
