@@ -144,7 +144,8 @@ void PrepareMachine(const std::string &dest)
 
 void Picture(Try *t, const char *name, HWND window = NULL)
 {
-    UiPause(300);   // let the page and the background finish painting
+    // the page and the background; the copying page paints only its own
+    UiWaitPainted(NULL, t->process.dwProcessId, 1500);
     if (!UiSaveScreenshot(t->pictures + "\\" + name + ".bmp", window))
         Say("  (no picture %s)\n", name);
 }
@@ -338,7 +339,7 @@ bool AnswerBox(Try *t, const char *picture, int answer, std::string *text, bool 
         t->failures++;
         return false;
     }
-    UiPause(300);
+    UiWaitPainted(box.window);
     if (!UiSaveScreenshot(t->pictures + "\\" + picture + ".bmp", box.window))
         Say("  (no picture %s)\n", picture);
     *text = box.text;

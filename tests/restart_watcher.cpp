@@ -2,12 +2,12 @@
 
 static HANDLE watcherThread;
 static DWORD watcherThreadId;
-static volatile LONG restartSeen;
+static HANDLE restartSeen;   // set by the session end, manual reset
 
 static LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_QUERYENDSESSION) {
-        InterlockedExchange(&restartSeen, 1);
+        SetEvent(restartSeen);
         return FALSE;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -32,6 +32,8 @@ static DWORD WINAPI WatcherThread(void *ready)
 
 void StartRestartWatcher()
 {
+    if (restartSeen == NULL)
+        restartSeen = CreateEventA(NULL, TRUE, FALSE, NULL);
     HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
     watcherThread = CreateThread(NULL, 0, WatcherThread, ready, 0, &watcherThreadId);
     WaitForSingleObject(ready, 5000);
@@ -49,12 +51,10 @@ void StopRestartWatcher()
 bool RestartRequested(DWORD waitMs)
 {
     // The session end is sent from another process: give it a moment.
-    for (DWORD waited = 0; waited < waitMs && !restartSeen; waited += 100)
-        Sleep(100);
-    return restartSeen != 0;
+    return WaitForSingleObject(restartSeen, waitMs) == WAIT_OBJECT_0;
 }
 
 void ForgetRestart()
 {
-    InterlockedExchange(&restartSeen, 0);
+    ResetEvent(restartSeen);
 }

@@ -378,7 +378,7 @@ TEST_F(EndToEnd, AltF4EndsEachPageItsOwnWay)
     HWND finish = InstallUpToFinish(true);
     ASSERT_TRUE(finish != NULL);
     UiClick(finish, IDC_RESTART_LATER);
-    UiPause(200);
+    EXPECT_TRUE(UiWaitUntil([&]() { return UiIsChecked(finish, IDC_RESTART_LATER) == BST_CHECKED; }));
     PostMessageA(finish, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(Finish(), 0u);
     EXPECT_FALSE(RestartRequested(1000)) << "restart later was chosen";

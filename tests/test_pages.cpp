@@ -81,7 +81,7 @@ TEST_F(Pages, UnaskedCloseIsCancelOrFinish)
                 UiAnswerMessageBox(box, IDOK);
             } else if (rows[i].click != 0) {
                 UiClick(page, rows[i].click);
-                UiPause(200);
+                UiWaitUntil([&]() { return UiIsChecked(page, rows[i].click) == BST_CHECKED; });
             }
             PostMessageA(page, WM_SYSCOMMAND, SC_CLOSE, 0);
             if (rows[i].expect == PAGE_CANCEL)
@@ -137,7 +137,7 @@ TEST_F(Pages, MouseTypeShowsAndKeepsTheChoice)
             EXPECT_EQ(UiIsEnabled(page, IDC_BACK), rows[i].backEnabled != 0);
             if (rows[i].click != 0) {
                 UiClick(page, rows[i].click);
-                UiPause(200);
+                UiWaitUntil([&]() { return UiIsChecked(page, rows[i].click) == BST_CHECKED; });
                 EXPECT_EQ(UiIsChecked(page, rows[i].click), BST_CHECKED);
             }
             UiClick(page, rows[i].button);
@@ -176,7 +176,7 @@ TEST_F(Pages, FinishRestartChoice)
             EXPECT_EQ(UiIsChecked(page, IDC_RESTART_LATER), rows[i].restart ? BST_UNCHECKED : BST_CHECKED);
             if (rows[i].click != 0) {
                 UiClick(page, rows[i].click);
-                UiPause(200);
+                UiWaitUntil([&]() { return UiIsChecked(page, rows[i].click) == BST_CHECKED; });
             }
             if (rows[i].key != 0)
                 UiPressKey(page, rows[i].key);
@@ -194,9 +194,8 @@ TEST_F(Pages, EscOnFinishDoesNothing)
 {
     DrivePage(finishPage, [](HWND page) {
         UiPressKey(page, VK_ESCAPE);
-        UiPause(500);
         UiMessageBox box;
-        EXPECT_FALSE(UiWaitForMessageBox(&box, 300, GetCurrentProcessId())) << box.text;
+        EXPECT_FALSE(UiWaitForMessageBox(&box, 800, GetCurrentProcessId())) << box.text;
         EXPECT_TRUE(IsWindow(page)) << "Esc closed the finish page";
         UiClick(page, IDC_NEXT);
         EXPECT_TRUE(UiWaitGone(page));
@@ -269,7 +268,7 @@ TEST_F(Pages, TextsReadableAtAnyDepth)
         SCOPED_TRACE(testing::Message() << kind->name << " page at " << depth << " bpp");
         g_setup.pageResult = PAGE_NEXT;
         DrivePage(*kind, [&](HWND page) {
-            UiPause(300);
+            UiWaitPainted(page);
             std::vector<HWND> texts;
             EnumChildWindows(page, CollectTexts, (LPARAM)&texts);
             EXPECT_GE(texts.size(), 1u);

@@ -312,28 +312,29 @@ protected:
         ToFinish(false, FileExists(E2E_TARGET));
     }
 
-    // Whether a copy of the uninstaller in TEMP is running.
-    static bool CopyRunning()
+    // The copies of the uninstaller in TEMP that are running, opened to be waited for.
+    static std::vector<HANDLE> RunningCopies()
     {
+        std::vector<HANDLE> copies;
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         PROCESSENTRY32 entry;
         entry.dwSize = sizeof(entry);
-        bool running = false;
-        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-            running = running || strstr(entry.szExeFile, "~UNINS") != NULL;
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+            HANDLE copy = strstr(entry.szExeFile, "~UNINS") != NULL
+                              ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID) : NULL;
+            if (copy != NULL)
+                copies.push_back(copy);
+        }
         CloseHandle(snapshot);
-        return running;
+        return copies;
     }
 
     // Waits for every copy of the uninstaller in TEMP to end.
     static void WaitForCopies()
     {
-        for (int round = 0; round < 400; round++) {
-            if (!CopyRunning())
-                break;
-            Sleep(50);
-            if (round == 399)
-                ADD_FAILURE() << "the uninstaller's copy did not end";
+        for (HANDLE copy : RunningCopies()) {
+            EXPECT_EQ(WaitForSingleObject(copy, 20000), WAIT_OBJECT_0) << "the uninstaller's copy did not end";
+            CloseHandle(copy);
         }
         // a copy that was ended by the seam never got to its WININIT.INI line
         char temp[MAX_PATH];

@@ -673,3 +673,36 @@ void UiPause(DWORD ms)
 {
     Sleep(ms);
 }
+
+bool UiWaitUntil(const std::function<bool()> &test, DWORD timeoutMs)
+{
+    return WaitFor(test, timeoutMs);
+}
+
+namespace {
+
+// Whether the window or one of its children waits to be painted.
+bool NeedsPaint(HWND window)
+{
+    if (GetUpdateRect(window, NULL, FALSE))
+        return true;
+    for (HWND child : Children(window))
+        if (NeedsPaint(child))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+bool UiWaitPainted(HWND window, DWORD processId, DWORD timeoutMs)
+{
+    return WaitFor([&]() {
+        std::vector<HWND> windows = window != NULL ? std::vector<HWND>{ window } : UiTopWindows(processId);
+        for (HWND each : windows) {
+            // an answer means the thread has come back to its queue, where it paints
+            if (!Send(each, WM_NULL, 0, 0, NULL) || NeedsPaint(each))
+                return false;
+        }
+        return true;
+    }, timeoutMs);
+}

@@ -115,5 +115,10 @@ bool UiWaitProcess(PROCESS_INFORMATION *process, DWORD timeoutMs, DWORD *exitCod
 
 // Sleeps (the driver's threads own no windows).
 void UiPause(DWORD ms);
+// Waits until the test passes; false after the timeout.
+bool UiWaitUntil(const std::function<bool()> &test, DWORD timeoutMs = UI_TIMEOUT);
+// Waits until the window and its children have nothing left to paint
+// (every window of the process, with processId and window NULL).
+bool UiWaitPainted(HWND window, DWORD processId = 0, DWORD timeoutMs = UI_TIMEOUT);
 
 #endif
