@@ -34,28 +34,11 @@ bool Under(const std::string &place, const std::string &top)
            (place.size() == top.size() || place[top.size()] == '\\' || place[top.size()] == ':');
 }
 
-// A file's bytes, also while a program holds it open for writing (the
-// journal while the setup runs).
-std::string ReadShared(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<unreadable>";
-    std::string bytes;
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, NULL) && got > 0)
-        bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
-}
-
 // A tree's files are held whole, a listing's up to kHeldBytes.
 void TakeFile(const std::string &path, const WIN32_FIND_DATAA &found, bool whole, Snapshot *shot)
 {
     if (whole || (found.nFileSizeHigh == 0 && found.nFileSizeLow <= kHeldBytes)) {
-        (*shot)[path] = ReadShared(path);
+        (*shot)[path] = ReadFileBytes(path);
         return;
     }
     (*shot)[path] = kLargeMark + std::to_string(found.nFileSizeLow) + " bytes, " +
@@ -154,16 +137,21 @@ bool IsTrackedFile(const Tracked &tracked, const std::string &place)
     return false;
 }
 
+void TakeFiles(const Tracked &tracked, Snapshot *shot)
+{
+    for (auto &tree : tracked.trees) {
+        if (GetFileAttributesA(tree.c_str()) != INVALID_FILE_ATTRIBUTES)
+            (*shot)[tree] = kDirMark;
+        TakeDirectory(tree, true, shot);
+    }
+    for (auto &dir : tracked.listings)
+        TakeDirectory(dir, false, shot);
+}
+
 bool RestoreFiles(const Tracked &tracked, const Snapshot &shot, std::string *why)
 {
     Snapshot now;
-    for (auto &tree : tracked.trees) {
-        if (GetFileAttributesA(tree.c_str()) != INVALID_FILE_ATTRIBUTES)
-            now[tree] = kDirMark;
-        TakeDirectory(tree, true, &now);
-    }
-    for (auto &dir : tracked.listings)
-        TakeDirectory(dir, false, &now);
+    TakeFiles(tracked, &now);
     bool ok = true;
     // what is there now but not then, deepest first
     for (auto it = now.rbegin(); it != now.rend(); ++it) {
@@ -186,7 +174,7 @@ bool RestoreFiles(const Tracked &tracked, const Snapshot &shot, std::string *why
             continue;
         if (entry.second == kDirMark) {
             CreateDirectoryA(entry.first.c_str(), NULL);
-        } else if (StartsWithNoCase(entry.second, kLargeMark) || entry.second == "<unreadable>") {
+        } else if (StartsWithNoCase(entry.second, kLargeMark) || entry.second == "<missing>") {
             *why += "\n" + entry.first + ": not held, " + entry.second;
             ok = false;
         } else {
@@ -265,13 +253,7 @@ Snapshot TakeTracked(const Tracked &tracked)
     Snapshot shot;
     for (auto &key : tracked.keys)
         TakeKey(key.root, RootName(key.root), key.path, &shot);
-    for (auto &tree : tracked.trees) {
-        if (GetFileAttributesA(tree.c_str()) != INVALID_FILE_ATTRIBUTES)
-            shot[tree] = kDirMark;
-        TakeDirectory(tree, true, &shot);
-    }
-    for (auto &dir : tracked.listings)
-        TakeDirectory(dir, false, &shot);
+    TakeFiles(tracked, &shot);
     return shot;
 }
 
