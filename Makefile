@@ -32,7 +32,7 @@ build-x64: deps
 
 build-x86-tests: deps
 	cmake -S . -B $(X86_TESTS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86-tests.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build $(X86_TESTS) -j $(JOBS)
+	cmake --build $(X86_TESTS) -j $(JOBS) --target setup_tests demo_driver bench_setup
 
 build: build-x86 build-x64 build-x86-tests
 
