@@ -4,6 +4,8 @@
 #include "../app/text.h"
 #include "../res/resource.h"
 
+#include <windows.h>
+
 static int IsSeparator(char c)
 {
     return c == '\\' || c == '/';
@@ -14,8 +16,8 @@ static char UpperAscii(char c)
     return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
 }
 
-/* Compares the first `length` characters of a piece with a device name,
- * without regard to case. */
+/* Compares the first `length` characters of a piece with a name, without
+ * regard to case. */
 static int SameName(const char *piece, int length, const char *name)
 {
     int i;
@@ -27,35 +29,77 @@ static int SameName(const char *piece, int length, const char *name)
     return name[i] == '\0';
 }
 
-/* One step of a path, [start, start + length): "." and empty steps are
- * harmless; a step of dots and blanks only is a way up (Windows 95 reads
- * "..." as two levels up and drops trailing dots and blanks); a device
- * name opens the device whatever its extension. */
-static int CheckStep(const char *step, int length)
+/* The length of a step without its trailing dots and blanks. */
+static int TrimmedLength(const char *step, int length)
+{
+    while (length > 0 && (step[length - 1] == '.' || step[length - 1] == ' '))
+        length--;
+    return length;
+}
+
+int IsDeviceName(const char *step, int length)
 {
     static const char *const devices[] = {
-        "CON", "PRN", "AUX", "NUL", "CLOCK$", "COM1", "COM2", "COM3", "COM4", "COM5",
-        "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",
-        "LPT7", "LPT8", "LPT9",
+        "CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$", "COM1", "COM2", "COM3",
+        "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4",
+        "LPT5", "LPT6", "LPT7", "LPT8", "LPT9",
     };
-    int i, onlyDots = 1, base;
+    int i, base;
 
-    if (length == 0 || (length == 1 && step[0] == '.'))
-        return PATH_CONTAINED;
-    for (i = 0; i < length; i++) {
-        if (step[i] != '.' && step[i] != ' ')
-            onlyDots = 0;
-    }
-    if (onlyDots)
-        return PATH_PARENT;
+    /* the name before its extension, without the blanks before the dot */
     for (base = 0; base < length && step[base] != '.'; base++)
         ;
     while (base > 0 && step[base - 1] == ' ')
         base--;
     for (i = 0; i < (int)(sizeof(devices) / sizeof(devices[0])); i++) {
         if (SameName(step, base, devices[i]))
-            return PATH_DEVICE;
+            return 1;
     }
+    return 0;
+}
+
+int IsWindowsOwnFile(const char *name)
+{
+    static const char *const endings[] = { ".INI", ".DAT", ".DA0", ".SYS", ".COM" };
+    static const char *const names[] = {
+        "KRNL386.EXE", "KRNL286.EXE", "GDI.EXE", "USER.EXE", "EXPLORER.EXE", "WININIT.EXE",
+        "REGEDIT.EXE", "AUTOEXEC.BAT", "VMM32.VXD", "KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",
+        "ADVAPI32.DLL", "SHELL32.DLL", "COMDLG32.DLL", "LZ32.DLL",
+    };
+    const char *last = name;
+    int length, i;
+
+    for (; *name != '\0'; name++) {
+        if (*name == '\\' || *name == '/')
+            last = name + 1;
+    }
+    length = TrimmedLength(last, lstrlenA(last));
+    for (i = 0; i < (int)(sizeof(endings) / sizeof(endings[0])); i++) {
+        if (length >= 4 && SameName(last + length - 4, 4, endings[i]))
+            return 1;
+    }
+    for (i = 0; i < (int)(sizeof(names) / sizeof(names[0])); i++) {
+        if (SameName(last, length, names[i]))
+            return 1;
+    }
+    return 0;
+}
+
+/* One step of a path, [start, start + length): "." and empty steps are
+ * harmless; a step of dots and blanks only is a way up (Windows 95 reads
+ * "..." as two levels up); any other step may not end in a dot or a
+ * blank, which Win32 drops (so "WIN.INI." opens WIN.INI); a device name
+ * opens the device whatever its extension. */
+static int CheckStep(const char *step, int length)
+{
+    if (length == 0 || (length == 1 && step[0] == '.'))
+        return PATH_CONTAINED;
+    if (TrimmedLength(step, length) == 0)
+        return PATH_PARENT;
+    if (IsDeviceName(step, length))
+        return PATH_DEVICE;
+    if (TrimmedLength(step, length) != length)
+        return PATH_TRAILING;
     return PATH_CONTAINED;
 }
 
@@ -89,6 +133,133 @@ int CheckPathPiece(const char *text)
         }
     }
     return PATH_CONTAINED;
+}
+
+int CheckTargetName(const char *text, int windowsDir)
+{
+    int reason = CheckPathPiece(text);
+    int length, start;
+
+    if (reason != PATH_CONTAINED)
+        return reason;
+    length = text != NULL ? lstrlenA(text) : 0;
+    for (start = length; start > 0 && !IsSeparator(text[start - 1]); start--)
+        ;
+    if (start == length || (length - start == 1 && text[start] == '.'))
+        return PATH_NO_NAME;
+    if (windowsDir && IsWindowsOwnFile(text))
+        return PATH_WINDOWS_OWN;
+    return PATH_CONTAINED;
+}
+
+const char *PathFaultText(int reason)
+{
+    switch (reason) {
+    case PATH_PARENT:       return "a \"..\" step";
+    case PATH_DRIVE:        return "a drive";
+    case PATH_ROOTED:       return "a path from the root";
+    case PATH_WILDCARD:     return "a wildcard or a character no file name holds";
+    case PATH_DEVICE:       return "a device name";
+    case PATH_TRAILING:     return "a name ending in a dot or a blank, which Windows drops";
+    case PATH_NO_NAME:      return "no file name";
+    case PATH_WINDOWS_OWN:  return "one of Windows' own files";
+    default:                return "";
+    }
+}
+
+int PathFaultIsName(int reason)
+{
+    return reason == PATH_DEVICE || reason >= PATH_TRAILING;
+}
+
+/* ---- full paths ---- */
+
+int CanonicalPath(char *canonical, int size, const char *path)
+{
+    char built[MAX_PATH];
+    int length = 2, i, start, end, trimmed, dots, up;
+
+    if (size > 0)
+        canonical[0] = '\0';
+    if (path == NULL || !((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) ||
+        path[1] != ':' || !IsSeparator(path[2]))
+        return 0;
+    built[0] = path[0];
+    built[1] = ':';
+    for (start = 3;; start = end + 1) {
+        for (end = start; path[end] != '\0' && !IsSeparator(path[end]); end++)
+            ;
+        trimmed = TrimmedLength(path + start, end - start);
+        if (trimmed == 0 && end > start) {
+            /* dots (and blanks): "." stays, ".." one up, "..." two */
+            for (dots = 0, i = start; i < end; i++)
+                dots += path[i] == '.';
+            for (up = dots - 1; up > 0 && length > 2; up--) {
+                while (length > 2 && built[length - 1] != '\\')
+                    length--;
+                length--;
+            }
+        } else if (trimmed > 0) {
+            if (length + 1 + trimmed >= (int)sizeof(built))
+                return 0;
+            built[length++] = '\\';
+            CopyBytes(built + length, path + start, (unsigned)trimmed);
+            length += trimmed;
+        }
+        if (path[end] == '\0')
+            break;
+    }
+    if (length == 2)
+        built[length++] = '\\';
+    built[length] = '\0';
+    if (!TextCopy(canonical, size, built)) {
+        canonical[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+int IsPlainFullPath(const char *path)
+{
+    char canonical[MAX_PATH];
+    int start, i;
+
+    if (!CanonicalPath(canonical, sizeof(canonical), path) || !TextSame(canonical, path))
+        return 0;
+    for (i = 2; path[i] != '\0'; i++) {
+        if ((unsigned char)path[i] < 0x20 || TextFindChar(":*?<>|\"", path[i]) != NULL)
+            return 0;
+    }
+    for (start = 3, i = 3;; i++) {
+        if (path[i] != '\\' && path[i] != '\0')
+            continue;
+        if (IsDeviceName(path + start, i - start))
+            return 0;
+        if (path[i] == '\0')
+            return 1;
+        start = i + 1;
+    }
+}
+
+int PathSame(const char *a, const char *b)
+{
+    int length = lstrlenA(a);
+
+    return length == lstrlenA(b) && TextSameStartNoCase(a, b, length);
+}
+
+int PathWithin(const char *path, const char *dir)
+{
+    char full[MAX_PATH], base[MAX_PATH];
+    int length;
+
+    if (!CanonicalPath(full, sizeof(full), path) || !CanonicalPath(base, sizeof(base), dir))
+        return 0;
+    length = lstrlenA(base);
+    if (base[length - 1] == '\\')   /* the root */
+        length--;
+    return lstrlenA(full) > length + 1 && TextSameStartNoCase(full, base, length) &&
+           full[length] == '\\';
 }
 
 /* The directory key whose value the record's directories came from: the
@@ -140,7 +311,9 @@ static int CheckRecord(int disk, int file, ContainmentVisit visit, void *context
         if (!Visit(visit, context, &fault, count))
             return 0;
     }
-    fault.reason = CheckPathPiece(targetName);
+    /* a record the loader left empty copies nothing */
+    fault.reason = sourceName[0] == '\0' && targetName[0] == '\0'
+                       ? PATH_CONTAINED : CheckTargetName(targetName, record->targetIsAbsolute);
     if (fault.reason != PATH_CONTAINED) {
         fault.field = FAULT_TARGET_NAME;
         fault.text = targetName;
@@ -223,4 +396,18 @@ void NameContainmentFault(const ContainmentFault *fault, char *section, int sect
     TextCopy(text, textSize, directoryKey);
     TextAppend(text, textSize, "=");
     TextAppend(text, textSize, fault->text);
+}
+
+void FormatPackageRefusal(const ContainmentFault *fault, char *message, int size)
+{
+    char section[TEXT_MAX], key[TEXT_MAX], text[TEXT_MAX], format[TEXT_MAX];
+
+    NameContainmentFault(fault, section, sizeof(section), key, sizeof(key), text, sizeof(text));
+    if (PathFaultIsName(fault->reason)) {
+        TEXT_COPY(format, LoadText(IDS_PACKAGE_NAME_REFUSED));
+        TextFormat(message, size, format, PathFaultText(fault->reason), section, key, text);
+    } else {
+        TEXT_COPY(format, LoadText(IDS_PACKAGE_REFUSED));
+        TextFormat(message, size, format, section, key, text);
+    }
 }

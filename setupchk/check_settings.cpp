@@ -207,17 +207,6 @@ void CheckCounts(void)
     }
 }
 
-static const char *ReasonText(int reason)
-{
-    switch (reason) {
-    case PATH_PARENT:   return "a \"..\" step";
-    case PATH_DRIVE:    return "a drive";
-    case PATH_ROOTED:   return "a path from the root";
-    case PATH_WILDCARD: return "a wildcard or a character no file name holds";
-    default:            return "a device name";
-    }
-}
-
 /* Each fault the setup's containment check finds. */
 int OnContainmentFault(const ContainmentFault *fault, void *context)
 {
@@ -244,9 +233,13 @@ int OnContainmentFault(const ContainmentFault *fault, void *context)
         if (fault->directoryKey >= DIR_WINDOWS)
             where = "outside the package";
     }
-    TextFormat(text, sizeof(text), "%s \"%s\" leads %s (%s). Setup: refuses the whole "
+    /* a name that stays inside but is not the package's to write */
+    if (PathFaultIsName(fault->reason))
+        where = "names a file the setup does not write";
+    TextFormat(text, sizeof(text), "%s \"%s\" %s%s (%s). Setup: refuses the whole "
                "package before it copies anything; the installation ends not completed.",
-               what, refused, where, ReasonText(fault->reason));
+               what, refused, PathFaultIsName(fault->reason) ? "" : "leads ", where,
+               PathFaultText(fault->reason));
     ERROR_AT(line != 0 ? line : 1, text);
     return 1;
 }
