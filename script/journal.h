@@ -18,7 +18,9 @@
  *   flushed to the disk one by one (that would cost a disk write per
  *   file copied). Each line ends with a CRC-32 of its text, so a cut or
  *   damaged line is known and nothing else is lost. A torn last line
- *   found by the next run is closed off with a line end before it adds.
+ *   found by the next run is closed off with a line end before it adds;
+ *   the reader counts it as damaged, as any line that does not read
+ *   (a byte-order mark included).
  * - Runs add up. Each run (an installation, a rerun, a -u run) starts
  *   with a RUN line and ends with an END line; the uninstaller undoes
  *   every entry newest first. It appends UNDO lines for the entries it
@@ -116,7 +118,6 @@ struct Journal {
     JournalEntry *entries;      /* in the order of the file */
     int count;
     int damaged;                /* lines that are not whole entries */
-    int torn;                   /* torn lines a later run closed off */
     int lastRunEnded;           /* the last run has its END line */
     int runs;
 };

@@ -139,13 +139,11 @@ int JournalRead(const char *path, Journal *journal)
             end--;
         entry = &journal->entries[journal->count];
         entry->offset = start;
+        /* a line that does not read is damage wherever it is, also one a
+         * later run closed off: nothing tells a torn line from a forged
+         * one, and what it described may have happened */
         if (at >= size || !ParseLine(journal->text + start, end - start, entry)) {
-            /* a torn line that a later run closed off: that run's RUN follows */
-            if (at + 4 < size &&
-                journal->text[at + 1] == 'R' && journal->text[at + 2] == 'U' && journal->text[at + 3] == 'N')
-                journal->torn++;
-            else
-                journal->damaged++;
+            journal->damaged++;
             continue;
         }
         if (entry->kind == J_RUN) {

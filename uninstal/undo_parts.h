@@ -3,6 +3,7 @@
 #define UNINSTAL_UNDO_PARTS_H
 
 #include "uninstall.h"
+#include "../script/containment.h"
 #include "../script/journal.h"
 
 #define NAMES_MAX   64
@@ -15,6 +16,7 @@
 extern Journal g_undoJournal;
 extern const char *g_undoNames[NAMES_MAX];  /* the package's Windows file names */
 extern int g_undoNameCount;
+extern int *g_undoDone;     /* per FILE entry: the index of its DONE, or -1 */
 
 #define UNDO_DONE 1     /* undone, or nothing was left to undo */
 #define UNDO_KEPT 0     /* left as it is and listed */
@@ -28,6 +30,14 @@ int BelowOrSame(const char *path, const char *dir);
 const char *NamePart(const char *path);
 int PlainFullPath(const char *path);
 int DirectoryAllowed(const char *path);
+/* The device keys the journal's runs could have chosen and their driver
+ * class keys, once per journal read; KeyAllowed and ValueAllowed accept
+ * those only. */
+void ChooseKeys(void);
+/* The restore record's SubKey1 (classKey 0: path is the device) or
+ * SubKey2 (classKey 1: path is its driver class key): only a device the
+ * registration could choose, and the class key it names. */
+int RecordedKeyAllowed(const char *device, const char *path, int classKey);
 
 /* Single entries (undo_entries.cpp, undo_values.cpp): each returns
  * UNDO_DONE or UNDO_KEPT. */
