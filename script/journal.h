@@ -96,8 +96,10 @@ void JournalMove(const char *from, const char *to);
 void JournalEnd(void);
 /* Closes the journal without an END line (the tests' runs). */
 void JournalClose(void);
-/* The uninstaller: "UNDO offset" appended to the journal at path. */
+/* The uninstaller: "UNDO offset" appended to the journal at path, which
+ * stays open for the next one until JournalUndoneClose. */
 int JournalUndone(const char *path, DWORD offset);
+void JournalUndoneClose(void);
 
 /* ---- Reading ---- */
 

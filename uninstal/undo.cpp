@@ -61,6 +61,7 @@ static int Undoable(const JournalEntry *entry)
  * lines while the journal is there. */
 static void UndoPass(int group)
 {
+    int journalThere = GetFileAttributesA(g_uninstall.journalPath) != INVALID_FILE_ATTRIBUTES;
     int i, result;
 
     for (i = g_undoJournal.count - 1; i >= 0; i--) {
@@ -73,10 +74,11 @@ static void UndoPass(int group)
         }
         if (result == UNDO_DONE) {
             undone[i] = 1;
-            if (GetFileAttributesA(g_uninstall.journalPath) != INVALID_FILE_ATTRIBUTES)
+            if (journalThere)
                 JournalUndone(g_uninstall.journalPath, g_undoJournal.entries[i].offset);
         }
     }
+    JournalUndoneClose();
 }
 
 /* The product's name: the last run's. */
