@@ -7,7 +7,6 @@
 #include "../script/journal.h"
 
 #define DEVICE_LIST_KEY   "Config Manager\\Enum"
-#define ROOT_DEVICE_KEY   "Enum\\Root\\VeltoMouse\\0000"
 #define HARDWARE_KEY_MAX  128   /* room for a whole HardWareKey value */
 #define KEY_NAME_MAX      256   /* a key name has at most 255 characters */
 #define DRIVER_NAME_MAX   256   /* room for a device's Driver value */
@@ -128,33 +127,6 @@ static void CreateRootDevice(void)
     RegCloseKey(device);
 }
 
-/* The Plug and Play ids of the mice a takeover looks for, in its order:
- * two of PS/2 mice, one of serial mice; then the serial enumerator with
- * the package's own id. */
-static const char *const ps2Ids[] = { "*PNP0F13\\", "*PNP0F0E\\" };
-#define SERIAL_ID         "*PNP0F0C\\"
-#define SERIAL_ENUMERATOR "SERENUM\\"
-
-int CouldTakeOverDevice(const char *path)
-{
-    const char *hardwareKey = path + 5;
-    int levels = 0, i;
-
-    if (!TextSameStartNoCase(path, "Enum\\", 5))
-        return 0;
-    if (lstrcmpiA(path, ROOT_DEVICE_KEY) == 0)
-        return 1;
-    for (i = 0; hardwareKey[i] != '\0'; i++)
-        levels += hardwareKey[i] == '\\';
-    if (levels != 2 || hardwareKey[i - 1] == '\\')
-        return 0;
-    /* the package's serial id is not known afterwards: any of the
-     * serial enumerator's */
-    return TextFind(hardwareKey, ps2Ids[0]) != NULL || TextFind(hardwareKey, ps2Ids[1]) != NULL ||
-           TextFind(hardwareKey, SERIAL_ID) != NULL ||
-           TextSameStartNoCase(hardwareKey, SERIAL_ENUMERATOR, 8);
-}
-
 /* The first outcome that applies: PS/2 takeover, serial takeover, root
  * device. Every search runs whatever serialMouse says. */
 static void RegisterMouseDevice(void)
@@ -169,15 +141,15 @@ static void RegisterMouseDevice(void)
     TEXT_APPEND(serialEnumId, g_setup.driverInfo.pnpId);
     TEXT_APPEND(serialEnumId, "\\");
 
-    found = FindHardwareKey(ps2Ids[0], hardwareKey);
+    found = FindHardwareKey(g_ps2MouseIds[0], hardwareKey);
     if (!found)
-        found = FindHardwareKey(ps2Ids[1], hardwareKey);
+        found = FindHardwareKey(g_ps2MouseIds[1], hardwareKey);
     if (found && g_setup.serialMouse == 0) {
         GetMouseKind(0, &kind);
         TakeOverDevice(hardwareKey, &kind);
         return;
     }
-    found = FindHardwareKey(SERIAL_ID, hardwareKey);
+    found = FindHardwareKey(SERIAL_MOUSE_ID, hardwareKey);
     if (!found)
         found = FindHardwareKey(serialEnumId, hardwareKey);
     if (found && g_setup.serialMouse == 1) {

@@ -107,6 +107,9 @@ enum JournalKind {
     J_RUN, J_NAMES, J_DIR, J_FILE, J_DONE, J_KEY, J_VALUE, J_LINE, J_MOVE, J_END, J_UNDO, J_KINDS
 };
 
+/* "RUN", "NAMES", ...: each kind's name as its lines begin. */
+extern const char *const g_journalKindNames[J_KINDS];
+
 struct JournalEntry {
     DWORD offset;                       /* of its line in the file */
     int kind;

@@ -41,7 +41,7 @@ static long Unescape(char *field, DWORD escapedLength)
     return (long)to;
 }
 
-static const char *const kindNames[J_KINDS] = {
+const char *const g_journalKindNames[J_KINDS] = {
     "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO"
 };
 
@@ -84,7 +84,7 @@ static int ParseLine(char *text, DWORD length, JournalEntry *entry)
     for (i = 0; i < star && text[i] != ' '; i++)
         ;
     text[i] = '\0';
-    for (kind = 0; kind < J_KINDS && !TextSame(text, kindNames[kind]); kind++)
+    for (kind = 0; kind < J_KINDS && !TextSame(text, g_journalKindNames[kind]); kind++)
         ;
     if (kind == J_KINDS)
         return 0;

@@ -9,7 +9,7 @@
 #include "../registry/components.h"
 #include "../registry/registry.h"
 #include "../registry/values.h"
-#include "../script/containment.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 int SameStart(const char *text, const char *start, int length)
@@ -175,43 +175,48 @@ static const char *MachineKey(const JournalEntry *entry)
     return path;
 }
 
+/* The class key the device's Driver value names now, into key. */
+static int LiveClassKey(const char *device, char *key, int size)
+{
+    char driver[MAX_PATH];
+    HKEY opened;
+    int named;
+
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, device, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return 0;
+    named = ReadTextValue(opened, "Driver", driver, sizeof(driver)) &&
+            DriverClassKey(key, size, driver, (DWORD)lstrlenA(driver));
+    RegCloseKey(opened);
+    return named;
+}
+
+/* One pass in the order of the journal: each run registers one device,
+ * the first it names that the registration could choose; a class key is
+ * that device's when a Driver value the run gave the device names it
+ * and the run made it (its KEY line follows); and the class key each
+ * device's Driver names now. */
 void ChooseKeys(void)
 {
-    char runDevice[MAX_PATH], key[MAX_PATH], driver[MAX_PATH], named[MAX_PATH];
-    char candidates[CHOSEN_MAX][MAX_PATH];
-    int candidateCount = 0, i, d, field;
+    char key[MAX_PATH], candidates[CHOSEN_MAX][MAX_PATH];
+    int candidateCount = 0, runHasDevice = 0, i, field;
     const JournalEntry *entry;
     const char *path;
-    HKEY device;
 
     ZeroMemory(&chosen, sizeof(chosen));
-    /* each run registers one device: the first the run names that the
-     * registration could choose */
-    runDevice[0] = '\0';
     for (i = 0; i < g_undoJournal.count; i++) {
         entry = &g_undoJournal.entries[i];
         if (entry->kind == J_RUN)
-            runDevice[0] = '\0';
+            runHasDevice = 0;
         path = MachineKey(entry);
-        if (path == NULL || runDevice[0] != '\0' || !DeviceKey(path) || !CouldTakeOverDevice(path))
+        if (path == NULL)
             continue;
-        TEXT_COPY(runDevice, path);
-        Choose(chosen.devices, &chosen.deviceCount, path);
-    }
-    /* their driver class keys: what each one's Driver names now, and the
-     * keys the journal's runs made for it */
-    for (d = 0; d < chosen.deviceCount; d++) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, chosen.devices[d], 0, KEY_READ, &device) != ERROR_SUCCESS)
-            continue;
-        if (ReadTextValue(device, "Driver", driver, sizeof(driver)) &&
-            DriverClassKey(key, sizeof(key), driver, (DWORD)lstrlenA(driver)))
-            Choose(chosen.classes, &chosen.classCount, key);
-        RegCloseKey(device);
-    }
-    for (i = 0; i < g_undoJournal.count; i++) {
-        entry = &g_undoJournal.entries[i];
-        path = MachineKey(entry);
-        if (path == NULL || entry->kind != J_VALUE || !JournalText(entry, 1) || !Same(entry->fields[1], "Driver") ||
+        if (!runHasDevice && DeviceKey(path) && CouldTakeOverDevice(path)) {
+            runHasDevice = 1;
+            Choose(chosen.devices, &chosen.deviceCount, path);
+        }
+        if (entry->kind == J_KEY && Chosen(candidates, candidateCount, path))
+            Choose(chosen.classes, &chosen.classCount, path);
+        if (entry->kind != J_VALUE || !Same(entry->fields[1], "Driver") ||
             !Chosen(chosen.devices, chosen.deviceCount, path))
             continue;
         for (field = 3; field <= 5; field += 2) {
@@ -219,36 +224,23 @@ void ChooseKeys(void)
                 Choose(candidates, &candidateCount, key);
         }
     }
-    for (i = 0; i < g_undoJournal.count && candidateCount > 0; i++) {
-        entry = &g_undoJournal.entries[i];
-        path = MachineKey(entry);
-        if (path != NULL && entry->kind == J_KEY && Chosen(candidates, candidateCount, path) &&
-            TEXT_COPY(named, path))
-            Choose(chosen.classes, &chosen.classCount, named);
+    for (i = 0; i < chosen.deviceCount; i++) {
+        if (LiveClassKey(chosen.devices[i], key, sizeof(key)))
+            Choose(chosen.classes, &chosen.classCount, key);
     }
 }
 
 int RecordedKeyAllowed(const char *device, const char *path, int classKey)
 {
-    char driver[MAX_PATH], key[MAX_PATH];
-    HKEY opened;
-    int same = 0;
+    char key[MAX_PATH];
 
     if (!(Chosen(chosen.devices, chosen.deviceCount, device) ||
           (DeviceKey(device) && CouldTakeOverDevice(device))))
         return 0;
     if (!classKey)
         return Same(device, path);
-    if (Chosen(chosen.classes, chosen.classCount, path))
-        return 1;
-    /* the class key the device names now */
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, device, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return 0;
-    if (ReadTextValue(opened, "Driver", driver, sizeof(driver)) &&
-        DriverClassKey(key, sizeof(key), driver, (DWORD)lstrlenA(driver)))
-        same = Same(key, path);
-    RegCloseKey(opened);
-    return same;
+    return Chosen(chosen.classes, chosen.classCount, path) ||
+           (LiveClassKey(device, key, sizeof(key)) && Same(key, path));
 }
 
 /* A level of a component key that the setup may have made: the key
@@ -294,12 +286,15 @@ static int NameIn(const char *name, const char *const *list)
     return 0;
 }
 
+const char *const g_deviceValues[] = {
+    "DeviceDesc", "Mfg", "Class", "ConfigFlags", "DetFlags", "DetFunc", "Driver", NULL };
+const char *const g_classValues[] = {
+    "MouseDriver", "InfPath", "DriverDesc", "DriverDate", "InfSection", "DevLoader", "MouseType", NULL };
+const char *const g_recordSections[2] = { "PS2", "Serial" };
+const char *const g_recordKeys[2] = { "SubKey1", "SubKey2" };
+
 int ValueAllowed(const char *named, const char *name)
 {
-    static const char *const deviceValues[] = {
-        "Class", "DeviceDesc", "Mfg", "ConfigFlags", "DetFlags", "DetFunc", "Driver", NULL };
-    static const char *const classValues[] = {
-        "DevLoader", "MouseType", "MouseDriver", "InfPath", "DriverDesc", "DriverDate", "InfSection", NULL };
     const char *path;
     HKEY root = JournalSplitKey(named, &path);
     const ComponentValue *row;
@@ -315,8 +310,8 @@ int ValueAllowed(const char *named, const char *name)
     if (root != HKEY_LOCAL_MACHINE)
         return 0;
     if (Chosen(chosen.devices, chosen.deviceCount, path))
-        return NameIn(name, deviceValues);
-    return Chosen(chosen.classes, chosen.classCount, path) && NameIn(name, classValues);
+        return NameIn(name, g_deviceValues);
+    return Chosen(chosen.classes, chosen.classCount, path) && NameIn(name, g_classValues);
 }
 
 /* The original mouse line: a "mouse=" line of [386Enh] that fits its

@@ -9,7 +9,7 @@
 #include "../install/install.h"
 #include "../registry/components.h"
 #include "../registry/values.h"
-#include "../script/containment.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 UninstallState g_uninstall;
@@ -221,11 +221,8 @@ static int JournalWhole(void)
  * was cut or damaged): their recorded originals go back. */
 static void RestoreFromRecord(void)
 {
-    static const char *const sections[] = { "PS2", "Serial" };
-    static const char *const keys[] = { "SubKey1", "SubKey2" };
-    static const char *const valueNames[2][6] = {
-        { "DeviceDesc", "Mfg", NULL },
-        { "MouseDriver", "InfPath", "DriverDesc", "DriverDate", "InfSection", NULL } };
+    const char *const *valueNames[2] = { g_deviceValues, g_classValues };
+    const int counts[2] = { RECORDED_DEVICE_VALUES, RECORDED_CLASS_VALUES };
     char record[MAX_PATH], device[TEXT_MAX], path[TEXT_MAX], keyName[TEXT_MAX], value[TEXT_MAX];
     HKEY key;
     int s, k, n;
@@ -233,17 +230,17 @@ static void RestoreFromRecord(void)
     if (!PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") || !IsFile(record))
         return;
     for (s = 0; s < 2; s++) {
-        GetPrivateProfileStringA(sections[s], keys[0], "", device, sizeof(device), record);
+        GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[0], "", device, sizeof(device), record);
         for (k = 0; k < 2; k++) {
-            GetPrivateProfileStringA(sections[s], keys[k], "", path, sizeof(path), record);
+            GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[k], "", path, sizeof(path), record);
             if (!TEXT_COPY(keyName, "HKLM\\") || !TEXT_APPEND(keyName, path) || path[0] == '\0' ||
                 !RecordedKeyAllowed(device, path, k) ||
                 RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
                 continue;
-            for (n = 0; valueNames[k][n] != NULL; n++) {
+            for (n = 0; n < counts[k]; n++) {
                 if (HasEntry(J_VALUE, keyName, valueNames[k][n]))
                     continue;
-                GetPrivateProfileStringA(sections[s], valueNames[k][n], "\n", value, sizeof(value), record);
+                GetPrivateProfileStringA(g_recordSections[s], valueNames[k][n], "\n", value, sizeof(value), record);
                 if (lstrcmpA(value, "\n") == 0)
                     continue;
                 if (value[0] == '\0')

@@ -8,7 +8,7 @@
 #include "../install/install.h"
 #include "../registry/components.h"
 #include "../registry/values.h"
-#include "../script/containment.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 /* ---- what is reported ---- */
@@ -39,13 +39,11 @@ void Keep(const char *what, UINT reasonId)
  * kind and first field, made printable. */
 void Refuse(const JournalEntry *entry)
 {
-    static const char *const kinds[J_KINDS] = {
-        "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO" };
     char what[MAX_PATH];
     DWORD i;
     int at;
 
-    TEXT_COPY(what, kinds[entry->kind]);
+    TEXT_COPY(what, g_journalKindNames[entry->kind]);
     TEXT_APPEND(what, " ");
     at = lstrlenA(what);
     for (i = 0; i < entry->lengths[0] && at < (int)sizeof(what) - 1; i++) {

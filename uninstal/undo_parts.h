@@ -3,12 +3,13 @@
 #define UNINSTAL_UNDO_PARTS_H
 
 #include "uninstall.h"
-#include "../script/containment.h"
+#include "../registry/registry.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 #define NAMES_MAX   64
 #define ENUM_KEY    "Enum\\"
-#define ROOT_DEVICE "Enum\\Root\\VeltoMouse"
+#define ROOT_DEVICE ROOT_DEVICE_PARENT
 #define CLASS_FLOOR "System\\CurrentControlSet\\Services\\Class"
 #define CLASS_KEY   CLASS_FLOOR "\\Mouse"
 #define MOUSE_LINE_NEW "mouse=*vmouse"
@@ -38,6 +39,16 @@ void ChooseKeys(void);
  * SubKey2 (classKey 1: path is its driver class key): only a device the
  * registration could choose, and the class key it names. */
 int RecordedKeyAllowed(const char *device, const char *path, int classKey);
+
+/* The values of a chosen device and of its driver class key that the
+ * setup writes (null-ended); the first ones of each list are those the
+ * restore record keeps, under the sections and keys named here. */
+extern const char *const g_deviceValues[];
+extern const char *const g_classValues[];
+#define RECORDED_DEVICE_VALUES  2
+#define RECORDED_CLASS_VALUES   5
+extern const char *const g_recordSections[2];   /* "PS2", "Serial" */
+extern const char *const g_recordKeys[2];       /* the device's, the class key's */
 
 /* Single entries (undo_entries.cpp, undo_values.cpp): each returns
  * UNDO_DONE or UNDO_KEPT. */
