@@ -5,7 +5,7 @@
 #include "install.h"
 #include "../app/text.h"
 #include "../registry/registry.h"
-#include "../script/containment.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 #include "../script/setup_script.h"
 
