@@ -38,8 +38,8 @@ int IsSeparator(char c);
  * drops. */
 int TrimmedLength(const char *step, int length);
 
-/* ---- The path rule for full paths (the setup's targets, the
- * uninstaller's entries, the checker's predictions) ---- */
+/* ---- The path rule for full paths (the uninstaller's entries); the
+ * pieces above rest on the same steps, devices and own files ---- */
 
 /* The full path as Windows reads it: "\" and "/" both separate; empty
  * and "." steps go, ".." goes one level up and "..." two (as Windows 95
