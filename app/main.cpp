@@ -103,12 +103,11 @@ static void RunWizard(void)
 static int AcceptPackage(void)
 {
     ContainmentFault fault;
-    char section[TEXT_MAX], key[TEXT_MAX], text[TEXT_MAX], message[4 * TEXT_MAX];
+    char message[4 * TEXT_MAX];
 
     if (!FindFirstContainmentFault(&fault))
         return 1;
-    NameContainmentFault(&fault, section, sizeof(section), key, sizeof(key), text, sizeof(text));
-    TextFormat(message, sizeof(message), LoadText(IDS_PACKAGE_REFUSED), section, key, text);
+    FormatPackageRefusal(&fault, message, sizeof(message));
     MessageBoxA(NULL, message, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
     ShowNotCompleted(NULL);
     return 0;

@@ -15,7 +15,7 @@ set(CMAKE_CXX_FLAGS_INIT "-march=i486 -Wa,-march=i486+387 -fno-exceptions -fno-r
 # Small before fast: the setup's time goes to the platform's calls
 # (copying, drawing pixel by pixel), and the programs travel on floppies.
 set(CMAKE_CXX_FLAGS_RELEASE_INIT "-Os -DNDEBUG")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-s -static -static-libgcc -static-libstdc++ -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-s -static -static-libgcc -static-libstdc++ -Wl,--disable-dynamicbase -Wl,--disable-reloc-section -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0")
 # A build directory configured before one of these flags was added takes
 # it too: the deliverable is always built with all of them.
 set(CMAKE_CXX_FLAGS "${CMAKE_CXX_FLAGS_INIT}" CACHE STRING "" FORCE)

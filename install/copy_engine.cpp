@@ -5,6 +5,7 @@
 #include "install.h"
 #include "../app/text.h"
 #include "../registry/registry.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 #include "../script/setup_script.h"
 
@@ -44,25 +45,34 @@ static int CopyWhole(INT source, INT target)
 
 /* Creates the target, or -1. When the name itself cannot be created (in
  * use, read-only), LZOpenFileA creates the compressed form of the name
- * instead, its last letter made "_": that file is removed and the target
- * counts as not created. Only the names are compared, since the fallback
- * changes the name alone and the directory may come back in another
- * form. */
+ * instead, its last letter made "_": that file is removed when this call
+ * made it, and the target counts as not created. Only the names are
+ * compared, since the fallback changes the name alone and the directory
+ * may come back in another form. A file that was there before is never
+ * removed. */
 static INT CreateTarget(const char *path)
 {
     OFSTRUCT openRecord;
+    char fallback[TEXT_MAX];
     const char *asked = TextFindLastChar(path, '\\');
     const char *opened;
+    int length = lstrlenA(path), fallbackThere;
     INT target;
 
+    if (!TEXT_COPY(fallback, path) || length == 0)
+        return -1;
+    fallback[length - 1] = '_';
+    fallbackThere = GetFileAttributesA(fallback) != INVALID_FILE_ATTRIBUTES;
     target = LZOpenFileA((LPSTR)path, &openRecord, OF_CREATE);
     if (target < 0)
         return -1;
     opened = TextFindLastChar(openRecord.szPathName, '\\');
-    if (lstrcmpiA(asked != NULL ? asked + 1 : path,
-                  opened != NULL ? opened + 1 : openRecord.szPathName) != 0) {
+    opened = opened != NULL ? opened + 1 : openRecord.szPathName;
+    if (lstrcmpiA(asked != NULL ? asked + 1 : path, opened) != 0) {
         LZClose(target);
-        DeleteFileA(openRecord.szPathName);
+        asked = TextFindLastChar(fallback, '\\');
+        if (!fallbackThere && lstrcmpiA(asked != NULL ? asked + 1 : fallback, opened) == 0)
+            DeleteFileA(openRecord.szPathName);
         return -1;
     }
     return target;
@@ -137,12 +147,14 @@ static int Tell(CopyStep *step, int kind, CopyProgress progress, void *context)
 static int CopyOneFile(CopyStep *step, CopyProgress progress, void *context)
 {
     const FileRecord *record = FindFileRecord(step->disk, step->file);
-    char path[TEXT_MAX];
+    char path[TEXT_MAX], targetName[TEXT_MAX];
     int goOn, copied;
 
     step->name[0] = '\0';
     step->description[0] = '\0';
+    targetName[0] = '\0';
     if (record != NULL) {
+        TextCopy(targetName, sizeof(record->targetName), record->targetName);
         TextCopy(step->name, sizeof(record->sourceName), record->sourceName);
         TextCopy(step->description, sizeof(record->description), record->description);
     }
@@ -155,8 +167,13 @@ static int CopyOneFile(CopyStep *step, CopyProgress progress, void *context)
         g_setup.sourceHandle = -1;
     goOn = Tell(step, COPY_FILE_OPENED, progress, context);
 
+    /* a name the package check refuses is never opened, whoever calls */
     copied = 1;
-    if (BuildTargetPath(path, sizeof(path), step->disk, step->file) && g_setup.sourceHandle != -1)
+    if (record != NULL && CheckTargetName(targetName, record->targetIsAbsolute) != PATH_CONTAINED)
+        path[0] = '\0';
+    else if (!BuildTargetPath(path, sizeof(path), step->disk, step->file))
+        path[0] = '\0';
+    if (path[0] != '\0' && g_setup.sourceHandle != -1)
         MakeTargetParent(path);
     else if (g_setup.sourceHandle != -1) {
         LZClose(g_setup.sourceHandle);

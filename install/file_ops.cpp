@@ -230,29 +230,43 @@ static char LowerAscii(char c)
     return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
 }
 
-/* Where the [rename] section's lines go: after its header line, or the
- * end of the file (0 when there is no such section). */
+/* The end of the line that starts at `at`, its line end included. */
+static DWORD LineAfter(const char *text, DWORD length, DWORD at)
+{
+    while (at < length && text[at] != '\n')
+        at++;
+    return at < length ? at + 1 : at;
+}
+
+/* Where a new line of the [rename] section goes: after its last line
+ * that is not blank, so that WININIT.EXE, which works top to bottom,
+ * runs the lines in the order they were written; the end of the file
+ * (*found 0) when there is no such section. */
 static DWORD RenameSectionEnd(const char *text, DWORD length, int *found)
 {
     const char *header = "[rename]";
-    DWORD at, i;
+    DWORD at, i, end;
 
     *found = 0;
-    for (at = 0; at < length; at++) {
-        if (at > 0 && text[at - 1] != '\n')
-            continue;
+    for (at = 0; at < length; at = LineAfter(text, length, at)) {
         for (i = 0; i < 8 && at + i < length; i++) {
             if (LowerAscii(text[at + i]) != header[i])
                 break;
         }
-        if (i < 8)
-            continue;
-        *found = 1;
-        while (at < length && text[at] != '\n')
-            at++;
-        return at < length ? at + 1 : at;
+        if (i == 8)
+            break;
     }
-    return length;
+    if (at >= length)
+        return length;
+    *found = 1;
+    end = LineAfter(text, length, at);
+    for (at = end; at < length && text[at] != '['; at = LineAfter(text, length, at)) {
+        for (i = at; i < length && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r'); i++)
+            ;
+        if (i < length && text[i] != '\n')
+            end = LineAfter(text, length, at);
+    }
+    return end;
 }
 
 int WininitAdd(const char *windowsDir, const char *target, const char *source)

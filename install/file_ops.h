@@ -31,9 +31,10 @@ int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc);
  * Windows (*later is then 1). 1 when done or left for the restart. */
 int ReplaceFileSafely(const char *from, const char *target, int *later);
 
-/* Adds "target=source" to [rename] of WININIT.INI in the Windows
- * directory: source replaces target at the next start; a null target
- * deletes source ("NUL=source"). Windows 95 renames and deletes files
+/* Adds "target=source" at the end of [rename] of WININIT.INI in the
+ * Windows directory (WININIT.EXE works top to bottom, so the lines run in
+ * the order written): source replaces target at the next start; a null
+ * target deletes source ("NUL=source"). Windows 95 renames and deletes files
  * only, and only under short names: a directory is refused, and every
  * path is written in its 8.3 form. A new file is written and renamed, so
  * an earlier WININIT.INI is never lost. 1 when the line is in the file. */

@@ -2,9 +2,7 @@
  * handler, the companion program's start-up entry and the uninstall entry. */
 #include "registry.h"
 #include "components.h"
-#include "values.h"
 #include "../app/text.h"
-#include "../script/journal.h"
 
 #define HANDLER_CLASS_KEY "CLSID\\" HANDLER_CLSID
 #define MOUSE_HANDLERS    CURRENT_VERSION_KEY "\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers"
@@ -31,31 +29,6 @@ int ComponentText(const ComponentValue *value, char *text, int size)
     default:
         return TextCopy(text, size, value->text);
     }
-}
-
-/* Each key is created (or opened) once, then its rows' values are
- * written; a key that cannot be made loses only its own values. */
-void RegisterComponents(void)
-{
-    char text[TEXT_MAX];
-    const ComponentValue *row;
-    HKEY key = NULL;
-    int i, opened = 0;
-
-    for (i = 0; i < g_componentValueCount; i++) {
-        row = &g_componentValues[i];
-        if (i == 0 || row->root != row[-1].root || lstrcmpA(row->path, row[-1].path) != 0) {
-            if (opened)
-                RegCloseKey(key);
-            JournalKey(row->root, row->path);
-            opened = RegCreateKeyExA(row->root, row->path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                     KEY_ALL_ACCESS, NULL, &key, NULL) == ERROR_SUCCESS;
-        }
-        if (opened && ComponentText(row, text, sizeof(text)))
-            WriteStringValue(key, row->name, text);
-    }
-    if (opened)
-        RegCloseKey(key);
 }
 
 /* The companion's window bears the name of its start-up entry. */

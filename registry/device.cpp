@@ -7,7 +7,6 @@
 #include "../script/journal.h"
 
 #define DEVICE_LIST_KEY   "Config Manager\\Enum"
-#define ROOT_DEVICE_KEY   "Enum\\Root\\VeltoMouse\\0000"
 #define HARDWARE_KEY_MAX  128   /* room for a whole HardWareKey value */
 #define KEY_NAME_MAX      256   /* a key name has at most 255 characters */
 #define DRIVER_NAME_MAX   256   /* room for a device's Driver value */
@@ -138,19 +137,19 @@ static void RegisterMouseDevice(void)
     int found;
 
     hardwareKey[0] = '\0';
-    TEXT_COPY(serialEnumId, "SERENUM\\");
+    TEXT_COPY(serialEnumId, SERIAL_ENUMERATOR);
     TEXT_APPEND(serialEnumId, g_setup.driverInfo.pnpId);
     TEXT_APPEND(serialEnumId, "\\");
 
-    found = FindHardwareKey("*PNP0F13\\", hardwareKey);
+    found = FindHardwareKey(g_ps2MouseIds[0], hardwareKey);
     if (!found)
-        found = FindHardwareKey("*PNP0F0E\\", hardwareKey);
+        found = FindHardwareKey(g_ps2MouseIds[1], hardwareKey);
     if (found && g_setup.serialMouse == 0) {
         GetMouseKind(0, &kind);
         TakeOverDevice(hardwareKey, &kind);
         return;
     }
-    found = FindHardwareKey("*PNP0F0C\\", hardwareKey);
+    found = FindHardwareKey(SERIAL_MOUSE_ID, hardwareKey);
     if (!found)
         found = FindHardwareKey(serialEnumId, hardwareKey);
     if (found && g_setup.serialMouse == 1) {

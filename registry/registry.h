@@ -8,6 +8,19 @@
 /* Flag nonzero: components, then the mouse device; 0: the device only. */
 void UpdateRegistry(int flag);
 void RegisterComponents(void);
+/* The device keys the registration chooses from: its own root device,
+ * or a present mouse whose hardware key holds one of the ids a takeover
+ * looks for, in its order (two of PS/2 mice, one of serial mice, then the
+ * serial enumerator with the package's id). */
+#define ROOT_DEVICE_PARENT  "Enum\\Root\\VeltoMouse"
+#define ROOT_DEVICE_KEY     ROOT_DEVICE_PARENT "\\0000"
+#define SERIAL_MOUSE_ID     "*PNP0F0C\\"
+#define SERIAL_ENUMERATOR   "SERENUM\\"
+extern const char *const g_ps2MouseIds[2];
+/* 1 when a device key ("Enum\\<enumerator>\\<id>\\<instance>") is one the
+ * registration could choose (the package's serial id is not known
+ * afterwards: any of the serial enumerator's counts). */
+int CouldTakeOverDevice(const char *path);
 int AllocateDriverKeyName(char *name, int size);
 void UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection);
 void CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection);

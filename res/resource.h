@@ -39,6 +39,7 @@
 
 /* String table: texts beyond the original program's */
 #define IDS_PACKAGE_REFUSED         60  /* a file outside the destination or the package */
+#define IDS_PACKAGE_NAME_REFUSED    61  /* a target name that is not the package's to write */
 
 /* Dialog templates */
 #define IDD_WELCOME                 101

@@ -4,58 +4,21 @@
 #include "../app/text.h"
 #include "../res/resource.h"
 
-static int IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
-static char UpperAscii(char c)
-{
-    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
-}
-
-/* Compares the first `length` characters of a piece with a device name,
- * without regard to case. */
-static int SameName(const char *piece, int length, const char *name)
-{
-    int i;
-
-    for (i = 0; i < length; i++) {
-        if (name[i] == '\0' || UpperAscii(piece[i]) != name[i])
-            return 0;
-    }
-    return name[i] == '\0';
-}
-
 /* One step of a path, [start, start + length): "." and empty steps are
  * harmless; a step of dots and blanks only is a way up (Windows 95 reads
- * "..." as two levels up and drops trailing dots and blanks); a device
- * name opens the device whatever its extension. */
+ * "..." as two levels up); any other step may not end in a dot or a
+ * blank, which Win32 drops (so "WIN.INI." opens WIN.INI); a device name
+ * opens the device whatever its extension. */
 static int CheckStep(const char *step, int length)
 {
-    static const char *const devices[] = {
-        "CON", "PRN", "AUX", "NUL", "CLOCK$", "COM1", "COM2", "COM3", "COM4", "COM5",
-        "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",
-        "LPT7", "LPT8", "LPT9",
-    };
-    int i, onlyDots = 1, base;
-
     if (length == 0 || (length == 1 && step[0] == '.'))
         return PATH_CONTAINED;
-    for (i = 0; i < length; i++) {
-        if (step[i] != '.' && step[i] != ' ')
-            onlyDots = 0;
-    }
-    if (onlyDots)
+    if (TrimmedLength(step, length) == 0)
         return PATH_PARENT;
-    for (base = 0; base < length && step[base] != '.'; base++)
-        ;
-    while (base > 0 && step[base - 1] == ' ')
-        base--;
-    for (i = 0; i < (int)(sizeof(devices) / sizeof(devices[0])); i++) {
-        if (SameName(step, base, devices[i]))
-            return PATH_DEVICE;
-    }
+    if (IsDeviceName(step, length))
+        return PATH_DEVICE;
+    if (TrimmedLength(step, length) != length)
+        return PATH_TRAILING;
     return PATH_CONTAINED;
 }
 
@@ -89,6 +52,43 @@ int CheckPathPiece(const char *text)
         }
     }
     return PATH_CONTAINED;
+}
+
+int CheckTargetName(const char *text, int windowsDir)
+{
+    int reason = CheckPathPiece(text);
+    int length, start;
+
+    if (reason != PATH_CONTAINED)
+        return reason;
+    length = text != NULL ? lstrlenA(text) : 0;
+    for (start = length; start > 0 && !IsSeparator(text[start - 1]); start--)
+        ;
+    if (start == length || (length - start == 1 && text[start] == '.'))
+        return PATH_NO_NAME;
+    if (windowsDir && IsWindowsOwnFile(text))
+        return PATH_WINDOWS_OWN;
+    return PATH_CONTAINED;
+}
+
+const char *PathFaultText(int reason)
+{
+    switch (reason) {
+    case PATH_PARENT:       return "a \"..\" step";
+    case PATH_DRIVE:        return "a drive";
+    case PATH_ROOTED:       return "a path from the root";
+    case PATH_WILDCARD:     return "a wildcard or a character no file name holds";
+    case PATH_DEVICE:       return "a device name";
+    case PATH_TRAILING:     return "a name ending in a dot or a blank, which Windows drops";
+    case PATH_NO_NAME:      return "no file name";
+    case PATH_WINDOWS_OWN:  return "one of Windows' own files";
+    default:                return "";
+    }
+}
+
+int PathFaultIsName(int reason)
+{
+    return reason == PATH_DEVICE || reason >= PATH_TRAILING;
 }
 
 /* The directory key whose value the record's directories came from: the
@@ -140,7 +140,9 @@ static int CheckRecord(int disk, int file, ContainmentVisit visit, void *context
         if (!Visit(visit, context, &fault, count))
             return 0;
     }
-    fault.reason = CheckPathPiece(targetName);
+    /* a record the loader left empty copies nothing */
+    fault.reason = sourceName[0] == '\0' && targetName[0] == '\0'
+                       ? PATH_CONTAINED : CheckTargetName(targetName, record->targetIsAbsolute);
     if (fault.reason != PATH_CONTAINED) {
         fault.field = FAULT_TARGET_NAME;
         fault.text = targetName;
@@ -223,4 +225,18 @@ void NameContainmentFault(const ContainmentFault *fault, char *section, int sect
     TextCopy(text, textSize, directoryKey);
     TextAppend(text, textSize, "=");
     TextAppend(text, textSize, fault->text);
+}
+
+void FormatPackageRefusal(const ContainmentFault *fault, char *message, int size)
+{
+    char section[TEXT_MAX], key[TEXT_MAX], text[TEXT_MAX], format[TEXT_MAX];
+
+    NameContainmentFault(fault, section, sizeof(section), key, sizeof(key), text, sizeof(text));
+    if (PathFaultIsName(fault->reason)) {
+        TEXT_COPY(format, LoadText(IDS_PACKAGE_NAME_REFUSED));
+        TextFormat(message, size, format, PathFaultText(fault->reason), section, key, text);
+    } else {
+        TEXT_COPY(format, LoadText(IDS_PACKAGE_REFUSED));
+        TextFormat(message, size, format, section, key, text);
+    }
 }

@@ -10,16 +10,7 @@
 
 #include "../app/setup_state.h"
 
-/* Why a path piece of the script is refused. */
-#define PATH_CONTAINED  0
-#define PATH_PARENT     1   /* a ".." step (also "..." and dots with blanks) */
-#define PATH_DRIVE      2   /* a drive letter, or any ":" */
-#define PATH_ROOTED     3   /* begins with "\" or "/" */
-#define PATH_WILDCARD   4   /* "*", "?" or a character no file name holds */
-#define PATH_DEVICE     5   /* CON, NUL, COM1, LPT1...: a device, not a file */
-
-/* PATH_CONTAINED, or why the relative path text is refused. */
-int CheckPathPiece(const char *text);
+#include "path_rule.h"
 
 /* Which text of the script is at fault. */
 #define FAULT_SOURCE_NAME   1
@@ -51,5 +42,10 @@ int FindFirstContainmentFault(ContainmentFault *fault);
  * gives it ("SubDir2=..\OUT" for a record's directory). */
 void NameContainmentFault(const ContainmentFault *fault, char *section, int sectionSize,
                           char *key, int keySize, char *text, int textSize);
+
+/* SETUP.EXE's message for the fault: string 60 for a path that leads
+ * outside, 61 (with the words of PathFaultText) for a name the setup does
+ * not write; each names the record and its text. */
+void FormatPackageRefusal(const ContainmentFault *fault, char *message, int size);
 
 #endif

@@ -18,8 +18,8 @@ const FileRecord *FindFileRecord(int disk, int file)
 
 /* base "\" middle "\" name, whole or not at all. The base and the name
  * must not be empty: an empty base would put the file at the root of the
- * drive, an empty name would name a directory. An empty middle only
- * leaves its place between the separators empty. */
+ * drive, an empty name would name a directory. An empty middle (a
+ * directory value left empty) leaves one separator: base "\" name. */
 static int JoinFilePath(char *buffer, int size, const char *base, const char *middle,
                         int middleSize, const char *name, int nameSize)
 {
@@ -31,8 +31,9 @@ static int JoinFilePath(char *buffer, int size, const char *base, const char *mi
         buffer[0] = '\0';
     fits = TEXT_COPY(path, base) && path[0] != '\0' && TEXT_APPEND(path, "\\");
     /* the record's fields are read no further than their widths */
-    fits = fits && TextCopy(piece, middleSize, middle) && TEXT_APPEND(path, piece);
-    fits = fits && TEXT_APPEND(path, "\\");
+    fits = fits && TextCopy(piece, middleSize, middle);
+    if (fits && piece[0] != '\0')
+        fits = TEXT_APPEND(path, piece) && TEXT_APPEND(path, "\\");
     fits = fits && TextCopy(piece, nameSize, name) && piece[0] != '\0' &&
            TEXT_APPEND(path, piece);
     if (!fits)

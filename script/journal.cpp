@@ -436,17 +436,31 @@ void JournalMove(const char *from, const char *to)
     LineWrite(journalFile);
 }
 
+/* The uninstaller's journal stays open between its UNDO lines: one open
+ * per line would cost more than the removal itself. */
+static HANDLE undoFile = INVALID_HANDLE_VALUE;
+static char undoPath[MAX_PATH];
+
 int JournalUndone(const char *path, DWORD offset)
 {
-    HANDLE file;
-    int ok;
-
-    file = OpenForAppend(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
+    if (undoFile != INVALID_HANDLE_VALUE && lstrcmpiA(path, undoPath) != 0)
+        JournalUndoneClose();
+    if (undoFile == INVALID_HANDLE_VALUE) {
+        undoFile = OpenForAppend(path);
+        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, path)) {
+            JournalUndoneClose();
+            return 0;
+        }
+    }
     LineStart("UNDO");
     LineDecimal(offset);
-    ok = LineWrite(file);
-    CloseHandle(file);
-    return ok;
+    return LineWrite(undoFile);
+}
+
+void JournalUndoneClose(void)
+{
+    if (undoFile != INVALID_HANDLE_VALUE)
+        CloseHandle(undoFile);
+    undoFile = INVALID_HANDLE_VALUE;
+    undoPath[0] = '\0';
 }

@@ -18,7 +18,9 @@
  *   flushed to the disk one by one (that would cost a disk write per
  *   file copied). Each line ends with a CRC-32 of its text, so a cut or
  *   damaged line is known and nothing else is lost. A torn last line
- *   found by the next run is closed off with a line end before it adds.
+ *   found by the next run is closed off with a line end before it adds;
+ *   the reader counts it as damaged, as any line that does not read
+ *   (a byte-order mark included).
  * - Runs add up. Each run (an installation, a rerun, a -u run) starts
  *   with a RUN line and ends with an END line; the uninstaller undoes
  *   every entry newest first. It appends UNDO lines for the entries it
@@ -91,14 +93,19 @@ void JournalMove(const char *from, const char *to);
 void JournalEnd(void);
 /* Closes the journal without an END line (the tests' runs). */
 void JournalClose(void);
-/* The uninstaller: "UNDO offset" appended to the journal at path. */
+/* The uninstaller: "UNDO offset" appended to the journal at path, which
+ * stays open for the next one until JournalUndoneClose. */
 int JournalUndone(const char *path, DWORD offset);
+void JournalUndoneClose(void);
 
 /* ---- Reading ---- */
 
 enum JournalKind {
     J_RUN, J_NAMES, J_DIR, J_FILE, J_DONE, J_KEY, J_VALUE, J_LINE, J_MOVE, J_END, J_UNDO, J_KINDS
 };
+
+/* "RUN", "NAMES", ...: each kind's name as its lines begin. */
+extern const char *const g_journalKindNames[J_KINDS];
 
 struct JournalEntry {
     DWORD offset;                       /* of its line in the file */
@@ -113,7 +120,6 @@ struct Journal {
     JournalEntry *entries;      /* in the order of the file */
     int count;
     int damaged;                /* lines that are not whole entries */
-    int torn;                   /* torn lines a later run closed off */
     int lastRunEnded;           /* the last run has its END line */
     int runs;
 };

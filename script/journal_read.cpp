@@ -41,7 +41,7 @@ static long Unescape(char *field, DWORD escapedLength)
     return (long)to;
 }
 
-static const char *const kindNames[J_KINDS] = {
+const char *const g_journalKindNames[J_KINDS] = {
     "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO"
 };
 
@@ -84,7 +84,7 @@ static int ParseLine(char *text, DWORD length, JournalEntry *entry)
     for (i = 0; i < star && text[i] != ' '; i++)
         ;
     text[i] = '\0';
-    for (kind = 0; kind < J_KINDS && !TextSame(text, kindNames[kind]); kind++)
+    for (kind = 0; kind < J_KINDS && !TextSame(text, g_journalKindNames[kind]); kind++)
         ;
     if (kind == J_KINDS)
         return 0;
@@ -139,13 +139,11 @@ int JournalRead(const char *path, Journal *journal)
             end--;
         entry = &journal->entries[journal->count];
         entry->offset = start;
+        /* a line that does not read is damage wherever it is, also one a
+         * later run closed off: nothing tells a torn line from a forged
+         * one, and what it described may have happened */
         if (at >= size || !ParseLine(journal->text + start, end - start, entry)) {
-            /* a torn line that a later run closed off: that run's RUN follows */
-            if (at + 4 < size &&
-                journal->text[at + 1] == 'R' && journal->text[at + 2] == 'U' && journal->text[at + 3] == 'N')
-                journal->torn++;
-            else
-                journal->damaged++;
+            journal->damaged++;
             continue;
         }
         if (entry->kind == J_RUN) {

@@ -135,15 +135,15 @@ static LONG CheckRecord(int disk, int file)
     LONG written;
 
     line = RecordLine(disk, file);
+    if (g_check.outside[index]) {
+        TellRow(disk, file, line, "(refused)", "(refused)", "-", "-", record->description);
+        return -1;
+    }
     if (record->sourceName[0] == '\0' || record->targetName[0] == '\0') {
         if (line != 0 && !g_check.emptied[index])
             ERROR_AT(line, "record left empty: the line gives no source or no target name. "
                      "Setup: copies nothing for it.");
         TellRow(disk, file, line, "-", "-", "-", "-", "(empty)");
-        return -1;
-    }
-    if (g_check.outside[index]) {
-        TellRow(disk, file, line, "(refused)", "(refused)", "-", "-", record->description);
         return -1;
     }
     CheckDirectoryDefined(line, disk, file);

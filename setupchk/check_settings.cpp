@@ -260,17 +260,6 @@ void CheckCounts(void)
     }
 }
 
-static const char *ReasonText(int reason)
-{
-    switch (reason) {
-    case PATH_PARENT:   return "a \"..\" step";
-    case PATH_DRIVE:    return "a drive";
-    case PATH_ROOTED:   return "a path from the root";
-    case PATH_WILDCARD: return "a wildcard or a character no file name holds";
-    default:            return "a device name";
-    }
-}
-
 /* Each fault the setup's containment check finds. */
 int OnContainmentFault(const ContainmentFault *fault, void *context)
 {
@@ -299,6 +288,9 @@ int OnContainmentFault(const ContainmentFault *fault, void *context)
             where = "outside the package";
     }
     control = FirstControl(fault->text);
+    /* a name that stays inside but is not the package's to write */
+    if (PathFaultIsName(fault->reason))
+        where = "names a file the setup does not write";
     if (control != 0) {
         /* a tab or a line break typed into the script: no file name holds one */
         ControlName(name, sizeof(name), control);
@@ -307,9 +299,10 @@ int OnContainmentFault(const ContainmentFault *fault, void *context)
                    "copies anything; the installation ends not completed.", what, refused,
                    name);
     } else {
-        TextFormat(text, sizeof(text), "%s \"%s\" leads %s (%s). Setup: refuses the whole "
+        TextFormat(text, sizeof(text), "%s \"%s\" %s%s (%s). Setup: refuses the whole "
                    "package before it copies anything; the installation ends not completed.",
-                   what, refused, where, ReasonText(fault->reason));
+                   what, refused, PathFaultIsName(fault->reason) ? "" : "leads ", where,
+                   PathFaultText(fault->reason));
     }
     ERROR_AT(line != 0 ? line : 1, text);
     return 1;

@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -11,7 +13,12 @@
 #include "../app/text.h"
 #include "../install/install_test.h"
 #include "../res/resource.h"
+#include "../install/copy_engine.h"
+#include "../install/file_ops.h"
+#include "../script/containment.h"
+#include "../script/journal.h"
 #include "../script/setup_script.h"
+#include "../setupchk/setupchk.h"
 #include "install_fixtures.h"
 #include "test_support.h"
 
@@ -181,7 +188,7 @@ TEST_F(PathTest, SourceAndTargetPaths)
         /* 0 */ { 0, 0, package_ + "\\.\\A.EX_", install_ + "\\.\\A.EXE" },
         /* 1 */ { 0, 1, package_ + "\\HELP\\B.HL_", install_ + "\\HELP\\B.HLP" },
         /* 2 */ { 0, 2, package_ + "\\W\\C.TXT", windows_ + "\\C.TXT" },
-        /* 3 */ { 0, 3, package_ + "\\\\D.TXT", install_ + "\\\\D.TXT" },
+        /* 3: no directory, one separator */ { 0, 3, package_ + "\\D.TXT", install_ + "\\D.TXT" },
     };
     for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
         char buffer[256];
@@ -268,6 +275,140 @@ TEST_F(CopyTest, EmptySourceDirCopiesNothing)
     EXPECT_EQ(RunInstallPage(), PAGE_NEXT);
     EXPECT_FALSE(FileExists("C:\\SUB")) << "sub-directory made at the root";
     EXPECT_EQ(g_registryUpdates, 1);
+}
+
+static int GoOn(const CopyStep *, void *)
+{
+    return 1;
+}
+
+static void CollectErrors(int kind, int, const char *text, void *context)
+{
+    if (kind == CHECK_ERROR)
+        ((std::vector<std::string> *)context)->push_back(text);
+}
+
+// The names in a folder and below it, sorted, each with its bytes.
+static std::string FolderState(const std::string &dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return "";
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            names.push_back(name + "\\{" + FolderState(dir + "\\" + name) + "}");
+        else
+            names.push_back(name + "=" + ReadFileBytes(dir + "\\" + name));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    std::string state;
+    for (const std::string &name : names)
+        state += name + ";";
+    return state;
+}
+
+// A target name that is not the package's to write (Windows' own files,
+// a trailing dot that Win32 drops, no name, a device) is refused by the
+// setup's package check before anything is written, SETUPCHK reports it
+// with the same words, and the copy engine, called without the check,
+// opens nothing: Windows' files keep their bytes.
+TEST_F(CopyTest, NamesTheSetupDoesNotWriteAreRefusedBeforeAnything)
+{
+    struct Row { const char *target; const char *directoryKey; int reason; } rows[] = {
+        /* 0 */ { "SYSTEM.INI.", "WinDir", PATH_TRAILING },
+        /* 1 */ { "WIN.INI.", "WinDir", PATH_TRAILING },
+        /* 2 */ { "KRNL386.EXE.", "WinDir", PATH_TRAILING },
+        /* 3 */ { "WIN.INI", "WinDir", PATH_WINDOWS_OWN },
+        /* 4 */ { "SYSTEM.DAT", "WinDir", PATH_WINDOWS_OWN },
+        /* 5 */ { "WIN.INI", "WinSystemDir", PATH_WINDOWS_OWN },
+        /* 6 */ { ".", "RootDir", PATH_NO_NAME },
+        /* 7 */ { "", "RootDir", PATH_NO_NAME },
+        /* 8 */ { "CONIN$", "RootDir", PATH_DEVICE },
+        /* 9 */ { "CONOUT$", "RootDir", PATH_DEVICE },
+    };
+    CreateDirectoryA((package_ + "\\W").c_str(), NULL);
+    CreateDirectoryA((package_ + "\\S").c_str(), NULL);
+    for (const char *source : { "A.TXT", "W\\A.TXT", "S\\A.TXT" })
+        WriteFileBytes(package_ + "\\" + source, "the package's bytes");
+    for (const char *name : { "WIN.INI", "SYSTEM.INI", "KRNL386.EXE", "SYSTEM.DAT", "SYSTEM\\WIN.INI" })
+        WriteFileBytes(windows_ + "\\" + name, std::string("Windows' own ") + name);
+    const std::string windowsBefore = FolderState(windows_), installBefore = FolderState(install_);
+
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        const Row &row = rows[i];
+        SCOPED_TRACE("row " + std::to_string(i) + ": \"" + row.target + "\" into " + row.directoryKey);
+        std::string words = std::string("names a file the setup does not write (") + PathFaultText(row.reason) + ")";
+        std::string script = "[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nRootDir=.\r\nWinDir=W\r\n"
+                             "WinSystemDir=S\r\n[FileCounts]\r\nDisk1=1\r\n[Disk1]\r\n1=A.TXT," +
+                             std::string(row.target) + ",a," + row.directoryKey + "\r\n";
+        WriteFileBytes(package_ + "\\SETUP.INF", script);
+
+        // SETUPCHK: an error with the setup's words
+        std::vector<std::string> errors;
+        CheckPackage(package_.c_str(), 0, CollectErrors, &errors);
+        std::string quoted = std::string("target name \"") + row.target + "\" ";
+        bool reported = false;
+        for (const std::string &error : errors)
+            reported = reported || (error.find(quoted) != std::string::npos && error.find(words) != std::string::npos);
+        std::string all;
+        for (const std::string &error : errors)
+            all += error + "\n";
+        EXPECT_TRUE(reported) << "no error with: " << quoted << "..." << words << "\n" << all;
+
+        // the setup's package check: refused, the same words in its message
+        Load(script);
+        ContainmentFault fault;
+        ASSERT_TRUE(FindFirstContainmentFault(&fault));
+        EXPECT_EQ(fault.reason, row.reason);
+        char message[1024];
+        FormatPackageRefusal(&fault, message, sizeof(message));
+        EXPECT_NE(std::string(message).find(words), std::string::npos) << message;
+        EXPECT_NE(std::string(message).find(std::string("[Disk1] 1: ") + row.target), std::string::npos) << message;
+
+        // the copy engine on its own: nothing opened, nothing written
+        EXPECT_EQ(CopyPackageFiles(GoOn, NULL), 0) << "a refused file counts as not arrived";
+        JournalClose();
+        UnloadPackage();
+        EXPECT_EQ(FolderState(windows_), windowsBefore);
+        EXPECT_EQ(FolderState(install_), installBefore);
+    }
+}
+
+// WININIT.EXE works top to bottom: each new line goes at the end of
+// [rename], after the lines already there, before the next section.
+TEST_F(CopyTest, WininitLinesGoAtTheEndOfRename)
+{
+    std::string first = install_ + "\\FIRST.TXT", second = install_ + "\\SECOND.TXT";
+    WriteFileBytes(first, "1");
+    WriteFileBytes(second, "2");
+    char shortFirst[MAX_PATH], shortSecond[MAX_PATH];
+    GetShortPathNameA(first.c_str(), shortFirst, sizeof(shortFirst));
+    GetShortPathNameA(second.c_str(), shortSecond, sizeof(shortSecond));
+    std::string one = std::string("NUL=") + shortFirst + "\r\n", two = std::string("NUL=") + shortSecond + "\r\n";
+    struct Row { const char *name; std::string before, after; } rows[] = {
+        /* 0 */ { "no file", "", "[rename]\r\n" + one + two },
+        /* 1 */ { "lines there", "[rename]\r\nNUL=C:\\OLD.TXT\r\n",
+                  "[rename]\r\nNUL=C:\\OLD.TXT\r\n" + one + two },
+        /* 2 */ { "a section after", "[Rename]\r\nNUL=C:\\OLD.TXT\r\n\r\n[other]\r\nx=y\r\n",
+                  "[Rename]\r\nNUL=C:\\OLD.TXT\r\n" + one + two + "\r\n[other]\r\nx=y\r\n" },
+        /* 3 */ { "a section before, no line end", "[other]\r\nx=y\r\n[rename]\r\nNUL=C:\\OLD.TXT",
+                  "[other]\r\nx=y\r\n[rename]\r\nNUL=C:\\OLD.TXT\r\n" + one + two },
+    };
+    std::string wininit = windows_ + "\\WININIT.INI";
+    for (const Row &row : rows) {
+        DeleteFileA(wininit.c_str());
+        if (!row.before.empty())
+            WriteFileBytes(wininit, row.before);
+        EXPECT_EQ(WininitAdd(windows_.c_str(), NULL, first.c_str()), 1) << row.name;
+        EXPECT_EQ(WininitAdd(windows_.c_str(), NULL, second.c_str()), 1) << row.name;
+        EXPECT_EQ(ReadFileBytes(wininit), row.after) << row.name;
+    }
 }
 
 }  // namespace

@@ -436,3 +436,79 @@ TEST(ScriptContainment, PathPiecesStayInside)
     for (const Row &row : rows)
         EXPECT_EQ(CheckPathPiece(row.text), row.reason) << "\"" << row.text << "\"";
 }
+
+// The one path rule that the setup's package check, the uninstaller's
+// entry check and SETUPCHK share: "/" and "\" alike, ".." and "..." steps,
+// trailing dots and blanks as Win32 drops them, devices, and Windows' own
+// files. Each table row: the input and what the rule makes of it.
+TEST(ScriptPathRule, OneRuleForEveryProgram)
+{
+    struct PieceRow { const char *text; int reason; } pieces[] = {
+        /* 0 */ { "HELP.", PATH_TRAILING },      /* 1 */ { "WIN.INI.", PATH_TRAILING },
+        /* 2 */ { "A ", PATH_TRAILING },         /* 3 */ { "HELP \\A", PATH_TRAILING },
+        /* 4 */ { "CONIN$", PATH_DEVICE },       /* 5 */ { "conout$.txt", PATH_DEVICE },
+        /* 6 */ { "HELP/...", PATH_PARENT },     /* 7 */ { "A.B", PATH_CONTAINED },
+    };
+    for (const PieceRow &row : pieces)
+        EXPECT_EQ(CheckPathPiece(row.text), row.reason) << "\"" << row.text << "\"";
+
+    struct TargetRow { const char *text; int windowsDir; int reason; } targets[] = {
+        /* 0 */ { "A.EXE", 0, PATH_CONTAINED },        /* 1 */ { ".", 0, PATH_NO_NAME },
+        /* 2 */ { "", 0, PATH_NO_NAME },               /* 3 */ { "HELP\\", 0, PATH_NO_NAME },
+        /* 4 */ { "HELP\\.", 0, PATH_NO_NAME },        /* 5 */ { "WIN.INI", 0, PATH_CONTAINED },
+        /* 6 */ { "WIN.INI", 1, PATH_WINDOWS_OWN },    /* 7 */ { "system.dat", 1, PATH_WINDOWS_OWN },
+        /* 8 */ { "KRNL386.EXE", 1, PATH_WINDOWS_OWN }, /* 9 */ { "IO.SYS", 1, PATH_WINDOWS_OWN },
+        /* 10 */ { "COMMAND.COM", 1, PATH_WINDOWS_OWN }, /* 11 */ { "ZRMOUSE.DRV", 1, PATH_CONTAINED },
+        /* 12 */ { "SYSTEM.INI.", 1, PATH_TRAILING },  /* 13 */ { "CONOUT$", 0, PATH_DEVICE },
+        /* 14 */ { "..", 1, PATH_PARENT },
+    };
+    for (const TargetRow &row : targets)
+        EXPECT_EQ(CheckTargetName(row.text, row.windowsDir), row.reason)
+            << "\"" << row.text << "\" windows " << row.windowsDir;
+
+    struct CanonicalRow { const char *path; const char *canonical; } canonicals[] = {
+        /* 0 */ { "C:\\VELTO\\../AUTOEXEC.BAT", "C:\\AUTOEXEC.BAT" },
+        /* 1 */ { "C:/VELTO/./A.TXT", "C:\\VELTO\\A.TXT" },
+        /* 2 */ { "C:\\A\\B\\...\\X", "C:\\X" },
+        /* 3 */ { "C:\\WINDOWS\\WIN.INI.", "C:\\WINDOWS\\WIN.INI" },
+        /* 4 */ { "C:\\WINDOWS\\USER.DAT ", "C:\\WINDOWS\\USER.DAT" },
+        /* 5 */ { "C:\\A\\\\B\\", "C:\\A\\B" },
+        /* 6 */ { "C:\\..\\..", "C:\\" },
+        /* 7 */ { "C:\\", "C:\\" },
+        /* 8 */ { "C:\\VELTO\\. .\\A", "C:\\A" },
+        /* 9 */ { "VELTO\\A", "" },
+        /* 10 */ { "\\\\SERVER\\SHARE\\A", "" },
+        /* 11 */ { "C:A", "" },
+    };
+    for (const CanonicalRow &row : canonicals) {
+        char canonical[MAX_PATH];
+        memset(canonical, '#', sizeof(canonical));
+        EXPECT_EQ(CanonicalPath(canonical, sizeof(canonical), row.path), row.canonical[0] != '\0') << row.path;
+        EXPECT_EQ(std::string(canonical), row.canonical) << row.path;
+    }
+
+    struct WithinRow { const char *path; const char *dir; int within; } withins[] = {
+        /* 0 */ { "C:\\VELTO\\A", "C:\\VELTO", 1 },
+        /* 1 */ { "c:\\velto\\HELP\\A", "C:\\VELTO", 1 },
+        /* 2 */ { "C:\\VELTO\\../A", "C:\\VELTO", 0 },
+        /* 3 */ { "C:\\VELTO/..\\A", "C:\\VELTO", 0 },
+        /* 4 */ { "C:\\VELTOX\\A", "C:\\VELTO", 0 },
+        /* 5 */ { "C:\\VELTO", "C:\\VELTO", 0 },
+        /* 6 */ { "C:\\VELTO\\.", "C:\\VELTO", 0 },
+        /* 7 */ { "C:\\VELTO\\A\\...", "C:\\VELTO", 0 },
+        /* 8 */ { "C:\\A", "C:\\", 1 },
+        /* 9 */ { "D:\\VELTO\\A", "C:\\VELTO", 0 },
+    };
+    for (const WithinRow &row : withins)
+        EXPECT_EQ(PathWithin(row.path, row.dir), row.within) << row.path << " in " << row.dir;
+
+    struct PlainRow { const char *path; int plain; } plains[] = {
+        /* 0 */ { "C:\\VELTO\\A.TXT", 1 },   /* 1 */ { "C:\\VELTO/A.TXT", 0 },
+        /* 2 */ { "C:\\VELTO\\A.TXT.", 0 },  /* 3 */ { "C:\\VELTO\\A.TXT ", 0 },
+        /* 4 */ { "C:\\VELTO\\NUL", 0 },     /* 5 */ { "C:\\VELTO\\CONOUT$", 0 },
+        /* 6 */ { "C:\\VELTO\\A.TXT:S", 0 }, /* 7 */ { "C:\\VELTO\\..\\A", 0 },
+        /* 8 */ { "C:\\VELTO\\*.TXT", 0 },   /* 9 */ { "C:\\VELTO\\\\A", 0 },
+    };
+    for (const PlainRow &row : plains)
+        EXPECT_EQ(IsPlainFullPath(row.path), row.plain) << row.path;
+}

@@ -9,6 +9,7 @@
 #include "../registry/components.h"
 #include "../script/journal.h"
 #include "../uninstal/uninstall.h"
+#include "registry_fixture.h"
 #include "test_support.h"
 
 namespace {
@@ -102,6 +103,24 @@ TEST_F(UninstallTest, OnlyWhatTheSetupCouldHaveMade)
     for (size_t i = 0; i < sizeof(files) / sizeof(files[0]); i++)
         EXPECT_EQ(FileAllowed(files[i].path.c_str(), names, 3), files[i].allowed) << "file " << i << " "
                                                                                    << files[i].path;
+    // The keys a journal's runs chose: the root device made, with the
+    // class key made for it; a present PS/2 mouse taken over; a second
+    // device in a run and a device no takeover chooses are not.
+    const std::string root = "HKLM\\Enum\\Root\\VeltoMouse\\0000", classes = "HKLM\\" CLASS_ROOT "Mouse\\";
+    WriteFileBytes(JournalPath(), Line("RUN", { "1", "N", "Velto" }) + Line("KEY", { root }) +
+                                      Line("VALUE", { root, "Driver", "-", "", "1", "Mouse\\0003" }) +
+                                      Line("KEY", { classes + "0003" }) + Line("END", {}) +
+                                      Line("RUN", { "1", "N", "Velto" }) +
+                                      Line("VALUE", { "HKLM\\Enum\\BIOS\\*PNP0F13\\0000", "Mfg", "1", "Old", "1", "Velto" }) +
+                                      Line("VALUE", { "HKLM\\Enum\\BIOS\\*PNP0F0E\\0000", "Mfg", "1", "Old", "1", "Velto" }) +
+                                      Line("VALUE", { "HKLM\\Enum\\PCI\\OTHERDEV\\0000", "Driver", "1", "Display\\0000",
+                                                      "1", "Mouse\\0005" }) +
+                                      Line("KEY", { classes + "0005" }) + Line("END", {}) +
+                                      Line("RUN", { "1", "N", "Velto" }) +
+                                      Line("VALUE", { "HKLM\\Enum\\PCI\\OTHERDEV\\0001", "Mfg", "1", "Old", "1", "Velto" }) +
+                                      Line("END", {}));
+    g_uninstall.haveJournal = 1;
+    ASSERT_TRUE(UninstallReadJournal());
     struct KeyRow { const char *named; const char *value; bool allowed; } keys[] = {
         /* 0 */ { "HKCR\\CLSID\\" HANDLER_CLSID, NULL, true },
         /* 1 */ { "HKCR\\CLSID\\" HANDLER_CLSID "\\InProcServer32", "ThreadingModel", true },
@@ -115,10 +134,18 @@ TEST_F(UninstallTest, OnlyWhatTheSetupCouldHaveMade)
         /* 9 */ { "HKLM\\Enum\\Root\\VeltoMouse\\0000", "DetFunc", true },
         /* 10 */ { "HKLM\\Enum\\BIOS\\*PNP0F13\\0000", "Mfg", true },
         /* 11 */ { "HKLM\\Enum\\BIOS\\*PNP0F13\\0000", "HardWareID", false },
-        /* 12 */ { "HKLM\\System\\CurrentControlSet\\Services\\Class\\Mouse\\0003", "InfPath", true },
+        /* 12 */ { "HKLM\\" CLASS_ROOT "Mouse\\0003", "InfPath", true },
         /* 13 */ { "HKLM\\System\\CurrentControlSet\\Services\\Class\\Display\\0000", "InfPath", false },
         /* 14 */ { "HKLM\\SOFTWARE\\OtherVendor", NULL, false },
         /* 15 */ { "HKCU\\Software", NULL, false },
+        /* 16 */ { "HKLM\\Enum\\BIOS\\*PNP0F0E\\0000", "Mfg", false },      // a second device in its run
+        /* 17 */ { "HKLM\\Enum\\PCI\\OTHERDEV\\0000", "Driver", false },    // no mouse a takeover chooses
+        /* 18 */ { "HKLM\\Enum\\PCI\\OTHERDEV\\0001", "Mfg", false },
+        /* 19 */ { "HKLM\\Enum\\SERENUM\\VLT0100\\0001", "Mfg", false },    // not in the journal
+        /* 20 */ { "HKLM\\" CLASS_ROOT "Mouse\\0005", "DriverDesc", false },    // no chosen device names it
+        /* 21 */ { "HKLM\\" CLASS_ROOT "Mouse\\0005", NULL, false },
+        /* 22 */ { "HKLM\\" CLASS_ROOT "Mouse\\0003", NULL, true },
+        /* 23 */ { "HKLM\\" CLASS_ROOT "Mouse\\0004", "InfPath", false },
     };
     for (size_t i = 0; i < sizeof(keys) / sizeof(keys[0]); i++) {
         if (keys[i].value == NULL)
@@ -126,12 +153,19 @@ TEST_F(UninstallTest, OnlyWhatTheSetupCouldHaveMade)
         else
             EXPECT_EQ(ValueAllowed(keys[i].named, keys[i].value), keys[i].allowed) << "value " << i;
     }
+    UninstallFreeJournal();
     struct LineRow { std::string line; bool allowed; } lines[] = {
         { "mouse=msmouse.vxd", true },
         { "mouse=a\r\n[boot]", false },
         { std::string("mouse=a\0b", 9), false },
         { "mouse=" + std::string(112, 'x'), true },     // 118: fits the 120-character line
         { "mouse=" + std::string(113, 'x'), false },
+        { "MOUSE=msmouse.vxd", true },
+        { "device=C:\\VELTO\\EVIL.VXD", false },   // any other line of [386Enh]
+        { "[boot]", false },
+        { "mouse=a[boot]", false },
+        { "mouse=a=b", false },
+        { "mouse=a\tb", false },
     };
     for (size_t i = 0; i < sizeof(lines) / sizeof(lines[0]); i++)
         EXPECT_EQ(MouseLineAllowed(lines[i].line.data(), (DWORD)lines[i].line.size()), lines[i].allowed)
@@ -220,6 +254,130 @@ TEST_F(UninstallTest, DamagedJournalsTouchNothingElse)
         }
         RegistrySandbox::DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE");
     }
+}
+
+// Hostile journals whose every line has a valid checksum: a "/" or a
+// trailing dot or blank in a path, a device or class key no run of the
+// setup chose (also through the restore record), a mouse line that is
+// not one, a damaged line before a later run or a byte-order mark. What
+// lies outside the setup's reach keeps its bytes and values, each such
+// entry is refused and listed, and the removal counts as not complete.
+TEST_F(UninstallTest, HostileJournalsWithValidChecksums)
+{
+    const std::string parent = dir_.substr(0, dir_.rfind('\\'));
+    const std::string canary = parent + "\\CANARY.TXT", emptyDir = parent + "\\EMPTYDIR";
+    const std::string winIni = windows_ + "\\win.ini", systemIni = windows_ + "\\system.ini";
+    const std::string ownDat = windows_ + "\\SETUPTST.DAT";
+    const std::string winIniBytes = ReadFileBytes(winIni), systemIniBytes = ReadFileBytes(systemIni);
+    ASSERT_NE(winIniBytes, "<missing>");
+    const std::string otherDevice = "Enum\\PCI\\OTHERDEV\\0000", otherClass = CLASS_ROOT "Mouse\\0005";
+    const std::string a = dir_ + "\\A.TXT", program = dir_ + "\\UNINSTAL.EXE";
+    const std::string tail = Line("VALUE", { "HKLM\\" UNINSTALL_ENTRY_KEY, "UninstallString", "-", "", "1", program }) +
+                             Line("END", {});
+    std::string canaryCrc, winIniCrc, ownDatCrc, evilCrc;
+    WriteFileBytes(canary, "the user's own file");
+    WriteFileBytes(ownDat, "Windows' own data");
+    const std::string canarySize = Sum(canary, &canaryCrc), winIniSize = Sum(winIni, &winIniCrc),
+                      ownDatSize = Sum(ownDat, &ownDatCrc);
+    const std::string saved = dir_ + "\\00000000.SAV";
+    const std::string evil = "planted over the user's file";
+    WriteFileBytes(saved, evil);
+    const std::string evilSize = Sum(saved, &evilCrc);
+    const std::string record = "[PS2]\r\nSubKey1=" + otherDevice + "\r\nDeviceDesc=Evil\r\nMfg=Evil\r\nSubKey2=" +
+                               otherClass + "\r\nDriverDesc=Evil\r\n";
+
+    struct Row {
+        const char *fault;
+        std::string name;       // an extra name of the NAMES line
+        std::string lines;      // between the installation's entries and its end
+        std::string before;     // before the journal's first line
+        int refused;
+        std::string listed;     // a part of the refused list
+        bool planted;           // a .SAV planted in the directory
+        bool restoreRecord;     // SETUP.INF naming the other device's keys
+    };
+    const Row rows[] = {
+        /* 0 */ { "U1 a \"/..\" out of the directory", "",
+                  Line("FILE", { dir_ + "/../CANARY.TXT", "NEW" }) +
+                      Line("DONE", { dir_ + "/../CANARY.TXT", canarySize, canaryCrc }), "",
+                  1, "FILE " + dir_ + "/../CANARY.TXT", false, false },
+        /* 1 */ { "U1 a foreign empty directory", "", Line("DIR", { dir_ + "/../EMPTYDIR" }), "",
+                  1, "DIR " + dir_ + "/../EMPTYDIR", false, false },
+        /* 2 */ { "U1 a planted saved copy", "",
+                  Line("FILE", { dir_ + "/../CANARY.TXT", "OLD", evilSize, evilCrc, saved }), "",
+                  1, "FILE " + dir_ + "/../CANARY.TXT", true, false },
+        /* 3 */ { "U2 a trailing dot", "WIN.INI.",
+                  Line("FILE", { winIni + ".", "NEW" }) + Line("DONE", { winIni + ".", winIniSize, winIniCrc }), "",
+                  1, "FILE " + winIni + ".", false, false },
+        /* 4 */ { "U2 a trailing blank", "SETUPTST.DAT ",
+                  Line("FILE", { ownDat + " ", "NEW" }) + Line("DONE", { ownDat + " ", ownDatSize, ownDatCrc }), "",
+                  1, "FILE " + ownDat + " ", false, false },
+        /* 5 */ { "U4 another device's driver", "",
+                  Line("VALUE", { "HKLM\\" + otherDevice, "Driver", "1", "Display\\0000", "1", "Mouse\\0009" }), "",
+                  1, "VALUE HKLM\\" + otherDevice + ": Driver", false, false },
+        /* 6 */ { "U4 another mouse's class key", "",
+                  Line("VALUE", { "HKLM\\" + otherClass, "DriverDesc", "1", "Evil", "1", "Other mouse" }), "",
+                  1, "VALUE HKLM\\" + otherClass + ": DriverDesc", false, false },
+        /* 7 */ { "U4 the restore record of a damaged journal", "", "garbage\r\n", "", 0, "", false, true },
+        /* 8 */ { "U5 a device= line", "",
+                  Line("LINE", { "device=C:\\VELTO\\EVIL.VXD", "mouse=*vmouse" }), "",
+                  1, "LINE device=C:\\VELTO\\EVIL.VXD", false, false },
+        /* 9 */ { "U5 a [boot] line", "", Line("LINE", { "[boot]", "mouse=*vmouse" }), "",
+                  1, "LINE [boot]", false, false },
+        /* 10 */ { "U6 a damaged line before a later run", "",
+                   "RUN 1 N Ve\r\n" + Line("RUN", { "1", "N", "Velto" }), "", 0, "", false, false },
+        /* 11 */ { "U6 a damaged first line", "", "", "garbage\r\n", 0, "", false, false },
+        /* 12 */ { "U6 a byte-order mark on its own line", "", "", "\xEF\xBB\xBF\r\n", 0, "", false, false },
+        /* 13 */ { "U6 a byte-order mark", "", "", "\xEF\xBB\xBF", 0, "", false, false },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        const Row &row = rows[i];
+        SCOPED_TRACE(std::string("row ") + std::to_string(i) + ": " + row.fault);
+        RemoveTree(dir_);
+        CreateDirectoryA(dir_.c_str(), NULL);
+        CreateDirectoryA(emptyDir.c_str(), NULL);
+        WriteFileBytes(a, "A's text");
+        std::string aCrc;
+        Sum(a, &aCrc);
+        if (row.planted)
+            WriteFileBytes(saved, evil);
+        if (row.restoreRecord)
+            WriteFileBytes(dir_ + "\\SETUP.INF", record);
+        std::vector<std::string> names = { "ZRMOUSE.DRV" };
+        if (!row.name.empty())
+            names.push_back(row.name);
+        WriteFileBytes(JournalPath(), row.before + Line("RUN", { "1", "N", "Velto" }) + Line("NAMES", names) +
+                                          Line("FILE", { a, "NEW" }) + Line("DONE", { a, "8", aCrc }) + row.lines +
+                                          tail);
+        RegistrySandbox::SetString(HKEY_LOCAL_MACHINE, otherDevice.c_str(), "Driver", "Mouse\\0009");
+        RegistrySandbox::SetString(HKEY_LOCAL_MACHINE, otherDevice.c_str(), "DeviceDesc", "Other device");
+        RegistrySandbox::SetString(HKEY_LOCAL_MACHINE, otherClass.c_str(), "DriverDesc", "Other mouse");
+        RegistrySandbox::SetString(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, "UninstallString", program.c_str());
+
+        ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
+        UninstallRun();
+
+        EXPECT_EQ(g_uninstall.whole, 0) << "the removal is reported as not complete";
+        EXPECT_EQ(g_uninstall.refusedCount, row.refused) << g_uninstall.refused;
+        EXPECT_NE(std::string(g_uninstall.refused).find(row.listed), std::string::npos) << g_uninstall.refused;
+        EXPECT_FALSE(FileExists(a)) << "what the journal accounts for is undone";
+        EXPECT_TRUE(FileExists(JournalPath())) << "the journal stays";
+        EXPECT_EQ(ReadFileBytes(canary), "the user's own file");
+        EXPECT_NE(GetFileAttributesA(emptyDir.c_str()), INVALID_FILE_ATTRIBUTES) << emptyDir;
+        EXPECT_EQ(ReadFileBytes(winIni), winIniBytes);
+        EXPECT_EQ(ReadFileBytes(systemIni), systemIniBytes);
+        EXPECT_EQ(ReadFileBytes(ownDat), "Windows' own data");
+        EXPECT_EQ(RegistrySandbox::GetString(HKEY_LOCAL_MACHINE, otherDevice.c_str(), "Driver"), "Mouse\\0009");
+        EXPECT_EQ(RegistrySandbox::GetString(HKEY_LOCAL_MACHINE, otherDevice.c_str(), "DeviceDesc"), "Other device");
+        EXPECT_EQ(RegistrySandbox::GetString(HKEY_LOCAL_MACHINE, otherDevice.c_str(), "Mfg"), "<absent>");
+        EXPECT_EQ(RegistrySandbox::GetString(HKEY_LOCAL_MACHINE, otherClass.c_str(), "DriverDesc"), "Other mouse");
+        RegistrySandbox::DeleteTree(HKEY_LOCAL_MACHINE, "Enum");
+        RegistrySandbox::DeleteTree(HKEY_LOCAL_MACHINE, "System");
+        RegistrySandbox::DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE");
+    }
+    DeleteFileA(canary.c_str());
+    DeleteFileA(ownDat.c_str());
+    RemoveDirectoryA(emptyDir.c_str());
 }
 
 // A file that was there before is saved by the setup and comes back byte

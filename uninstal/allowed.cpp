@@ -7,20 +7,23 @@
 #include "../install/file_ops.h"
 #include "../install/install.h"
 #include "../registry/components.h"
+#include "../registry/registry.h"
 #include "../registry/values.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 int SameStart(const char *text, const char *start, int length)
 {
-    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text, length, start, length) == CSTR_EQUAL;
+    return lstrlenA(text) >= length && TextSameStartNoCase(text, start, length);
 }
 
 int Same(const char *a, const char *b)
 {
-    return lstrcmpiA(a, b) == 0;
+    return PathSame(a, b);
 }
 
-/* 1 when path lies below dir (not dir itself). */
+/* 1 when path lies below dir (not dir itself): keys, and file paths
+ * already known to be plain. */
 int Below(const char *path, const char *dir)
 {
     int length = lstrlenA(dir);
@@ -45,40 +48,11 @@ const char *NamePart(const char *path)
     return name;
 }
 
-/* A full path of the form the journal writes: "X:\..." with no "." or
- * ".." level and no empty one. */
+/* A full path of the form the journal writes: its own canonical form,
+ * without a device, so that what is checked is what is opened. */
 int PlainFullPath(const char *path)
 {
-    int length = lstrlenA(path), start = 3, i, n;
-
-    if (length >= MAX_PATH || length < 3 || path[1] != ':' || path[2] != '\\')
-        return 0;
-    if (length == 3)
-        return 1;
-    for (i = 3;; i++) {
-        if (path[i] != '\\' && path[i] != '\0')
-            continue;
-        n = i - start;
-        if (n == 0 || (n == 1 && path[start] == '.') || (n == 2 && path[start] == '.' && path[start + 1] == '.'))
-            return 0;
-        if (path[i] == '\0')
-            return 1;
-        start = i + 1;
-    }
-}
-
-/* Windows' own files that no package entry may name. */
-static int WindowsOwnName(const char *name)
-{
-    static const char *const endings[] = { ".INI", ".DAT", ".SYS", ".COM", ".DA0" };
-    int length = lstrlenA(name);
-    size_t i;
-
-    for (i = 0; i < sizeof(endings) / sizeof(endings[0]); i++) {
-        if (length >= 4 && Same(name + length - 4, endings[i]))
-            return 1;
-    }
-    return 0;
+    return lstrlenA(path) < MAX_PATH && IsPlainFullPath(path);
 }
 
 int FileAllowed(const char *path, const char *const *allowedNames, int allowedCount)
@@ -89,7 +63,7 @@ int FileAllowed(const char *path, const char *const *allowedNames, int allowedCo
 
     if (!PlainFullPath(path))
         return 0;
-    if (Below(path, g_setup.installDir))
+    if (PathWithin(path, g_setup.installDir))
         return !Same(path, g_uninstall.journalPath);
     if (!PathDirectory(dir, sizeof(dir), path))
         return 0;
@@ -104,7 +78,7 @@ int FileAllowed(const char *path, const char *const *allowedNames, int allowedCo
         !(PathJoin(other, sizeof(other), g_setup.windowsDir, "SYSTEM") && Same(dir, other)) &&
         !(PathJoin(other, sizeof(other), g_setup.windowsDir, "INF") && Same(dir, other)))
         return 0;
-    if (WindowsOwnName(name))
+    if (IsWindowsOwnFile(name))
         return 0;
     for (i = 0; i < allowedCount; i++) {
         if (Same(name, allowedNames[i]))
@@ -119,9 +93,10 @@ int DirectoryAllowed(const char *path)
 {
     if (!PlainFullPath(path) || lstrlenA(path) <= 3)
         return 0;
-    if (BelowOrSame(path, g_setup.installDir))
+    if (Same(path, g_setup.installDir) || PathWithin(path, g_setup.installDir))
         return 1;
-    return Below(g_setup.installDir, path) && !BelowOrSame(g_setup.windowsDir, path);
+    return PathWithin(g_setup.installDir, path) && !Same(g_setup.windowsDir, path) &&
+           !PathWithin(g_setup.windowsDir, path);
 }
 
 /* "Mouse\NNNN" below the class key: digits only, at least four. */
@@ -148,6 +123,124 @@ static int DeviceKey(const char *path)
     for (; *path != '\0'; path++)
         levels += *path == '\\';
     return levels == 3;
+}
+
+/* ---- the keys this journal's runs could have chosen ---- */
+
+#define CHOSEN_MAX 16
+
+struct ChosenKeys {
+    char devices[CHOSEN_MAX][MAX_PATH];     /* the device each run took over or made */
+    int deviceCount;
+    char classes[CHOSEN_MAX][MAX_PATH];     /* their driver class keys */
+    int classCount;
+};
+
+static ChosenKeys chosen;
+
+static int Chosen(char list[][MAX_PATH], int count, const char *path)
+{
+    int i;
+
+    for (i = 0; i < count; i++) {
+        if (Same(list[i], path))
+            return 1;
+    }
+    return 0;
+}
+
+static void Choose(char list[][MAX_PATH], int *count, const char *path)
+{
+    if (*count < CHOSEN_MAX && !Chosen(list, *count, path) && TextCopy(list[*count], MAX_PATH, path))
+        (*count)++;
+}
+
+/* The class key of a device's Driver value ("Mouse\NNNN"), into path. */
+static int DriverClassKey(char *path, int size, const char *driver, DWORD length)
+{
+    char key[MAX_PATH];
+
+    return length < MAX_PATH && (DWORD)lstrlenA(driver) == length && PathJoin(key, sizeof(key), CLASS_FLOOR, driver) &&
+           ClassInstance(key) && TextCopy(path, size, key);
+}
+
+/* A journal entry's key below HKLM, or null. */
+static const char *MachineKey(const JournalEntry *entry)
+{
+    const char *path;
+
+    if ((entry->kind != J_KEY && entry->kind != J_VALUE) || !JournalText(entry, 0) ||
+        JournalSplitKey(entry->fields[0], &path) != HKEY_LOCAL_MACHINE)
+        return NULL;
+    return path;
+}
+
+/* The class key the device's Driver value names now, into key. */
+static int LiveClassKey(const char *device, char *key, int size)
+{
+    char driver[MAX_PATH];
+    HKEY opened;
+    int named;
+
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, device, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return 0;
+    named = ReadTextValue(opened, "Driver", driver, sizeof(driver)) &&
+            DriverClassKey(key, size, driver, (DWORD)lstrlenA(driver));
+    RegCloseKey(opened);
+    return named;
+}
+
+/* One pass in the order of the journal: each run registers one device,
+ * the first it names that the registration could choose; a class key is
+ * that device's when a Driver value the run gave the device names it
+ * and the run made it (its KEY line follows); and the class key each
+ * device's Driver names now. */
+void ChooseKeys(void)
+{
+    char key[MAX_PATH], candidates[CHOSEN_MAX][MAX_PATH];
+    int candidateCount = 0, runHasDevice = 0, i, field;
+    const JournalEntry *entry;
+    const char *path;
+
+    ZeroMemory(&chosen, sizeof(chosen));
+    for (i = 0; i < g_undoJournal.count; i++) {
+        entry = &g_undoJournal.entries[i];
+        if (entry->kind == J_RUN)
+            runHasDevice = 0;
+        path = MachineKey(entry);
+        if (path == NULL)
+            continue;
+        if (!runHasDevice && DeviceKey(path) && CouldTakeOverDevice(path)) {
+            runHasDevice = 1;
+            Choose(chosen.devices, &chosen.deviceCount, path);
+        }
+        if (entry->kind == J_KEY && Chosen(candidates, candidateCount, path))
+            Choose(chosen.classes, &chosen.classCount, path);
+        if (entry->kind != J_VALUE || !Same(entry->fields[1], "Driver") ||
+            !Chosen(chosen.devices, chosen.deviceCount, path))
+            continue;
+        for (field = 3; field <= 5; field += 2) {
+            if (DriverClassKey(key, sizeof(key), entry->fields[field], entry->lengths[field]))
+                Choose(candidates, &candidateCount, key);
+        }
+    }
+    for (i = 0; i < chosen.deviceCount; i++) {
+        if (LiveClassKey(chosen.devices[i], key, sizeof(key)))
+            Choose(chosen.classes, &chosen.classCount, key);
+    }
+}
+
+int RecordedKeyAllowed(const char *device, const char *path, int classKey)
+{
+    char key[MAX_PATH];
+
+    if (!(Chosen(chosen.devices, chosen.deviceCount, device) ||
+          (DeviceKey(device) && CouldTakeOverDevice(device))))
+        return 0;
+    if (!classKey)
+        return Same(device, path);
+    return Chosen(chosen.classes, chosen.classCount, path) ||
+           (LiveClassKey(device, key, sizeof(key)) && Same(key, path));
 }
 
 /* A level of a component key that the setup may have made: the key
@@ -180,7 +273,8 @@ int KeyAllowed(const char *named)
     /* the levels above the root device and the mouse class, where a
      * registry lacked them, are the setup's too; each goes only empty */
     return BelowOrSame(ROOT_DEVICE, path) || Same(path, ROOT_DEVICE "\\0000") ||
-           (BelowOrSame(CLASS_KEY, path) && BelowOrSame(path, CLASS_FLOOR)) || ClassInstance(path);
+           (BelowOrSame(CLASS_KEY, path) && BelowOrSame(path, CLASS_FLOOR)) ||
+           Chosen(chosen.classes, chosen.classCount, path);
 }
 
 static int NameIn(const char *name, const char *const *list)
@@ -192,12 +286,15 @@ static int NameIn(const char *name, const char *const *list)
     return 0;
 }
 
+const char *const g_deviceValues[] = {
+    "DeviceDesc", "Mfg", "Class", "ConfigFlags", "DetFlags", "DetFunc", "Driver", NULL };
+const char *const g_classValues[] = {
+    "MouseDriver", "InfPath", "DriverDesc", "DriverDate", "InfSection", "DevLoader", "MouseType", NULL };
+const char *const g_recordSections[2] = { "PS2", "Serial" };
+const char *const g_recordKeys[2] = { "SubKey1", "SubKey2" };
+
 int ValueAllowed(const char *named, const char *name)
 {
-    static const char *const deviceValues[] = {
-        "Class", "DeviceDesc", "Mfg", "ConfigFlags", "DetFlags", "DetFunc", "Driver", NULL };
-    static const char *const classValues[] = {
-        "DevLoader", "MouseType", "MouseDriver", "InfPath", "DriverDesc", "DriverDate", "InfSection", NULL };
     const char *path;
     HKEY root = JournalSplitKey(named, &path);
     const ComponentValue *row;
@@ -212,19 +309,21 @@ int ValueAllowed(const char *named, const char *name)
     }
     if (root != HKEY_LOCAL_MACHINE)
         return 0;
-    if (DeviceKey(path))
-        return NameIn(name, deviceValues);
-    return ClassInstance(path) && NameIn(name, classValues);
+    if (Chosen(chosen.devices, chosen.deviceCount, path))
+        return NameIn(name, g_deviceValues);
+    return Chosen(chosen.classes, chosen.classCount, path) && NameIn(name, g_classValues);
 }
 
+/* The original mouse line: a "mouse=" line of [386Enh] that fits its
+ * line, nothing that would make another key or section. */
 int MouseLineAllowed(const char *line, DWORD length)
 {
     DWORD i;
 
-    if (length == 0 || length > 118)
+    if (length < 6 || length > 118 || !SameStart(line, "mouse=", 6))
         return 0;
     for (i = 0; i < length; i++) {
-        if (line[i] == '\r' || line[i] == '\n' || line[i] == '\0')
+        if ((BYTE)line[i] < ' ' || line[i] == 0x7F || line[i] == '[' || (i >= 6 && line[i] == '='))
             return 0;
     }
     return 1;

@@ -9,6 +9,7 @@
 #include "../install/install.h"
 #include "../registry/components.h"
 #include "../registry/values.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 UninstallState g_uninstall;
@@ -16,6 +17,7 @@ UninstallState g_uninstall;
 Journal g_undoJournal;
 const char *g_undoNames[NAMES_MAX];   /* the package's Windows file names */
 int g_undoNameCount;
+int *g_undoDone;                        /* per FILE entry: the index of its DONE, or -1 */
 static char *undone;                    /* per entry: 1 when undone */
 
 /* ---- the order of the removal ---- */
@@ -43,7 +45,8 @@ static int WayBack(const JournalEntry *entry)
         return PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") &&
                Same(entry->fields[0], record) ? 1 : 0;
     case J_DIR:
-        return BelowOrSame(g_setup.installDir, entry->fields[0]) ? 3 : 0;
+        return Same(g_setup.installDir, entry->fields[0]) || PathWithin(g_setup.installDir, entry->fields[0])
+                   ? 3 : 0;
     }
     return 0;
 }
@@ -58,6 +61,7 @@ static int Undoable(const JournalEntry *entry)
  * lines while the journal is there. */
 static void UndoPass(int group)
 {
+    int journalThere = GetFileAttributesA(g_uninstall.journalPath) != INVALID_FILE_ATTRIBUTES;
     int i, result;
 
     for (i = g_undoJournal.count - 1; i >= 0; i--) {
@@ -70,10 +74,11 @@ static void UndoPass(int group)
         }
         if (result == UNDO_DONE) {
             undone[i] = 1;
-            if (GetFileAttributesA(g_uninstall.journalPath) != INVALID_FILE_ATTRIBUTES)
+            if (journalThere)
                 JournalUndone(g_uninstall.journalPath, g_undoJournal.entries[i].offset);
         }
     }
+    JournalUndoneClose();
 }
 
 /* The product's name: the last run's. */
@@ -93,6 +98,24 @@ static void ReadNamesAndProduct(void)
     }
 }
 
+/* The entry at a byte offset of the file, or -1: the entries are in the
+ * order of the file, so their offsets rise. */
+static int EntryAt(DWORD offset, int before)
+{
+    int low = 0, high = before - 1, middle;
+
+    while (low <= high) {
+        middle = low + (high - low) / 2;
+        if (g_undoJournal.entries[middle].offset == offset)
+            return middle;
+        if (g_undoJournal.entries[middle].offset < offset)
+            low = middle + 1;
+        else
+            high = middle - 1;
+    }
+    return -1;
+}
+
 /* The UNDO lines of earlier runs of the uninstaller. */
 static void MarkUndone(void)
 {
@@ -102,11 +125,63 @@ static void MarkUndone(void)
     for (i = 0; i < g_undoJournal.count; i++) {
         if (g_undoJournal.entries[i].kind != J_UNDO || !JournalNumber(&g_undoJournal.entries[i], 0, 0, &offset))
             continue;
-        for (j = 0; j < i; j++) {
-            if (g_undoJournal.entries[j].offset == offset)
-                undone[j] = 1;
-        }
+        j = EntryAt(offset, i);
+        if (j >= 0)
+            undone[j] = 1;
     }
+}
+
+/* A path's hash, the letters A to Z equal to a to z as Same compares. */
+static DWORD PathHash(const char *path)
+{
+    DWORD hash = 2166136261u;
+    char c;
+
+    for (; *path != '\0'; path++) {
+        c = *path >= 'a' && *path <= 'z' ? (char)(*path - 'a' + 'A') : *path;
+        hash = (hash ^ (BYTE)c) * 16777619u;
+    }
+    return hash;
+}
+
+/* For each FILE entry its last DONE: after it, before the next FILE
+ * entry of the same path. One pass, with the newest FILE entry of each
+ * path in a hash table, so the removal stays linear in the journal. */
+static int IndexDone(void)
+{
+    DWORD slots = 16, at;
+    int *newest, i, j;
+    const JournalEntry *entry;
+
+    while (slots < 2 * (DWORD)g_undoJournal.count)
+        slots *= 2;
+    g_undoDone = (int *)GlobalAlloc(GMEM_FIXED, ((SIZE_T)g_undoJournal.count + 1) * sizeof(int));
+    newest = (int *)GlobalAlloc(GMEM_FIXED, slots * sizeof(int));
+    if (g_undoDone == NULL || newest == NULL) {
+        if (newest != NULL)
+            GlobalFree(newest);
+        return 0;
+    }
+    for (at = 0; at < slots; at++)
+        newest[at] = -1;
+    for (i = 0; i < g_undoJournal.count; i++) {
+        entry = &g_undoJournal.entries[i];
+        g_undoDone[i] = -1;
+        if (entry->kind != J_FILE && entry->kind != J_DONE)
+            continue;
+        /* open addressing: the slot of this path, or the free one after */
+        for (at = PathHash(entry->fields[0]) & (slots - 1);; at = (at + 1) & (slots - 1)) {
+            j = newest[at];
+            if (j < 0 || Same(g_undoJournal.entries[j].fields[0], entry->fields[0]))
+                break;
+        }
+        if (entry->kind == J_FILE)
+            newest[at] = i;
+        else if (j >= 0)
+            g_undoDone[j] = i;
+    }
+    GlobalFree(newest);
+    return 1;
 }
 
 /* 1 when the journal has an entry of this kind whose first fields are these. */
@@ -146,27 +221,26 @@ static int JournalWhole(void)
  * was cut or damaged): their recorded originals go back. */
 static void RestoreFromRecord(void)
 {
-    static const char *const sections[] = { "PS2", "Serial" };
-    static const char *const keys[] = { "SubKey1", "SubKey2" };
-    static const char *const valueNames[2][6] = {
-        { "DeviceDesc", "Mfg", NULL },
-        { "MouseDriver", "InfPath", "DriverDesc", "DriverDate", "InfSection", NULL } };
-    char record[MAX_PATH], path[TEXT_MAX], keyName[TEXT_MAX], value[TEXT_MAX];
+    const char *const *valueNames[2] = { g_deviceValues, g_classValues };
+    const int counts[2] = { RECORDED_DEVICE_VALUES, RECORDED_CLASS_VALUES };
+    char record[MAX_PATH], device[TEXT_MAX], path[TEXT_MAX], keyName[TEXT_MAX], value[TEXT_MAX];
     HKEY key;
     int s, k, n;
 
     if (!PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") || !IsFile(record))
         return;
     for (s = 0; s < 2; s++) {
+        GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[0], "", device, sizeof(device), record);
         for (k = 0; k < 2; k++) {
-            GetPrivateProfileStringA(sections[s], keys[k], "", path, sizeof(path), record);
+            GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[k], "", path, sizeof(path), record);
             if (!TEXT_COPY(keyName, "HKLM\\") || !TEXT_APPEND(keyName, path) || path[0] == '\0' ||
+                !RecordedKeyAllowed(device, path, k) ||
                 RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
                 continue;
-            for (n = 0; valueNames[k][n] != NULL; n++) {
-                if (!ValueAllowed(keyName, valueNames[k][n]) || HasEntry(J_VALUE, keyName, valueNames[k][n]))
+            for (n = 0; n < counts[k]; n++) {
+                if (HasEntry(J_VALUE, keyName, valueNames[k][n]))
                     continue;
-                GetPrivateProfileStringA(sections[s], valueNames[k][n], "\n", value, sizeof(value), record);
+                GetPrivateProfileStringA(g_recordSections[s], valueNames[k][n], "\n", value, sizeof(value), record);
                 if (lstrcmpA(value, "\n") == 0)
                     continue;
                 if (value[0] == '\0')
@@ -278,22 +352,41 @@ int UninstallSetDirectory(const char *installDir)
     return 1;
 }
 
+int UninstallReadJournal(void)
+{
+    if (!g_uninstall.haveJournal || !JournalRead(g_uninstall.journalPath, &g_undoJournal))
+        return 0;
+    undone = (char *)GlobalAlloc(GPTR, (SIZE_T)g_undoJournal.count + 1);
+    if (undone == NULL || !IndexDone()) {
+        UninstallFreeJournal();
+        return 0;
+    }
+    ReadNamesAndProduct();
+    MarkUndone();
+    ChooseKeys();
+    return 1;
+}
+
+void UninstallFreeJournal(void)
+{
+    if (undone != NULL)
+        GlobalFree(undone);
+    if (g_undoDone != NULL)
+        GlobalFree(g_undoDone);
+    undone = NULL;
+    g_undoDone = NULL;
+    JournalFree(&g_undoJournal);
+}
+
 void UninstallRun(void)
 {
     JournalEnable(0);
-    if (!g_uninstall.haveJournal || !JournalRead(g_uninstall.journalPath, &g_undoJournal)) {
+    if (!UninstallReadJournal()) {
         g_uninstall.haveJournal = 0;
         RemoveProvableComponents();
         RemoveOwnDirectory();
         return;
     }
-    undone = (char *)GlobalAlloc(GPTR, (SIZE_T)g_undoJournal.count + 1);
-    if (undone == NULL) {
-        JournalFree(&g_undoJournal);
-        return;
-    }
-    ReadNamesAndProduct();
-    MarkUndone();
     g_uninstall.whole = JournalWhole();
     g_uninstall.interrupted = !g_undoJournal.lastRunEnded;
     UndoPass(0);
@@ -314,7 +407,5 @@ void UninstallRun(void)
             UndoPass(3);
         }
     }
-    GlobalFree(undone);
-    undone = NULL;
-    JournalFree(&g_undoJournal);
+    UninstallFreeJournal();
 }

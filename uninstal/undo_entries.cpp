@@ -8,6 +8,7 @@
 #include "../install/install.h"
 #include "../registry/components.h"
 #include "../registry/values.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 /* ---- what is reported ---- */
@@ -38,13 +39,11 @@ void Keep(const char *what, UINT reasonId)
  * kind and first field, made printable. */
 void Refuse(const JournalEntry *entry)
 {
-    static const char *const kinds[J_KINDS] = {
-        "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO" };
     char what[MAX_PATH];
     DWORD i;
     int at;
 
-    TEXT_COPY(what, kinds[entry->kind]);
+    TEXT_COPY(what, g_journalKindNames[entry->kind]);
     TEXT_APPEND(what, " ");
     at = lstrlenA(what);
     for (i = 0; i < entry->lengths[0] && at < (int)sizeof(what) - 1; i++) {
@@ -75,22 +74,10 @@ static int DeleteAtRestart(const char *path)
 /* ---- undoing single entries ---- */
 
 /* The last DONE of the file entry at index: after it, before the next
- * FILE entry of the same path. */
+ * FILE entry of the same path (indexed when the journal was read). */
 static const JournalEntry *FindDone(int index)
 {
-    const JournalEntry *file = &g_undoJournal.entries[index];
-    const JournalEntry *done = NULL;
-    int i;
-
-    for (i = index + 1; i < g_undoJournal.count; i++) {
-        const JournalEntry *entry = &g_undoJournal.entries[i];
-        if ((entry->kind == J_FILE || entry->kind == J_DONE) && Same(entry->fields[0], file->fields[0])) {
-            if (entry->kind == J_FILE)
-                break;
-            done = entry;
-        }
-    }
-    return done;
+    return g_undoDone[index] >= 0 ? &g_undoJournal.entries[g_undoDone[index]] : NULL;
 }
 
 /* 1 when the file is there with this size and checksum. A file that is
@@ -154,7 +141,7 @@ static int UndoFile(int index)
         return RemoveFile(path);
     }
     saved = entry->fields[4];
-    if (!JournalText(entry, 4) || !PlainFullPath(saved) || !Below(saved, g_setup.installDir) ||
+    if (!JournalText(entry, 4) || !PlainFullPath(saved) || !PathWithin(saved, g_setup.installDir) ||
         lstrlenA(NamePart(saved)) != 12 || !Same(NamePart(saved) + 8, ".SAV"))
         return -1;
     if (FileMatches(path, entry, 2)) {

@@ -3,11 +3,13 @@
 #define UNINSTAL_UNDO_PARTS_H
 
 #include "uninstall.h"
+#include "../registry/registry.h"
+#include "../script/path_rule.h"
 #include "../script/journal.h"
 
 #define NAMES_MAX   64
 #define ENUM_KEY    "Enum\\"
-#define ROOT_DEVICE "Enum\\Root\\VeltoMouse"
+#define ROOT_DEVICE ROOT_DEVICE_PARENT
 #define CLASS_FLOOR "System\\CurrentControlSet\\Services\\Class"
 #define CLASS_KEY   CLASS_FLOOR "\\Mouse"
 #define MOUSE_LINE_NEW "mouse=*vmouse"
@@ -15,6 +17,7 @@
 extern Journal g_undoJournal;
 extern const char *g_undoNames[NAMES_MAX];  /* the package's Windows file names */
 extern int g_undoNameCount;
+extern int *g_undoDone;     /* per FILE entry: the index of its DONE, or -1 */
 
 #define UNDO_DONE 1     /* undone, or nothing was left to undo */
 #define UNDO_KEPT 0     /* left as it is and listed */
@@ -28,6 +31,24 @@ int BelowOrSame(const char *path, const char *dir);
 const char *NamePart(const char *path);
 int PlainFullPath(const char *path);
 int DirectoryAllowed(const char *path);
+/* The device keys the journal's runs could have chosen and their driver
+ * class keys, once per journal read; KeyAllowed and ValueAllowed accept
+ * those only. */
+void ChooseKeys(void);
+/* The restore record's SubKey1 (classKey 0: path is the device) or
+ * SubKey2 (classKey 1: path is its driver class key): only a device the
+ * registration could choose, and the class key it names. */
+int RecordedKeyAllowed(const char *device, const char *path, int classKey);
+
+/* The values of a chosen device and of its driver class key that the
+ * setup writes (null-ended); the first ones of each list are those the
+ * restore record keeps, under the sections and keys named here. */
+extern const char *const g_deviceValues[];
+extern const char *const g_classValues[];
+#define RECORDED_DEVICE_VALUES  2
+#define RECORDED_CLASS_VALUES   5
+extern const char *const g_recordSections[2];   /* "PS2", "Serial" */
+extern const char *const g_recordKeys[2];       /* the device's, the class key's */
 
 /* Single entries (undo_entries.cpp, undo_values.cpp): each returns
  * UNDO_DONE or UNDO_KEPT. */

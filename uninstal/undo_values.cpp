@@ -101,18 +101,17 @@ static void KeepValue(const char *keyName, const char *name, UINT reasonId)
 /* The restore record's original of a value, when it holds one. */
 static int RecordedOriginal(const char *keyPath, const char *name, char *text, int size)
 {
-    static const char *const sections[] = { "PS2", "Serial" };
     char record[MAX_PATH], subKey[TEXT_MAX];
     size_t s;
 
     if (!PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF"))
         return 0;
     for (s = 0; s < 2; s++) {
-        GetPrivateProfileStringA(sections[s], Below(keyPath, "Enum") ? "SubKey1" : "SubKey2", "", subKey,
+        GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[Below(keyPath, "Enum") ? 0 : 1], "", subKey,
                                  sizeof(subKey), record);
         if (!Same(subKey, keyPath))
             continue;
-        GetPrivateProfileStringA(sections[s], name, "\n", text, (DWORD)size, record);
+        GetPrivateProfileStringA(g_recordSections[s], name, "\n", text, (DWORD)size, record);
         if (lstrcmpA(text, "\n") != 0)
             return 1;
     }

@@ -7,8 +7,12 @@
  *   SYSTEM or INF directory under a name the package installs (never
  *   one of Windows' own .INI, .DAT, .SYS or .COM files), or be one of the
  *   setup's two backups; a key or value must be one of the component
- *   table, the mouse device or its driver class key; the mouse line must
- *   hold no CR, LF or zero byte and fit its line. Every other entry is
+ *   table, the device a run of the setup took over or made (one a
+ *   takeover could choose, or its own root device) or that device's
+ *   driver class key; the mouse line must be a "mouse=" line that fits
+ *   its line and makes no other key or section. Paths are judged by
+ *   the setup's one path rule (script/path_rule.h): an entry that is
+ *   not its own canonical form is refused. Every other entry is
  *   refused and listed, and the removal counts as not complete.
  * - A thing is undone only while it is as the setup left it: a file by
  *   its size and checksum, a value by its data, the mouse line by its
@@ -73,6 +77,10 @@ void UninstallRun(void);
 int UninstallMessage(char *text, int size);
 
 /* ---- the parts, for the tests ---- */
+/* Reads the journal and what it allows (the keys its runs chose); 0 when
+ * there is none. Free with UninstallFreeJournal. */
+int UninstallReadJournal(void);
+void UninstallFreeJournal(void);
 int FileAllowed(const char *path, const char *const *names, int nameCount);
 int KeyAllowed(const char *named);
 int ValueAllowed(const char *named, const char *name);
