@@ -233,8 +233,8 @@ static int ListEntries(Listing *listing, const Journal *journal, const char *pat
 
     TextFormat(text, sizeof(text), "Journal %s: %d run%s, %d entr%s, %d damaged line%s", path,
                journal->runs, journal->runs == 1 ? "" : "s", journal->count,
-               journal->count == 1 ? "y" : "ies", journal->damaged + journal->torn,
-               journal->damaged + journal->torn == 1 ? "" : "s");
+               journal->count == 1 ? "y" : "ies", journal->damaged,
+               journal->damaged == 1 ? "" : "s");
     Tell(listing, CHECK_INFO, 0, text);
     for (number = 1; number <= listing->lineCount; number++) {
         if (entry == end || entry->offset != listing->lineStarts[number - 1]) {
