@@ -136,7 +136,7 @@ static int CheckRecord(int disk, int file, ContainmentVisit visit, void *context
     fault.reason = CheckPathPiece(sourceName);
     if (fault.reason != PATH_CONTAINED) {
         fault.field = FAULT_SOURCE_NAME;
-        fault.text = sourceName;
+        TEXT_COPY(fault.text, sourceName);
         if (!Visit(visit, context, &fault, count))
             return 0;
     }
@@ -145,7 +145,7 @@ static int CheckRecord(int disk, int file, ContainmentVisit visit, void *context
                        ? PATH_CONTAINED : CheckTargetName(targetName, record->targetIsAbsolute);
     if (fault.reason != PATH_CONTAINED) {
         fault.field = FAULT_TARGET_NAME;
-        fault.text = targetName;
+        TEXT_COPY(fault.text, targetName);
         if (!Visit(visit, context, &fault, count))
             return 0;
     }
@@ -155,8 +155,8 @@ static int CheckRecord(int disk, int file, ContainmentVisit visit, void *context
     if (fault.reason != PATH_CONTAINED) {
         fault.field = FAULT_DIRECTORY;
         fault.directoryKey = RecordDirectoryKey(record);
-        fault.text = fault.directoryKey >= 0 ? g_setup.directoryNames[fault.directoryKey]
-                                             : directory;
+        TEXT_COPY(fault.text, fault.directoryKey >= 0 ? g_setup.directoryNames[fault.directoryKey]
+                                                      : directory);
         if (!Visit(visit, context, &fault, count))
             return 0;
     }
@@ -186,7 +186,7 @@ int CheckContainment(ContainmentVisit visit, void *context)
         fault.file = -1;
         fault.field = FAULT_DIRECTORY;
         fault.directoryKey = k;
-        fault.text = g_setup.directoryNames[k];
+        TEXT_COPY(fault.text, g_setup.directoryNames[k]);
         if (!Visit(visit, context, &fault, &count))
             return count;
     }

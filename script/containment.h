@@ -23,7 +23,7 @@ struct ContainmentFault {
     int field;          /* FAULT_... */
     int directoryKey;   /* index of the directory key, or -1 */
     int reason;         /* PATH_... */
-    const char *text;   /* the refused text, valid during the visit */
+    char text[TEXT_MAX];    /* the refused text: the fault is kept beyond its visit */
 };
 
 /* Called for each fault; returns 0 to stop. */
