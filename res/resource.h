@@ -39,6 +39,14 @@
 
 /* String table: texts beyond the original program's */
 #define IDS_PACKAGE_REFUSED         60  /* a file outside the destination or the package */
+#define IDS_INSERT_DISK             61  /* a disk asked for by its label */
+#define IDS_FILE_MISSING            62  /* a source that cannot be read: Abort, Retry, Ignore */
+#define IDS_FILES_NOT_INSTALLED     63  /* the files gone on without */
+#define IDS_INSTALL_INCOMPLETE      64  /* the finish page after such files */
+#define IDS_SCRIPT_TOO_LARGE        65  /* a SETUP.INF beyond the profile functions' reach */
+#define IDS_REGISTRY_FAILED         66  /* what failed, for the not-completed warning */
+#define IDS_JOURNAL_FAILED          67
+#define IDS_SYSTEM_INI_FAILED       68
 
 /* Dialog templates */
 #define IDD_WELCOME                 101

@@ -269,6 +269,7 @@ int LoadSetupScriptFrom(const char *programPath)
     for (disk = 0; disk < DISK_MAX; disk++) {
         ReadScriptText(LoadText(IDS_DISK_LABEL_SECTION), LoadText(IDS_DISK1 + disk),
                        "", label, sizeof(label));
+        TEXT_COPY(g_setup.diskLabels[disk], label);
         if (label[0] != '\0')
             g_setup.diskCount++;
     }
@@ -351,4 +352,30 @@ const char *SplitField(const char *text, char *field, int size)
     if (*text == ',')
         text++;
     return text;
+}
+
+int ScriptSize(const char *path, DWORD *size)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search;
+
+    *size = 0;
+    search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    *size = found.nFileSizeHigh != 0 ? 0xFFFFFFFFu : found.nFileSizeLow;
+    return 1;
+}
+
+int ScriptWithinReach(void)
+{
+    DWORD size;
+
+    return !ScriptSize(scriptPath, &size) || size <= SCRIPT_SIZE_MAX;
+}
+
+const char *ScriptPath(void)
+{
+    return scriptPath;
 }
