@@ -210,6 +210,12 @@ static int OpenSourceAsking(CopyStep *step, short *diskSeen, const char *target,
                 return 0;
             continue;
         }
+        /* a record the script gave no whole line is named by its line */
+        if (step->name[0] == '\0') {
+            TextFormat(step->name, sizeof(step->name), "[%s] %d", LoadText(IDS_DISK1 + step->disk),
+                       (int)step->file + 1);
+            TEXT_COPY(step->description, LoadText(IDS_LINE_NOT_TAKEN));
+        }
         if (!built)
             TEXT_COPY(step->path, g_setup.sourceDir);
         else if (target != NULL && lstrlenA(path) < LZ_PATH_MAX && lstrlenA(target) >= LZ_PATH_MAX)
@@ -226,7 +232,7 @@ static int OpenSourceAsking(CopyStep *step, short *diskSeen, const char *target,
     }
 }
 
-/* The name a step shows: the record's, or its line in the script. */
+/* The name and description a step shows: the record's. */
 static void NameStep(CopyStep *step, const FileRecord *record)
 {
     step->name[0] = '\0';
@@ -235,9 +241,6 @@ static void NameStep(CopyStep *step, const FileRecord *record)
         TextCopy(step->name, sizeof(record->sourceName), record->sourceName);
         TextCopy(step->description, sizeof(record->description), record->description);
     }
-    if (step->name[0] == '\0')
-        TextFormat(step->name, sizeof(step->name), "[%s] %d", LoadText(IDS_DISK1 + step->disk),
-                   (int)step->file + 1);
 }
 
 /* One file: its name, its source, then the target. A source that does

@@ -47,6 +47,7 @@
 #define IDS_REGISTRY_FAILED         66  /* what failed, for the not-completed warning */
 #define IDS_JOURNAL_FAILED          67
 #define IDS_SYSTEM_INI_FAILED       68
+#define IDS_LINE_NOT_TAKEN          69  /* the description of a record its line did not fill */
 
 /* Dialog templates */
 #define IDD_WELCOME                 101

@@ -255,6 +255,15 @@ void CheckEncoding(void)
 {
     char text[MESSAGE_MAX];
     const ScriptLine *first;
+    DWORD size;
+
+    if (ScriptSize(g_check.scriptPath, &size) && size > SCRIPT_SIZE_MAX) {
+        TextFormat(text, sizeof(text), "SETUP.INF is %lu bytes long: Windows 95 reads no more "
+                   "than %lu bytes of it, and the records beyond come back empty. Setup: "
+                   "refuses the package before it writes anything.", (unsigned long)size,
+                   (unsigned long)SCRIPT_SIZE_MAX);
+        ERROR_AT(1, text);
+    }
 
     if (g_check.script.encoding == SCRIPT_UTF16) {
         ERROR_AT(1, "SETUP.INF is written in UTF-16. Setup: Windows 95 and 98 read no section "
