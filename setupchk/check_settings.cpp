@@ -187,10 +187,10 @@ void CheckCounts(void)
         missing = keys.count - keys.presentInCount;
         if (missing > 0) {
             TextFormat(text, sizeof(text), "count %d of %s is larger than its numbered lines: "
-                       "%d of the keys 1 to %d %s missing (the first: %d). Setup: those "
-                       "records stay empty and copy nothing.", keys.count, section, missing,
+                       "%d of the keys 1 to %d %s missing (the first: %d). Setup: for each of "
+                       "them " SETUP_ASKS, keys.count, section, missing,
                        keys.count, missing == 1 ? "is" : "are", FirstMissingKey(&keys));
-            WARNING_AT(countLine != 0 ? countLine : SectionLine(IDS_FILE_COUNTS_SECTION), text);
+            ERROR_AT(countLine != 0 ? countLine : SectionLine(IDS_FILE_COUNTS_SECTION), text);
         }
         if (keys.beyond > 0 && keys.count == 0) {
             TextFormat(text, sizeof(text), "count 0 of %s, but [%s] has %d numbered line(s). "
