@@ -633,3 +633,24 @@ TEST_F(EndToEnd, FloppyPackageAsksForEachDiskByLabel)
     DeleteFileA("A:\\ZRPAGE.DL_");
     DeleteFileA("A:\\UNINSTAL.EX_");
 }
+
+// A SETUP.INF longer than Windows 95's profile functions read is refused
+// before anything is written, with its size and the limit.
+TEST_F(EndToEnd, ScriptOver64KbIsRefused)
+{
+    MakePackage();
+    std::string script = ReadFileBytes(E2E_PACKAGE "\\SETUP.INF");
+    script += "\r\n; " + std::string(70 * 1024, 'c') + "\r\n";
+    WriteFileBytes(E2E_PACKAGE "\\SETUP.INF", script);
+    Start();
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    EXPECT_EQ(box.text, "SETUP.INF is " + std::to_string(script.size()) +
+                            " bytes long: Windows 95 reads no more than 65536 bytes of it. "
+                            "This package cannot be installed.");
+    EXPECT_EQ(box.icon, "exclamation");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_EQ(GetFileAttributesA(E2E_TARGET), INVALID_FILE_ATTRIBUTES) << "written before the refusal";
+    ExpectNothingInstalled();
+}
