@@ -246,6 +246,40 @@ TEST_F(CopyTest, MissingSourceIsAskedAbout)
     }
 }
 
+// LZOpenFileA takes paths of fewer than 128 characters: a target of 128
+// or more is not copied and is asked about by its name and path; a target
+// of 125 beside it is copied.
+TEST_F(CopyTest, TargetPathTooLongForLz32IsAskedAbout)
+{
+    std::string steps;
+    for (int i = 0; i < 19; i++)
+        steps += ".\\";
+    steps += ".";  // 39 characters that lead nowhere
+    std::string shortFile = Plain("A.TXT", 100, 3);
+    Plain("LONGNAME.TXT", 100, 4);
+    Load("[Main]\r\nProductName=Velto\r\n[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nRootDir=" + steps +
+         "\r\n[FileCounts]\r\nDisk1=2\r\n[Disk1]\r\n1=A.TXT,A.TXT,Short,RootDir\r\n"
+         "2=LONGNAME.TXT,LONGNAME.TXT,Long target,RootDir\r\n");
+    std::string deep = install_ + "\\" + std::string(79 - install_.size() - 1, 'D');
+    ASSERT_EQ(deep.size(), 79u);
+    CreateDirectoryA(deep.c_str(), NULL);
+    TEXT_COPY(g_setup.installDir, deep.c_str());
+    std::string longTarget = deep + "\\" + steps + "\\LONGNAME.TXT";
+    ASSERT_EQ(longTarget.size(), 132u);
+
+    std::vector<UiMessageBox> asked;
+    PageResult result = PAGE_BACK;
+    UiDrive([&]() { AnswerBoxes({ IDIGNORE, IDOK }, &asked); }, [&]() { result = RunInstallPage(); });
+    EXPECT_EQ(result, PAGE_NEXT);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].text.find("LONGNAME.TXT (Long target)"), std::string::npos) << asked[0].text;
+    EXPECT_NE(asked[0].text.find(longTarget), std::string::npos) << asked[0].text;
+    EXPECT_NE(asked[1].text.find("not installed:\n\nLONGNAME.TXT\n"), std::string::npos) << asked[1].text;
+    EXPECT_EQ(ReadFileBytes(deep + "\\A.TXT"), shortFile);
+    EXPECT_FALSE(FileExists(deep + "\\LONGNAME.TXT"));
+    EXPECT_EQ(g_setup.filesIgnored, 1);
+}
+
 // After files the user went on without, the finish page says so.
 TEST_F(CopyTest, FinishPageAfterIgnoredFilesSaysIncomplete)
 {
