@@ -149,18 +149,6 @@ static int AcceptPackage(void)
     return 0;
 }
 
-/* This program's full path. */
-static int OwnPath(char *path, int size)
-{
-    char module[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
-
-    if (length == 0 || length >= sizeof(module))
-        return 0;
-    module[length] = '\0';
-    return FullPath(path, size, module);
-}
-
 /* A program started from a floppy disk may be paged in from it, its
  * pictures and texts read from it, at any time: with the package's next
  * disk in the drive it would fail. Started from a removable drive, the

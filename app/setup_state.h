@@ -73,6 +73,7 @@ struct SetupState {
     DriverInfo driverInfo;
     short diskCount;                /* 0 to 6 */
     char diskLabels[DISK_MAX][TEXT_MAX];  /* DiskLabel's Disk1 to Disk6 */
+    short linesBeyondCount[DISK_MAX];     /* numbered lines after a disk's count */
     short fileCounts[DISK_MAX];
     char directoryNames[DIRECTORY_KEYS][TEXT_MAX];
     FileRecord *fileTable[DISK_MAX + 1];  /* first record of each disk; the last entry ends the table */

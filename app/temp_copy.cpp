@@ -5,6 +5,17 @@
 
 #include <windows.h>
 
+int OwnPath(char *path, int size)
+{
+    char module[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
+
+    if (length == 0 || length >= sizeof(module))
+        return 0;
+    module[length] = '\0';
+    return FullPath(path, size, module);
+}
+
 int StartCopyInTemp(const char *ownPath, const char *namePattern, const char *dir)
 {
     char temp[MAX_PATH], copy[MAX_PATH], name[16], line[3 * MAX_PATH];

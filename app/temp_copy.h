@@ -8,6 +8,8 @@
 
 #define COPY_SWITCH "/from "
 
+/* This program's full path; 0 when it does not fit. */
+int OwnPath(char *path, int size);
 /* Copies the program at ownPath into TEMP under the first free name of
  * namePattern ("%02d" numbers it) and starts it with the switch naming
  * dir; 1 when it runs (the caller then ends). */

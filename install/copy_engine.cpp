@@ -270,6 +270,30 @@ static int CopyOneFile(CopyStep *step, short *diskSeen, CopyProgress progress, v
     return Tell(step, COPY_FILE_DONE, progress, context) && goOn && copied;
 }
 
+/* The numbered lines after the disk's count are not installed: each is
+ * asked about as a file that cannot be copied, by its line. 0 on Abort. */
+static int AskLinesBeyondCount(CopyStep *step, CopyProgress progress, void *context)
+{
+    short count = g_setup.fileCounts[step->disk] > 0 ? g_setup.fileCounts[step->disk] : 0;
+    short extra;
+    int answer;
+
+    for (extra = 0; extra < g_setup.linesBeyondCount[step->disk]; extra++) {
+        TextFormat(step->name, sizeof(step->name), "[%s] %d", LoadText(IDS_DISK1 + step->disk),
+                   (int)count + extra + 1);
+        TEXT_COPY(step->description, LoadText(IDS_LINE_BEYOND_COUNT));
+        TEXT_COPY(step->path, ScriptPath());
+        /* Retry reads nothing new: the script was read at the start */
+        do
+            answer = Tell(step, COPY_FILE_MISSING, progress, context);
+        while (answer == COPY_RETRY);
+        if (answer != COPY_IGNORE)
+            return 0;
+        NoteIgnored(step);
+    }
+    return 1;
+}
+
 int CopyPackageFiles(CopyProgress progress, void *context)
 {
     CopyStep step;
@@ -293,6 +317,8 @@ int CopyPackageFiles(CopyProgress progress, void *context)
             done = WaitForDisk(&step, &diskSeen, progress, context);
         for (step.file = 0; done && step.file < g_setup.fileCounts[step.disk]; step.file++)
             done = CopyOneFile(&step, &diskSeen, progress, context);
+        if (done)
+            done = AskLinesBeyondCount(&step, progress, context);
     }
     SetErrorMode(errorMode);
     return done;

@@ -48,6 +48,7 @@
 #define IDS_JOURNAL_FAILED          67
 #define IDS_SYSTEM_INI_FAILED       68
 #define IDS_LINE_NOT_TAKEN          69  /* the description of a record its line did not fill */
+#define IDS_LINE_BEYOND_COUNT       70  /* the description of a line after its disk's count */
 
 /* Dialog templates */
 #define IDD_WELCOME                 101

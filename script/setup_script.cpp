@@ -207,6 +207,17 @@ static void LoadDiskRecords(int disk)
         }
         ParseFileLine(record, line);
     }
+    /* numbered lines beyond the disk's count are no records: counted, so
+     * that the copy can tell the user they are not installed */
+    g_setup.linesBeyondCount[disk] = 0;
+    for (j = g_setup.fileCounts[disk] > 0 ? g_setup.fileCounts[disk] : 0; j < 32767; j++) {
+        TextFormat(key, sizeof(key), "%d", j + 1);
+        section = LoadText(IDS_DISK1 + disk);
+        ReadScriptText(section, key, "", line, sizeof(line));
+        if (line[0] == '\0')
+            break;
+        g_setup.linesBeyondCount[disk]++;
+    }
 }
 
 /* The eight driver strings, in the order of their keys "Mfg" to "SeialName". */

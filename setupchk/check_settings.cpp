@@ -194,14 +194,18 @@ void CheckCounts(void)
         }
         if (keys.beyond > 0 && keys.count == 0) {
             TextFormat(text, sizeof(text), "count 0 of %s, but [%s] has %d numbered line(s). "
-                       "Setup: installs none of them.", section, section, keys.beyond);
+                       "Setup: installs none of them; those numbered from 1 without a gap it names "
+                       "as files not installed (Abort, Retry, Ignore).", section, section,
+                       keys.beyond);
             ERROR_AT(countLine != 0 ? countLine : keys.firstBeyondLine, text);
         } else if (keys.beyond > 0) {
             TextFormat(text, sizeof(text), "count %d of %s is smaller than its numbered lines, "
-                       "which go up to %d. Setup: installs the lines 1 to %d only; %d %s "
-                       "beyond %s not installed.", keys.count, section, keys.highest,
-                       keys.count, keys.beyond, keys.beyond == 1 ? "line" : "lines",
-                       keys.beyond == 1 ? "is" : "are");
+                       "which go up to %d. Setup: installs the lines 1 to %d only; of the %d %s "
+                       "beyond, it names each that follows the count without a gap as a file "
+                       "not installed (Abort, Retry, Ignore): the installation goes on only "
+                       "without them, and then ends incomplete.", keys.count, section,
+                       keys.highest, keys.count, keys.beyond,
+                       keys.beyond == 1 ? "line" : "lines");
             ERROR_AT(countLine != 0 ? countLine : keys.firstBeyondLine, text);
         }
     }

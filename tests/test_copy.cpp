@@ -185,13 +185,17 @@ TEST_F(CopyTest, StatusTextNamesTheFileAndItsDescription)
     EXPECT_EQ(ControlText(page, IDC_INSTALL_PERCENT), "100%");
     ReleaseDC(page, dc);
     DestroyWindow(page);
+    // the page's quit message would end the next test's message boxes
+    MSG quit;
+    PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 // A source that cannot be read is asked about, by its name, description
 // and the path looked in: Abort is Cancel (nothing registered, "not
 // completed"); Retry looks again; Ignore goes on without it, names it
 // after the copy and makes the finish page say the installation is
-// incomplete. A line whose name does not fit is asked about by its line.
+// incomplete. A line whose name does not fit, and a line after the
+// disk's count, are asked about by their lines.
 TEST_F(CopyTest, MissingSourceIsAskedAbout)
 {
     struct Row {
@@ -204,9 +208,9 @@ TEST_F(CopyTest, MissingSourceIsAskedAbout)
         const char *lastBox;            // a text the last box holds
     } rows[] = {
         /* 0 */ { "abort", { IDABORT, IDOK }, PAGE_CANCEL, 0, false, 0, "installation is not completed" },
-        /* 1 */ { "retry", { IDRETRY, IDIGNORE, IDOK }, PAGE_NEXT, 1, true, 1, "not installed" },
-        /* 2 */ { "ignore", { IDIGNORE, IDIGNORE, IDOK }, PAGE_NEXT, 1, false, 2,
-                  "not installed:\n\nGONE.TXT\n[Disk1] 2\n" },
+        /* 1 */ { "retry", { IDRETRY, IDIGNORE, IDIGNORE, IDOK }, PAGE_NEXT, 1, true, 2, "not installed" },
+        /* 2 */ { "ignore", { IDIGNORE, IDIGNORE, IDIGNORE, IDOK }, PAGE_NEXT, 1, false, 3,
+                  "not installed:\n\nGONE.TXT\n[Disk1] 2\n[Disk1] 4\n" },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -216,7 +220,7 @@ TEST_F(CopyTest, MissingSourceIsAskedAbout)
              "[DirectoryName]\r\nRootDir=.\r\n[FileCounts]\r\nDisk1=3\r\n"
              "[Disk1]\r\n1=GONE.TXT,GONE.TXT,Gone file,RootDir\r\n"
              "2=A_NAME_LONGER_THAN_14.TXT,X.TXT,Long name,RootDir\r\n"
-             "3=KEPT.TXT,KEPT.TXT,Kept file,RootDir\r\n");
+             "3=KEPT.TXT,KEPT.TXT,Kept file,RootDir\r\n4=KEPT.TXT,BEYOND.TXT,Beyond the count,RootDir\r\n");
         std::vector<UiMessageBox> asked;
         PageResult result = PAGE_BACK;
         // Retry: the file is put back while the question is up
@@ -236,8 +240,11 @@ TEST_F(CopyTest, MissingSourceIsAskedAbout)
         EXPECT_EQ(asked[0].buttons, (std::vector<std::string>{ "&Abort", "&Retry", "&Ignore" }));
         EXPECT_NE(asked.back().text.find(row.lastBox), std::string::npos) << asked.back().text;
         if (row.result == PAGE_NEXT) {
-            EXPECT_NE(asked[asked.size() - 2].text.find("[Disk1] 2 (a line of SETUP.INF that Setup cannot take)"), std::string::npos)
-                << asked[asked.size() - 2].text;
+            EXPECT_NE(asked[asked.size() - 3].text.find("[Disk1] 2 (a line of SETUP.INF that Setup cannot take)"),
+                      std::string::npos) << asked[asked.size() - 3].text;
+            EXPECT_NE(asked[asked.size() - 2].text.find("[Disk1] 4 (a line of SETUP.INF after the disk's count"),
+                      std::string::npos) << asked[asked.size() - 2].text;
+            EXPECT_FALSE(FileExists(install_ + "\\BEYOND.TXT"));
             EXPECT_EQ(ReadFileBytes(install_ + "\\KEPT.TXT"), kept) << "the files after it";
         }
         UnloadPackage();

@@ -18,18 +18,6 @@
 #include "../registry/values.h"
 #include "../script/journal.h"
 
-/* This program's full path. */
-static int OwnPath(char *path, int size)
-{
-    char module[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
-
-    if (length == 0 || length >= sizeof(module))
-        return 0;
-    module[length] = '\0';
-    return FullPath(path, size, module);
-}
-
 /* The name the uninstall entry gives, when the entry names this program. */
 static void ReadEntryName(void)
 {
