@@ -85,6 +85,7 @@ static int CopyToTarget(const char *path)
     /* an existing target is saved by the journal first, and is not
      * written over when it could not be */
     if (g_setup.sourceHandle != -1 && !JournalFileBefore(path)) {
+        NoteFailure(IDS_JOURNAL_FAILED, path);
         LZClose(g_setup.sourceHandle);
         g_setup.sourceHandle = -1;
         copied = 0;
@@ -98,10 +99,13 @@ static int CopyToTarget(const char *path)
         LZClose(g_setup.sourceHandle);
     if (g_setup.targetHandle != -1) {
         LZClose(g_setup.targetHandle);
-        if (!copied)
+        if (!copied) {
             DeleteFileA(path);
-        else
-            JournalFileDone(path);
+        } else if (!JournalFileDone(path)) {
+            /* the file stays: its entry says it may be half-written */
+            NoteFailure(IDS_JOURNAL_FAILED, path);
+            copied = 0;
+        }
     }
     g_setup.sourceHandle = -1;
     g_setup.targetHandle = -1;
