@@ -85,7 +85,6 @@ static int CopyToTarget(const char *path)
     /* an existing target is saved by the journal first, and is not
      * written over when it could not be */
     if (g_setup.sourceHandle != -1 && !JournalFileBefore(path)) {
-        NoteFailure(IDS_JOURNAL_FAILED, path);
         LZClose(g_setup.sourceHandle);
         g_setup.sourceHandle = -1;
         copied = 0;
