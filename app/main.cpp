@@ -1,8 +1,10 @@
 /* SETUP.EXE: the entry point and the wizard sequence. */
 #include "paths.h"
+#include "temp_copy.h"
 #include "setup_state.h"
 #include "text.h"
 #include "wizard.h"
+#include "../install/file_ops.h"
 #include "../install/install.h"
 #include "../registry/registry.h"
 #include "../res/resource.h"
@@ -49,21 +51,51 @@ static void Restart(void)
     ExitWindowsEx(EWX_REBOOT, 0);
 }
 
+/* A SETUP.INF longer than the profile functions read would come back
+ * in part: refused before anything is written. 1 when it is within reach. */
+static int ScriptInReach(void)
+{
+    char text[2 * TEXT_MAX];
+    DWORD size;
+
+    if (ScriptWithinReach())
+        return 1;
+    ScriptSize(ScriptPath(), &size);
+    TextFormat(text, sizeof(text), LoadText(IDS_SCRIPT_TOO_LARGE), (unsigned long)size,
+               (unsigned long)SCRIPT_SIZE_MAX);
+    MessageBoxA(NULL, text, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}
+
 /* The mouse type page alone, then the device registration from the
- * program's own directory and a restart. */
+ * program's own directory and a restart. A registration that fails is
+ * told, and Windows is not restarted. */
 static void RunReconfigureMode(void)
 {
+    int registered;
+
     ReadWindowsDirectory(g_setup.windowsDir, sizeof(g_setup.windowsDir));
     if (!LoadSetupScript()) {
         ShowWarning(IDS_READ_ERROR, g_setup.caption, MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!ScriptInReach()) {
+        FreeFileTable();
         return;
     }
     g_setup.backEnabled = 0;
     if (RunPage("SETUP_SELMOUSE", MouseTypePageProc, IDD_MOUSE_TYPE) == PAGE_CANCEL)
         return;
     TEXT_COPY(g_setup.installDir, g_setup.sourceDir);
-    UpdateRegistry(0);
-    JournalEnd();
+    registered = UpdateRegistry(0);
+    if (!JournalEnd() && registered) {
+        NoteFailure(IDS_JOURNAL_FAILED, JOURNAL_NAME);
+        registered = 0;
+    }
+    if (!registered) {
+        ShowNotCompleted(NULL);
+        return;
+    }
     ShowWarning(IDS_INSTALLED_RESTART, g_setup.caption, MB_ICONINFORMATION);
     Restart();
 }
@@ -84,8 +116,11 @@ static void RunWizard(void)
         next = NextWizardState(state, result, g_setup.ps2Only);
         if (state == STATE_WELCOME && next == STATE_DESTINATION)
             g_setup.serialMouse = 0;
-        if (state == STATE_INSTALL && next == STATE_FINISH)
-            UpdateSystemIni();
+        /* a system.ini that could not be updated is told; no finish page */
+        if (state == STATE_INSTALL && next == STATE_FINISH && !UpdateSystemIni()) {
+            ShowNotCompleted(g_setup.mainWindow);
+            next = STATE_ABORT;
+        }
         state = next;
     }
     JournalEnd();
@@ -113,8 +148,42 @@ static int AcceptPackage(void)
     return 0;
 }
 
-static void RunNormalMode(void)
+/* A program started from a floppy disk may be paged in from it, its
+ * pictures and texts read from it, at any time: with the package's next
+ * disk in the drive it would fail. Started from a removable drive, the
+ * setup therefore carries on from a copy of itself in TEMP, told the
+ * package's directory. 1 when the copy runs and this program is to end. */
+static int MoveOffRemovableDrive(const char *ownPath)
 {
+    char packageDir[MAX_PATH], drive[4];
+
+    if (!PathDirectory(packageDir, sizeof(packageDir), ownPath) ||
+        !PathOnRemovableDrive(packageDir, drive, sizeof(drive)))
+        return 0;
+    return StartCopyInTemp(ownPath, "~SETUP%02d.EXE", packageDir);
+}
+
+/* The script of the package: beside this program, or, for the copy in
+ * TEMP, in the directory its command line names. */
+static int LoadPackageScript(int copy, const char *packageDir)
+{
+    char programPath[MAX_PATH];
+
+    if (!copy)
+        return LoadSetupScript();
+    if (!PathJoin(programPath, sizeof(programPath), packageDir, "SETUP.EXE")) {
+        LoadSetupScriptFrom("");
+        return 0;
+    }
+    return LoadSetupScriptFrom(programPath);
+}
+
+static void RunNormalMode(const char *commandLine)
+{
+    char ownPath[MAX_PATH], packageDir[MAX_PATH];
+    int copy;
+
+    copy = ReadCopyCommand(commandLine, packageDir, sizeof(packageDir));
     if (CompanionRunning() || IsAlreadyInstalled()) {
         ShowWarning(IDS_OTHER_MOUSE_PROGRAM, "Warning", MB_ICONEXCLAMATION);
         return;
@@ -123,12 +192,19 @@ static void RunNormalMode(void)
         ShowWarning(IDS_WIN95_ONLY, "Warning", MB_ICONEXCLAMATION);
         return;
     }
+    if (!OwnPath(ownPath, sizeof(ownPath)))
+        ownPath[0] = '\0';
+    if (!copy && ownPath[0] != '\0' && MoveOffRemovableDrive(ownPath))
+        return;
     ReadWindowsDirectory(g_setup.windowsDir, sizeof(g_setup.windowsDir));
-    if (!LoadSetupScript()) {
+    /* the copy in TEMP goes at the next start of Windows */
+    if (copy && ownPath[0] != '\0')
+        WininitAdd(g_setup.windowsDir, NULL, ownPath);
+    if (!LoadPackageScript(copy, packageDir)) {
         ShowWarning(IDS_READ_ERROR, g_setup.caption, MB_ICONEXCLAMATION);
         return;
     }
-    if (!AcceptPackage()) {
+    if (!ScriptInReach() || !AcceptPackage()) {
         FreeFileTable();
         return;
     }
@@ -149,6 +225,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (IsReconfigureMode(commandLine))
         RunReconfigureMode();
     else
-        RunNormalMode();
+        RunNormalMode(commandLine);
     return 0;
 }

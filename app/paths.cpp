@@ -49,3 +49,21 @@ int PathDirectory(char *dir, int size, const char *path)
     TextCopy(dir, end, path);   /* the path up to its last separator */
     return 1;
 }
+
+int PathOnRemovableDrive(const char *path, char *drive, int size)
+{
+    char root[4];
+
+    if (size > 0)
+        drive[0] = '\0';
+    if (path[0] == '\0' || path[1] != ':')
+        return 0;
+    root[0] = path[0];
+    root[1] = ':';
+    root[2] = '\\';
+    root[3] = '\0';
+    if (GetDriveTypeA(root) != DRIVE_REMOVABLE)
+        return 0;
+    root[2] = '\0';
+    return TextCopy(drive, size, root);
+}

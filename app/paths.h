@@ -20,4 +20,8 @@ int FullPath(char *full, int size, const char *path);
  * "C:\DIR\NAME"); 0 when there is none or it does not fit whole. */
 int PathDirectory(char *dir, int size, const char *path);
 
+/* 1 when the path lies on a removable drive (a floppy disk drive); its
+ * drive ("A:") then in drive. */
+int PathOnRemovableDrive(const char *path, char *drive, int size);
+
 #endif

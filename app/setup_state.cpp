@@ -41,3 +41,15 @@ int ShowTextMessage(HWND owner, UINT textId, const char *caption, UINT style)
     TextFormat(text, sizeof(text), format != NULL ? format : "", g_setup.productName);
     return MessageBoxA(owner, text, caption, style);
 }
+
+void NoteFailure(UINT textId, const char *detail)
+{
+    const char *format;
+
+    if (g_setup.failure[0] != '\0')
+        return;
+    format = LoadText(textId);
+    if (!TextFormat(g_setup.failure, sizeof(g_setup.failure), format != NULL ? format : "%s",
+                    detail != NULL ? detail : ""))
+        g_setup.failure[sizeof(g_setup.failure) - 1] = '\0';
+}

@@ -22,6 +22,8 @@ typedef short PageResult;
 #define PRODUCT_MAX     72
 #define DRIVER_TEXT_MAX 40
 #define PNP_ID_MAX      10
+#define IGNORED_TEXT_MAX 1024
+#define FAILURE_TEXT_MAX (2 * TEXT_MAX)
 
 /* Directory key indexes, in the order of the script's directory section. */
 #define DIR_ROOT        0
@@ -57,8 +59,8 @@ struct SetupState {
     HINSTANCE instance;
     short screenWidth;
     short screenHeight;
-    char windowsDir[DIR_MAX];
-    char sourceDir[DIR_MAX];        /* the program's own directory */
+    char windowsDir[MAX_PATH];      /* any Windows directory a user can have */
+    char sourceDir[DIR_MAX];        /* the package's directory */
     char installDir[DIR_MAX];       /* the destination */
 
     /* the script's settings */
@@ -70,6 +72,8 @@ struct SetupState {
     int ps2Only;
     DriverInfo driverInfo;
     short diskCount;                /* 0 to 6 */
+    char diskLabels[DISK_MAX][TEXT_MAX];  /* DiskLabel's Disk1 to Disk6 */
+    short linesBeyondCount[DISK_MAX];     /* numbered lines after a disk's count */
     short fileCounts[DISK_MAX];
     char directoryNames[DIRECTORY_KEYS][TEXT_MAX];
     FileRecord *fileTable[DISK_MAX + 1];  /* first record of each disk; the last entry ends the table */
@@ -82,6 +86,10 @@ struct SetupState {
     PageResult pageResult;
     char mouseType[DRIVER_TEXT_MAX];  /* "PS2" or "Serial" */
     HWND mainWindow;                /* the background window, null in the -u mode */
+    /* the installation's outcome beyond its page result */
+    short filesIgnored;             /* files the user chose to go on without */
+    char ignoredNames[IGNORED_TEXT_MAX];  /* their names, one a line */
+    char failure[FAILURE_TEXT_MAX]; /* what stopped the installation, or empty */
 
     /* private to the background window */
     int dissolvePending;
@@ -105,5 +113,9 @@ const char *LoadText(UINT id);
 /* A message box of string-table text textId, a "%s" in it given the
  * product name; the box's answer. */
 int ShowTextMessage(HWND owner, UINT textId, const char *caption, UINT style);
+
+/* Keeps what stopped the installation: string-table text textId with
+ * the given detail for its "%s"; the first failure of a run is kept. */
+void NoteFailure(UINT textId, const char *detail);
 
 #endif

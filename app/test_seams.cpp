@@ -83,3 +83,34 @@ void SeamSetEntryHook(SeamEntryHook hook, void *context)
     entryHook = hook;
     entryContext = context;
 }
+
+/* The writes to fail, counted down from the test's n. */
+static long registryFailIn;
+static long journalFailIn;
+
+static int CountDown(long *left)
+{
+    if (*left <= 0)
+        return 0;
+    return --*left == 0;
+}
+
+int SeamRegistryWriteFails(void)
+{
+    return CountDown(&registryFailIn);
+}
+
+int SeamJournalWriteFails(void)
+{
+    return CountDown(&journalFailIn);
+}
+
+void SeamFailRegistryWrite(long n)
+{
+    registryFailIn = n;
+}
+
+void SeamFailJournalWrite(long n)
+{
+    journalFailIn = n;
+}

@@ -13,7 +13,9 @@
  * - SETUP_TEST_PAUSE=MS shortens the install page's pause after
  *   "Updating Registry..." for tests that install many times;
  * - a test in the same process can instead have a routine called after
- *   every journal entry. */
+ *   every journal entry;
+ * - a test in the same process can have the N-th registry write (a key
+ *   created or a value set) or the N-th journal entry fail. */
 #ifndef SETUP_TEST_SEAMS_H
 #define SETUP_TEST_SEAMS_H
 
@@ -34,9 +36,17 @@ DWORD SeamPause(DWORD productMs);
 /* A routine of this process called after every journal entry (NULL: none);
  * it replaces the environment's seams while it is set. */
 void SeamSetEntryHook(SeamEntryHook hook, void *context);
+/* 1 when this registry write (or journal entry) is to fail: the n-th
+ * since the test set n (0: none). */
+int SeamRegistryWriteFails(void);
+int SeamJournalWriteFails(void);
+void SeamFailRegistryWrite(long n);
+void SeamFailJournalWrite(long n);
 #else
 #define SeamAfterJournalEntry(entry) ((void)(entry))
 #define SeamPause(productMs) (productMs)
+#define SeamRegistryWriteFails() 0
+#define SeamJournalWriteFails() 0
 #endif
 
 #endif

@@ -3,7 +3,10 @@
  * registry update. Each step goes to the caller's progress routine. */
 #include "copy_engine.h"
 #include "install.h"
+#include "../app/paths.h"
 #include "../app/text.h"
+#include "../res/resource.h"
+#include "file_ops.h"
 #include "../registry/registry.h"
 #include "../script/path_rule.h"
 #include "../script/journal.h"
@@ -105,10 +108,13 @@ static int CopyToTarget(const char *path)
         LZClose(g_setup.sourceHandle);
     if (g_setup.targetHandle != -1) {
         LZClose(g_setup.targetHandle);
-        if (!copied)
+        if (!copied) {
             DeleteFileA(path);
-        else
-            JournalFileDone(path);
+        } else if (!JournalFileDone(path)) {
+            /* the file stays: its entry says it may be half-written */
+            NoteFailure(IDS_JOURNAL_FAILED, path);
+            copied = 0;
+        }
     }
     g_setup.sourceHandle = -1;
     g_setup.targetHandle = -1;
@@ -140,69 +146,201 @@ static int Tell(CopyStep *step, int kind, CopyProgress progress, void *context)
     return progress(step, context);
 }
 
-/* One file: its name, its source, then the target. A source that does
- * not arrive at its target ends the copying: the installation is not
- * complete. A missing source or an empty record only shows its progress.
- * 0 when the copying stops after it. */
-static int CopyOneFile(CopyStep *step, CopyProgress progress, void *context)
+/* 1 when the disk in the drive is disk `disk`: its volume label is the
+ * disk's label, or one of the disk's files is on it. A disk is not known
+ * by its label alone, since a label of the script may be longer than a
+ * volume label can be. */
+static int DiskInDrive(const CopyStep *step, short disk)
 {
-    const FileRecord *record = FindFileRecord(step->disk, step->file);
-    char path[TEXT_MAX], targetName[TEXT_MAX];
-    int goOn, copied;
+    char root[4], volume[MAX_PATH + 1], path[TEXT_MAX];
+    short file;
 
+    root[0] = step->drive[0];
+    root[1] = ':';
+    root[2] = '\\';
+    root[3] = '\0';
+    if (GetVolumeInformationA(root, volume, sizeof(volume), NULL, NULL, NULL, NULL, 0) &&
+        volume[0] != '\0' && lstrcmpiA(volume, g_setup.diskLabels[disk]) == 0)
+        return 1;
+    for (file = 0; file < g_setup.fileCounts[disk]; file++) {
+        if (BuildSourcePath(path, sizeof(path), disk, file) && IsFile(path))
+            return 1;
+    }
+    return 0;
+}
+
+/* Asks until the disk is in the drive; 0 on Cancel. */
+static int WaitForDisk(CopyStep *step, short *diskSeen, CopyProgress progress, void *context)
+{
+    CopyStep question = *step;
+
+    if (g_setup.diskLabels[step->disk][0] != '\0')
+        TEXT_COPY(question.label, g_setup.diskLabels[step->disk]);
+    else
+        TEXT_COPY(question.label, LoadText(IDS_DISK1 + step->disk));
+    while (!DiskInDrive(step, step->disk)) {
+        if (!Tell(&question, COPY_DISK_WANTED, progress, context))
+            return 0;
+    }
+    *diskSeen = step->disk;
+    return 1;
+}
+
+/* Remembers a file gone on without, by its name in the package (or its
+ * line in the script when the line gave none). */
+static void NoteIgnored(const CopyStep *step)
+{
+    if (g_setup.filesIgnored < 32767)
+        g_setup.filesIgnored++;
+    if (!TextAppend(g_setup.ignoredNames, sizeof(g_setup.ignoredNames), step->name) ||
+        !TextAppend(g_setup.ignoredNames, sizeof(g_setup.ignoredNames), "\n")) {
+        /* the list ends with a mark that more files were left out */
+        g_setup.ignoredNames[sizeof(g_setup.ignoredNames) - 5] = '\0';
+        TextAppend(g_setup.ignoredNames, sizeof(g_setup.ignoredNames), "...\n");
+    }
+}
+
+/* Opens the file's source, asking while it cannot be read. 1 with the
+ * source open; 1 with sourceHandle -1 when the user ignored the file;
+ * 0 on Abort or Cancel. A path the LZ functions cannot take, or a
+ * record the script gave no whole line, counts as a source that cannot
+ * be read. */
+static int OpenSourceAsking(CopyStep *step, short *diskSeen, const char *target,
+                            CopyProgress progress, void *context)
+{
+    char path[TEXT_MAX];
+    int built, answer;
+
+    for (;;) {
+        built = BuildSourcePath(path, sizeof(path), step->disk, step->file);
+        g_setup.sourceHandle = -1;
+        if (built && lstrlenA(path) < LZ_PATH_MAX && target != NULL && lstrlenA(target) < LZ_PATH_MAX)
+            OpenSourceFile(path);
+        if (g_setup.sourceHandle != -1)
+            return 1;
+        if (step->drive[0] != '\0' && !DiskInDrive(step, step->disk)) {
+            if (!WaitForDisk(step, diskSeen, progress, context))
+                return 0;
+            continue;
+        }
+        /* a record the script gave no whole line is named by its line */
+        if (step->name[0] == '\0') {
+            TextFormat(step->name, sizeof(step->name), "[%s] %d", LoadText(IDS_DISK1 + step->disk),
+                       (int)step->file + 1);
+            TEXT_COPY(step->description, LoadText(IDS_LINE_NOT_TAKEN));
+        }
+        if (!built)
+            TEXT_COPY(step->path, g_setup.sourceDir);
+        else if (target != NULL && lstrlenA(path) < LZ_PATH_MAX && lstrlenA(target) >= LZ_PATH_MAX)
+            TEXT_COPY(step->path, target);
+        else
+            TEXT_COPY(step->path, path);
+        answer = Tell(step, COPY_FILE_MISSING, progress, context);
+        if (answer == COPY_IGNORE) {
+            NoteIgnored(step);
+            return 1;
+        }
+        if (answer != COPY_RETRY)
+            return 0;
+    }
+}
+
+/* The name and description a step shows: the record's. */
+static void NameStep(CopyStep *step, const FileRecord *record)
+{
     step->name[0] = '\0';
     step->description[0] = '\0';
-    targetName[0] = '\0';
     if (record != NULL) {
-        TextCopy(targetName, sizeof(record->targetName), record->targetName);
         TextCopy(step->name, sizeof(record->sourceName), record->sourceName);
         TextCopy(step->description, sizeof(record->description), record->description);
     }
+}
+
+/* One file: its name, its source, then the target. A source that does
+ * not arrive at its target ends the copying: the installation is not
+ * complete. A source that cannot be read is asked about; one the user
+ * ignores is left out. 0 when the copying stops after it. */
+static int CopyOneFile(CopyStep *step, short *diskSeen, CopyProgress progress, void *context)
+{
+    const FileRecord *record = FindFileRecord(step->disk, step->file);
+    char path[TEXT_MAX], targetName[TEXT_MAX];
+    int goOn, copied, targetBuilt;
+
+    NameStep(step, record);
     step->percentage = FilePercentage(step->file, g_setup.fileCounts[step->disk]);
     if (!Tell(step, COPY_FILE_STARTED, progress, context))
         return 0;
-    if (BuildSourcePath(path, sizeof(path), step->disk, step->file))
-        OpenSourceFile(path);
-    else
-        g_setup.sourceHandle = -1;
+    /* a name the package check refuses is never opened, whoever calls */
+    if (record != NULL) {
+        TextCopy(targetName, sizeof(record->targetName), record->targetName);
+        if (CheckTargetName(targetName, record->targetIsAbsolute) != PATH_CONTAINED)
+            return 0;
+    }
+    targetBuilt = BuildTargetPath(path, sizeof(path), step->disk, step->file);
+    if (!OpenSourceAsking(step, diskSeen, targetBuilt ? path : NULL, progress, context))
+        return 0;
     goOn = Tell(step, COPY_FILE_OPENED, progress, context);
 
-    /* a name the package check refuses is never opened, whoever calls */
     copied = 1;
-    if (record != NULL && CheckTargetName(targetName, record->targetIsAbsolute) != PATH_CONTAINED)
-        path[0] = '\0';
-    else if (!BuildTargetPath(path, sizeof(path), step->disk, step->file))
-        path[0] = '\0';
-    if (path[0] != '\0' && g_setup.sourceHandle != -1)
+    if (g_setup.sourceHandle != -1)
         MakeTargetParent(path);
-    else if (g_setup.sourceHandle != -1) {
-        LZClose(g_setup.sourceHandle);
-        g_setup.sourceHandle = -1;
-        copied = 0;
-    }
     if (!CopyToTarget(path))
         copied = 0;
     return Tell(step, COPY_FILE_DONE, progress, context) && goOn && copied;
 }
 
+/* The numbered lines after the disk's count are not installed: each is
+ * asked about as a file that cannot be copied, by its line. 0 on Abort. */
+static int AskLinesBeyondCount(CopyStep *step, CopyProgress progress, void *context)
+{
+    short count = g_setup.fileCounts[step->disk] > 0 ? g_setup.fileCounts[step->disk] : 0;
+    short extra;
+    int answer;
+
+    for (extra = 0; extra < g_setup.linesBeyondCount[step->disk]; extra++) {
+        TextFormat(step->name, sizeof(step->name), "[%s] %d", LoadText(IDS_DISK1 + step->disk),
+                   (int)count + extra + 1);
+        TEXT_COPY(step->description, LoadText(IDS_LINE_BEYOND_COUNT));
+        TEXT_COPY(step->path, ScriptPath());
+        /* Retry reads nothing new: the script was read at the start */
+        do
+            answer = Tell(step, COPY_FILE_MISSING, progress, context);
+        while (answer == COPY_RETRY);
+        if (answer != COPY_IGNORE)
+            return 0;
+        NoteIgnored(step);
+    }
+    return 1;
+}
+
 int CopyPackageFiles(CopyProgress progress, void *context)
 {
     CopyStep step;
+    short diskSeen = 0;     /* the disk the setup was started from */
+    UINT errorMode;
+    int done = 1;
 
     FillBytes(&step, 0, sizeof(step));
-    for (step.disk = 0; step.disk < g_setup.diskCount && step.disk < DISK_MAX; step.disk++) {
+    g_setup.filesIgnored = 0;
+    g_setup.ignoredNames[0] = '\0';
+    PathOnRemovableDrive(g_setup.sourceDir, step.drive, sizeof(step.drive));
+    /* an empty drive answers a failed call, not a system prompt */
+    errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    for (step.disk = 0; done && step.disk < g_setup.diskCount && step.disk < DISK_MAX; step.disk++) {
         step.file = 0;
         step.percentage = 0;
         step.name[0] = '\0';
         step.description[0] = '\0';
-        if (!Tell(&step, COPY_DISK_STARTED, progress, context))
-            return 0;
-        for (step.file = 0; step.file < g_setup.fileCounts[step.disk]; step.file++) {
-            if (!CopyOneFile(&step, progress, context))
-                return 0;
-        }
+        done = Tell(&step, COPY_DISK_STARTED, progress, context);
+        if (done && step.drive[0] != '\0' && step.disk != diskSeen && g_setup.fileCounts[step.disk] > 0)
+            done = WaitForDisk(&step, &diskSeen, progress, context);
+        for (step.file = 0; done && step.file < g_setup.fileCounts[step.disk]; step.file++)
+            done = CopyOneFile(&step, &diskSeen, progress, context);
+        if (done)
+            done = AskLinesBeyondCount(&step, progress, context);
     }
-    return 1;
+    SetErrorMode(errorMode);
+    return done;
 }
 
 int InstallPackage(CopyProgress progress, void *context)
@@ -216,9 +354,8 @@ int InstallPackage(CopyProgress progress, void *context)
     FillBytes(&step, 0, sizeof(step));
     if (!Tell(&step, COPY_UPDATING_REGISTRY, progress, context))
         return 0;
+    /* a registry update that fails has said what failed */
     if (g_registryUpdateHook != NULL)
-        g_registryUpdateHook(1);
-    else
-        UpdateRegistry(1);
-    return 1;
+        return g_registryUpdateHook(1);
+    return UpdateRegistry(1);
 }

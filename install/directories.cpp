@@ -2,6 +2,7 @@
  * made, and each one goes into the journal before it is made. */
 #include "copy_engine.h"
 #include "../app/text.h"
+#include "../res/resource.h"
 #include "../script/journal.h"
 
 /* Where the part of path below installDir starts, or -1 when the path
@@ -51,8 +52,11 @@ int MakeTargetDirectory(const char *path)
                 return 0;
             attributes = GetFileAttributesA(made);
             if (attributes == INVALID_FILE_ATTRIBUTES) {
-                /* the journal names it before it exists */
-                JournalDirectory(made);
+                /* the journal names it before it exists, or it is not made */
+                if (!JournalDirectory(made)) {
+                    NoteFailure(IDS_JOURNAL_FAILED, made);
+                    return 0;
+                }
                 if (!CreateDirectoryA(made, NULL))
                     whole = 0;
             } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {

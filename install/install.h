@@ -6,7 +6,10 @@
 
 LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-void UpdateSystemIni(void);
+/* 0, with what failed noted for the user, when system.ini could not be
+ * rewritten (it then stays as it was) or the journal could not keep a
+ * change. */
+int UpdateSystemIni(void);
 /* Sets the first mouse line after "[386Enh]" of system.ini to mouseLine
  * (which ends with its line feed), with the same care: a new file, then
  * put in place by the safe replace; system.bak is left as it is (the

@@ -91,8 +91,40 @@ static void ShowPercentage(HWND page, short percentage)
     ShowControlText(page, IDC_INSTALL_PERCENT, text);
 }
 
+/* "Please insert the disk labelled ..." with OK and Cancel; Cancel is
+ * the page's Cancel. 1 to look again. */
+static int AskForDisk(HWND page, const CopyStep *step)
+{
+    char text[2 * TEXT_MAX];
+
+    TextFormat(text, sizeof(text), LoadText(IDS_INSERT_DISK), step->label, step->drive);
+    if (MessageBoxA(page, text, g_setup.caption, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
+        return 1;
+    g_setup.pageResult = PAGE_CANCEL;
+    return 0;
+}
+
+/* The file, its description and where it was looked for, with Abort,
+ * Retry and Ignore; Abort is the page's Cancel. */
+static int AskForFile(HWND page, const CopyStep *step)
+{
+    char text[4 * TEXT_MAX];
+
+    TextFormat(text, sizeof(text), LoadText(IDS_FILE_MISSING), step->name, step->description,
+               step->path);
+    switch (MessageBoxA(page, text, g_setup.caption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION)) {
+    case IDRETRY:
+        return COPY_RETRY;
+    case IDIGNORE:
+        return COPY_IGNORE;
+    }
+    g_setup.pageResult = PAGE_CANCEL;
+    return COPY_ABORT;
+}
+
 /* The engine's progress routine: paints the step, lets the page handle
- * its messages after each slow step, and answers go on until a Cancel. */
+ * its messages after each slow step, asks the engine's questions, and
+ * answers go on until a Cancel. */
 static int ShowCopyStep(const CopyStep *step, void *context)
 {
     const InstallCanvas *canvas = (const InstallCanvas *)context;
@@ -100,6 +132,10 @@ static int ShowCopyStep(const CopyStep *step, void *context)
     if (g_setup.pageResult == PAGE_CANCEL)
         return 0;
     switch (step->kind) {
+    case COPY_DISK_WANTED:
+        return AskForDisk(canvas->page, step);
+    case COPY_FILE_MISSING:
+        return AskForFile(canvas->page, step);
     case COPY_DISK_STARTED:
         UpdateWindow(canvas->page);
         /* the white fill wipes the bar of the previous disk */
@@ -134,7 +170,8 @@ void CopyFileTable(HWND page, HDC dc)
 }
 
 /* A file that was not written ends the installation as a Cancel does:
- * the user is told it is not completed, and nothing is registered. */
+ * the user is told it is not completed, and nothing is registered. So
+ * does a registry update that fails, after what it did is journaled. */
 void CopyAllFiles(HWND page)
 {
     InstallCanvas canvas = { page, GetDC(page) };
@@ -142,6 +179,17 @@ void CopyAllFiles(HWND page)
     if (!InstallPackage(ShowCopyStep, &canvas))
         g_setup.pageResult = PAGE_CANCEL;
     ReleaseDC(page, canvas.dc);
+}
+
+/* The files the user went on without, named before the finish page. */
+static void TellFilesIgnored(HWND page)
+{
+    char text[IGNORED_TEXT_MAX + TEXT_MAX];
+
+    if (g_setup.filesIgnored == 0)
+        return;
+    TextFormat(text, sizeof(text), LoadText(IDS_FILES_NOT_INSTALLED), g_setup.ignoredNames);
+    MessageBoxA(page, text, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 /* Creates the script's directories RootDir and SubDir1 to SubDir6 under
@@ -190,6 +238,8 @@ static void OnInstallInit(HWND page)
     SetWindowLongPtrA(page, GWLP_USERDATA, 0);
     if (g_setup.pageResult == PAGE_CANCEL)
         WarnNotCompleted(page);
+    else
+        TellFilesIgnored(page);
     if (IsWindow(page))
         SendMessageA(page, WM_CLOSE, 0, 0);
 }

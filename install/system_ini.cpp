@@ -5,30 +5,58 @@
 #include "../app/stream.h"
 #include "../app/paths.h"
 #include "../app/text.h"
+#include "../res/resource.h"
 #include "../script/journal.h"
 #include "file_ops.h"
 
-#define LINE_MAX         120     /* one read takes at most 119 characters */
+#define LINE_ROOM        128     /* a line's first room; it grows with the line */
 #define MOUSE_LINE       "mouse=*vmouse\n"
 #define SECTION_386ENH   "[386Enh]"
 
-/* Reads one line (or one piece of a longer one) into line. 1 when a line
- * came, 0 at the end of the input; *clean is cleared when the piece holds
- * a zero byte, which a written string could not carry. The buffer is
- * filled with a non-zero pattern first, so the terminator that the read
- * wrote is the last zero in it. */
-static int ReadLine(Stream *input, char *line, int *clean)
-{
-    int end;
+/* A whole line of any length, kept in memory that grows with it. */
+struct Line {
+    char *text;
+    int length;
+    int room;
+};
 
-    FillBytes(line, 'x', LINE_MAX);
-    if (!StreamGetLine(input, line, LINE_MAX))
-        return 0;
-    for (end = LINE_MAX - 1; end > 0 && line[end] != '\0'; end--)
-        ;
-    if ((int)lstrlenA(line) != end)
-        *clean = 0;
+static int LineAdd(Line *line, char c)
+{
+    char *larger;
+
+    if (line->length + 1 >= line->room) {
+        larger = (char *)LocalAlloc(LMEM_FIXED, (UINT)(2 * line->room));
+        if (larger == NULL)
+            return 0;
+        CopyBytes(larger, line->text, (unsigned int)line->length);
+        LocalFree(line->text);
+        line->text = larger;
+        line->room *= 2;
+    }
+    line->text[line->length++] = c;
+    line->text[line->length] = '\0';
     return 1;
+}
+
+/* Reads one whole line, with its line feed, into line. 1 when a line
+ * came, 0 at the end of the input; *clean is cleared when the line holds
+ * a zero byte, which a written string could not carry, or memory ran
+ * out. */
+static int ReadLine(Stream *input, Line *line, int *clean)
+{
+    int c;
+
+    line->length = 0;
+    line->text[0] = '\0';
+    while ((c = StreamGetChar(input)) != -1) {
+        if (c == 0 || !LineAdd(line, (char)c)) {
+            *clean = 0;
+            return 1;
+        }
+        if (c == '\n')
+            break;
+    }
+    return line->length > 0;
 }
 
 /* 1 when the line, up to its line end, is the expected text (also
@@ -40,33 +68,63 @@ static int SameLine(const char *line, const char *expected)
     return length == TextSpanTo(expected, "\r\n") && TextSameStart(line, expected, length);
 }
 
-/* Copies system.ini to system.new with the mouse line replaced by
- * mouseLine; 1 when every line was read, written and both files closed
- * without an error. With expected given, the mouse line is replaced only
+/* The line's text after its leading blanks. */
+static const char *SkipBlanks(const char *line)
+{
+    while (*line == ' ' || *line == '\t')
+        line++;
+    return line;
+}
+
+/* A mouse line: the key "mouse", blanks, then "=". A comment (";") or
+ * any other key that merely holds the word is none. */
+static int IsMouseLine(const char *line)
+{
+    const char *at = SkipBlanks(line);
+
+    if (!TextSameStart(at, "mouse", 5))
+        return 0;
+    return *SkipBlanks(at + 5) == '=';
+}
+
+/* Copies system.ini to system.new with the first mouse line of
+ * [386Enh] replaced by mouseLine; 1 when every line was read, written
+ * and journaled. With expected given, the mouse line is replaced only
  * when it is that text; *replaced tells whether it was. */
 static int WriteNewSystemIni(Stream *input, Stream *output, const char *mouseLine,
                              const char *expected, int *replaced)
 {
-    char line[LINE_MAX];
-    int latch = 0;
-    int clean = 1;
+    Line line;
+    int in386Enh = 0, taken = 0;
+    int clean = 1, written = 1;
 
     *replaced = 0;
-    while (ReadLine(input, line, &clean) && clean) {
-        if (TextFind(line, SECTION_386ENH) != NULL)
-            latch = 1;
-        if (latch && TextFind(line, "mouse") != NULL && line[0] != ';') {
-            latch = 0;
-            if (expected == NULL || SameLine(line, expected)) {
-                JournalMouseLine(line, mouseLine);
-                TEXT_COPY(line, mouseLine);
+    line.room = LINE_ROOM;
+    line.length = 0;
+    line.text = (char *)LocalAlloc(LMEM_FIXED, LINE_ROOM);
+    if (line.text == NULL)
+        return 0;
+    while (written && ReadLine(input, &line, &clean) && clean) {
+        /* a section header starts [386Enh] or ends it */
+        if (*SkipBlanks(line.text) == '[')
+            in386Enh = TextFind(line.text, SECTION_386ENH) != NULL;
+        /* only the first mouse line of [386Enh] is the mouse line */
+        if (in386Enh && !taken && IsMouseLine(line.text)) {
+            taken = 1;
+            if (expected == NULL || SameLine(line.text, expected)) {
+                if (!JournalMouseLine(line.text, mouseLine)) {
+                    written = 0;
+                    break;
+                }
+                written = StreamPut(output, mouseLine);
                 *replaced = 1;
+                continue;
             }
         }
-        if (!StreamPut(output, line))
-            return 0;
+        written = StreamPut(output, line.text);
     }
-    return clean && !input->error;
+    LocalFree(line.text);
+    return written && clean && !input->error;
 }
 
 /* Rewrites system.ini in the Windows directory. system.ini is replaced
@@ -78,9 +136,9 @@ static int WriteNewSystemIni(Stream *input, Stream *output, const char *mouseLin
 static int RewriteSystemIni(const char *mouseLine, const char *expected, int keepBackup)
 {
     int later;
-    char iniPath[80];
-    char newPath[80];
-    char bakPath[52];
+    char iniPath[MAX_PATH];
+    char newPath[MAX_PATH];
+    char bakPath[MAX_PATH];
     Stream output;
     Stream input;
     int complete;
@@ -133,33 +191,40 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected, int kee
         DeleteFileA(newPath);
         return MOUSE_LINE_FAILED;
     }
-    JournalFileDone(bakPath);
-    return MOUSE_LINE_SET;
+    return JournalFileDone(bakPath) ? MOUSE_LINE_SET : MOUSE_LINE_FAILED;
 }
 
 /* Moves VMM32\VMOUSE.VXD aside as VMOUSE.BAK. An older VMOUSE.BAK is
- * deleted only when there is a VMOUSE.VXD to take its place. */
-static void MoveVmouseAside(void)
+ * deleted only when there is a VMOUSE.VXD to take its place. 0, with the
+ * failure noted, when the journal could not keep the move; a move the
+ * system refuses (VMOUSE.BAK kept read-only) leaves the file in place. */
+static int MoveVmouseAside(void)
 {
-    char systemDir[80];
-    char vxdPath[80];
-    char bakPath[80];
+    char systemDir[MAX_PATH];
+    char vxdPath[MAX_PATH];
+    char bakPath[MAX_PATH];
     DWORD attributes;
 
     if (!ReadSystemDirectory(systemDir, sizeof(systemDir)) ||
         !PathJoin(vxdPath, sizeof(vxdPath), systemDir, "VMM32\\VMOUSE.VXD") ||
-        !PathJoin(bakPath, sizeof(bakPath), systemDir, "VMM32\\VMOUSE.BAK"))
-        return;
+        !PathJoin(bakPath, sizeof(bakPath), systemDir, "VMM32\\VMOUSE.BAK")) {
+        NoteFailure(IDS_SYSTEM_INI_FAILED, "VMM32\\VMOUSE.VXD");
+        return 0;
+    }
     attributes = GetFileAttributesA(vxdPath);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return;
+        return 1;
     /* the older backup is saved by the journal before it goes */
-    if (!JournalFileBefore(bakPath))
-        return;
+    if (!JournalFileBefore(bakPath) || !JournalMove(vxdPath, bakPath)) {
+        NoteFailure(IDS_JOURNAL_FAILED, vxdPath);
+        return 0;
+    }
     DeleteFileA(bakPath);
-    JournalMove(vxdPath, bakPath);
-    if (MoveFileA(vxdPath, bakPath))
-        JournalFileDone(bakPath);
+    if (MoveFileA(vxdPath, bakPath) && !JournalFileDone(bakPath)) {
+        NoteFailure(IDS_JOURNAL_FAILED, bakPath);
+        return 0;
+    }
+    return 1;
 }
 
 int SetSystemIniMouseLine(const char *mouseLine, const char *expected)
@@ -167,8 +232,15 @@ int SetSystemIniMouseLine(const char *mouseLine, const char *expected)
     return RewriteSystemIni(mouseLine, expected, 1);
 }
 
-void UpdateSystemIni(void)
+int UpdateSystemIni(void)
 {
-    RewriteSystemIni(MOUSE_LINE, NULL, 0);
-    MoveVmouseAside();
+    char iniPath[MAX_PATH];
+
+    if (RewriteSystemIni(MOUSE_LINE, NULL, 0) != MOUSE_LINE_SET) {
+        if (!PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, "system.ini"))
+            TEXT_COPY(iniPath, "system.ini");
+        NoteFailure(IDS_SYSTEM_INI_FAILED, iniPath);
+        return 0;
+    }
+    return MoveVmouseAside();
 }

@@ -4,7 +4,7 @@
 #include "values.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"
-#include "../script/journal.h"
+#include "../res/resource.h"
 
 #define DEVICE_LIST_KEY   "Config Manager\\Enum"
 #define HARDWARE_KEY_MAX  128   /* room for a whole HardWareKey value */
@@ -64,72 +64,78 @@ int FindHardwareKey(const char *id, char *hardwareKey)
 }
 
 /* A fresh driver class key for a device that names none yet. */
-static void AttachNewDriverKey(HKEY device, const MouseKind *kind)
+static int AttachNewDriverKey(HKEY device, const MouseKind *kind)
 {
     char driverKey[KEY_NAME_MAX];
 
-    if (!AllocateDriverKeyName(driverKey, sizeof(driverKey)))
-        return;
-    WriteStringValue(device, "Driver", driverKey);
-    CreateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
+    if (!AllocateDriverKeyName(driverKey, sizeof(driverKey))) {
+        NoteFailure(IDS_REGISTRY_FAILED, "Driver");
+        return 0;
+    }
+    return WriteStringValue(device, "Driver", driverKey) &&
+           CreateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
 }
 
 /* Makes a present device ours, recording each value it replaces. */
-static void TakeOverDevice(const char *hardwareKey, const MouseKind *kind)
+static int TakeOverDevice(const char *hardwareKey, const MouseKind *kind)
 {
     char path[KEY_NAME_MAX];
     char driverKey[DRIVER_NAME_MAX];
     HKEY device;
-    LONG result = ERROR_FILE_NOT_FOUND;
+    int done;
 
-    if (TEXT_COPY(path, "Enum\\") && TEXT_APPEND(path, hardwareKey))
-        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &device);
-    JournalKey(HKEY_LOCAL_MACHINE, path);
     TEXT_COPY(g_setup.mouseType, kind->mouseType);
-    if (result != ERROR_SUCCESS)
-        return;
-    RecordOriginalValue(g_setup.mouseType, "SubKey1", path);
-    TakeOverValue(device, "DeviceDesc", kind->deviceName);
-    WriteZeroFlags(device, "ConfigFlags");
-    TakeOverValue(device, "Mfg", g_setup.driverInfo.mfg);
+    if (!TEXT_COPY(path, "Enum\\") || !TEXT_APPEND(path, hardwareKey)) {
+        NoteFailure(IDS_REGISTRY_FAILED, hardwareKey);
+        return 0;
+    }
+    if (!OpenValueKey(HKEY_LOCAL_MACHINE, path, &device))
+        return 0;
+    if (!RecordOriginalValue(g_setup.mouseType, "SubKey1", path)) {
+        RegCloseKey(device);
+        NoteFailure(IDS_JOURNAL_FAILED, "SubKey1");
+        return 0;
+    }
+    done = TakeOverValue(device, "DeviceDesc", kind->deviceName) &&
+           WriteZeroFlags(device, "ConfigFlags") &&
+           TakeOverValue(device, "Mfg", g_setup.driverInfo.mfg);
     /* A Driver too long to name a key is left as it is: replacing it
      * would lose it, and a cut name could point at another device's key. */
-    if (ReadTextValue(device, "Driver", driverKey, sizeof(driverKey))) {
+    if (done && ReadTextValue(device, "Driver", driverKey, sizeof(driverKey))) {
         if (driverKey[0] != '\0')
-            UpdateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
+            done = UpdateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
         else
-            AttachNewDriverKey(device, kind);
+            done = AttachNewDriverKey(device, kind);
     }
     RegCloseKey(device);
+    return done;
 }
 
 /* The setup's own root-enumerated mouse; a new driver key every time. */
-static void CreateRootDevice(void)
+static int CreateRootDevice(void)
 {
     MouseKind kind;
     HKEY device;
-    LONG result;
+    int done;
 
     GetMouseKind(g_setup.serialMouse != 0, &kind);
-    JournalKey(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY);
-    result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY, 0, NULL, REG_OPTION_NON_VOLATILE,
-                             KEY_ALL_ACCESS, NULL, &device, NULL);
     TEXT_COPY(g_setup.mouseType, kind.mouseType);
-    if (result != ERROR_SUCCESS)
-        return;
-    WriteStringValue(device, "Class", "Mouse");
-    WriteStringValue(device, "DeviceDesc", kind.deviceName);
-    WriteStringValue(device, "Mfg", g_setup.driverInfo.mfg);
-    WriteZeroFlags(device, "ConfigFlags");
-    WriteZeroFlags(device, "DetFlags");
-    WriteStringValue(device, "DetFunc", kind.detectFunction);
-    AttachNewDriverKey(device, &kind);
+    if (!CreateValueKey(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY, &device))
+        return 0;
+    done = WriteStringValue(device, "Class", "Mouse") &&
+           WriteStringValue(device, "DeviceDesc", kind.deviceName) &&
+           WriteStringValue(device, "Mfg", g_setup.driverInfo.mfg) &&
+           WriteZeroFlags(device, "ConfigFlags") &&
+           WriteZeroFlags(device, "DetFlags") &&
+           WriteStringValue(device, "DetFunc", kind.detectFunction) &&
+           AttachNewDriverKey(device, &kind);
     RegCloseKey(device);
+    return done;
 }
 
 /* The first outcome that applies: PS/2 takeover, serial takeover, root
  * device. Every search runs whatever serialMouse says. */
-static void RegisterMouseDevice(void)
+static int RegisterMouseDevice(void)
 {
     char serialEnumId[TEXT_MAX];
     char hardwareKey[HARDWARE_KEY_MAX];
@@ -146,23 +152,21 @@ static void RegisterMouseDevice(void)
         found = FindHardwareKey(g_ps2MouseIds[1], hardwareKey);
     if (found && g_setup.serialMouse == 0) {
         GetMouseKind(0, &kind);
-        TakeOverDevice(hardwareKey, &kind);
-        return;
+        return TakeOverDevice(hardwareKey, &kind);
     }
     found = FindHardwareKey(SERIAL_MOUSE_ID, hardwareKey);
     if (!found)
         found = FindHardwareKey(serialEnumId, hardwareKey);
     if (found && g_setup.serialMouse == 1) {
         GetMouseKind(1, &kind);
-        TakeOverDevice(hardwareKey, &kind);
-        return;
+        return TakeOverDevice(hardwareKey, &kind);
     }
-    CreateRootDevice();
+    return CreateRootDevice();
 }
 
-void UpdateRegistry(int flag)
+int UpdateRegistry(int flag)
 {
-    if (flag != 0)
-        RegisterComponents();
-    RegisterMouseDevice();
+    if (flag != 0 && !RegisterComponents())
+        return 0;
+    return RegisterMouseDevice();
 }

@@ -4,7 +4,7 @@
 #include "values.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"
-#include "../script/journal.h"
+#include "../res/resource.h"
 
 #define CLASS_KEY_PREFIX  "System\\CurrentControlSet\\Services\\Class\\"
 #define MOUSE_CLASS_KEY   CLASS_KEY_PREFIX "Mouse"
@@ -86,7 +86,7 @@ int AllocateDriverKeyName(char *name, int size)
     return 1;
 }
 
-void UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
+int UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
 {
     const ClassValue values[] = {
         { "MouseDriver", g_setup.driverInfo.mouseDriver },
@@ -99,24 +99,33 @@ void UpdateDriverClassKey(const char *driverKey, const char *description, const 
     HKEY key;
     LONG result;
     size_t i;
+    int done;
 
-    if (!BuildClassKeyPath(path, sizeof(path), driverKey))
-        return;
-    JournalKey(HKEY_LOCAL_MACHINE, path);
-    result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key);
-    RecordOriginalValue(g_setup.mouseType, "SubKey2", path);
-    if (result != ERROR_SUCCESS) {
-        CreateDriverClassKey(driverKey, description, infSection);
-        return;
+    if (!BuildClassKeyPath(path, sizeof(path), driverKey)) {
+        NoteFailure(IDS_REGISTRY_FAILED, driverKey);
+        return 0;
     }
-    for (i = 0; i < sizeof(values) / sizeof(values[0]); i++)
-        TakeOverValue(key, values[i].name, values[i].text);
+    if (!StartValueKey(HKEY_LOCAL_MACHINE, path))
+        return 0;
+    result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key);
+    if (!RecordOriginalValue(g_setup.mouseType, "SubKey2", path)) {
+        if (result == ERROR_SUCCESS)
+            RegCloseKey(key);
+        NoteFailure(IDS_JOURNAL_FAILED, "SubKey2");
+        return 0;
+    }
+    if (result != ERROR_SUCCESS)
+        return CreateDriverClassKey(driverKey, description, infSection);
+    done = 1;
+    for (i = 0; done && i < sizeof(values) / sizeof(values[0]); i++)
+        done = TakeOverValue(key, values[i].name, values[i].text);
     /* DevLoader stays as it is; the old MouseType is not kept */
-    WriteStringValue(key, "MouseType", g_setup.mouseType);
+    done = done && WriteStringValue(key, "MouseType", g_setup.mouseType);
     RegCloseKey(key);
+    return done;
 }
 
-void CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
+int CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
 {
     const ClassValue values[] = {
         { "DevLoader", "*vmouse" },
@@ -130,14 +139,16 @@ void CreateDriverClassKey(const char *driverKey, const char *description, const 
     char path[CLASS_PATH_MAX];
     HKEY key;
     size_t i;
+    int done = 1;
 
-    if (!BuildClassKeyPath(path, sizeof(path), driverKey))
-        return;
-    JournalKey(HKEY_LOCAL_MACHINE, path);
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        NULL, &key, NULL) != ERROR_SUCCESS)
-        return;
-    for (i = 0; i < sizeof(values) / sizeof(values[0]); i++)
-        WriteStringValue(key, values[i].name, values[i].text);
+    if (!BuildClassKeyPath(path, sizeof(path), driverKey)) {
+        NoteFailure(IDS_REGISTRY_FAILED, driverKey);
+        return 0;
+    }
+    if (!CreateValueKey(HKEY_LOCAL_MACHINE, path, &key))
+        return 0;
+    for (i = 0; done && i < sizeof(values) / sizeof(values[0]); i++)
+        done = WriteStringValue(key, values[i].name, values[i].text);
     RegCloseKey(key);
+    return done;
 }

@@ -5,9 +5,12 @@
 
 #include "../app/setup_state.h"
 
-/* Flag nonzero: components, then the mouse device; 0: the device only. */
-void UpdateRegistry(int flag);
-void RegisterComponents(void);
+/* Flag nonzero: components, then the mouse device; 0: the device only.
+ * Each routine answers 1 when all it had to write is written, and 0 at
+ * the first key or value (or journal entry) that failed, which it has
+ * noted for the user (NoteFailure); what it wrote before is journaled. */
+int UpdateRegistry(int flag);
+int RegisterComponents(void);
 /* The device keys the registration chooses from: its own root device,
  * or a present mouse whose hardware key holds one of the ids a takeover
  * looks for, in its order (two of PS/2 mice, one of serial mice, then the
@@ -22,7 +25,7 @@ extern const char *const g_ps2MouseIds[2];
  * afterwards: any of the serial enumerator's counts). */
 int CouldTakeOverDevice(const char *path);
 int AllocateDriverKeyName(char *name, int size);
-void UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection);
-void CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection);
+int UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection);
+int CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection);
 
 #endif

@@ -2,40 +2,102 @@
  * through WriteStringValue or WriteZeroFlags. */
 #include "values.h"
 #include "../app/setup_state.h"
+#include "../app/test_seams.h"
+#include "../res/resource.h"
 #include "../app/text.h"
 #include "../script/restore_record.h"
 #include "../script/journal.h"
 
 ValueWriteHook g_valueWriteHook = NULL;
 
-void WriteStringValue(HKEY key, const char *name, const char *text)
-{
-    DWORD byteCount;
+/* The key the values written next belong to, as failures name it. */
+static char valueKey[2 * TEXT_MAX];
 
-    if (text == NULL)
-        text = "";
-    byteCount = (DWORD)lstrlenA(text);
-    if (g_valueWriteHook != NULL)
-        g_valueWriteHook(name != NULL ? name : "", byteCount);
-    JournalValue(key, name, REG_SZ, (const BYTE *)text, byteCount);
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, byteCount);
+/* "HKLM\path\name" of the key named last, for a failure's message. */
+static void NameValue(char *text, int size, const char *name)
+{
+    if (!TextCopy(text, size, valueKey) ||
+        (name != NULL && name[0] != '\0' && (!TextAppend(text, size, "\\") || !TextAppend(text, size, name))))
+        text[size > 0 ? size - 1 : 0] = '\0';
 }
 
-void WriteZeroFlags(HKEY key, const char *name)
+int StartValueKey(HKEY root, const char *path)
+{
+    const char *rootName = JournalRootName(root);
+
+    if (!TEXT_COPY(valueKey, rootName != NULL ? rootName : "") || !TEXT_APPEND(valueKey, "\\") ||
+        !TEXT_APPEND(valueKey, path))
+        valueKey[sizeof(valueKey) - 1] = '\0';
+    if (!JournalKey(root, path)) {
+        NoteFailure(IDS_JOURNAL_FAILED, valueKey);
+        return 0;
+    }
+    return 1;
+}
+
+int CreateValueKey(HKEY root, const char *path, HKEY *key)
+{
+    if (!StartValueKey(root, path))
+        return 0;
+    if (SeamRegistryWriteFails() ||
+        RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, key,
+                        NULL) != ERROR_SUCCESS) {
+        NoteFailure(IDS_REGISTRY_FAILED, valueKey);
+        return 0;
+    }
+    return 1;
+}
+
+int OpenValueKey(HKEY root, const char *path, HKEY *key)
+{
+    if (!StartValueKey(root, path))
+        return 0;
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, key) != ERROR_SUCCESS) {
+        NoteFailure(IDS_REGISTRY_FAILED, valueKey);
+        return 0;
+    }
+    return 1;
+}
+
+/* The value journaled, then set; 0 (and the failure noted) when either
+ * fails. */
+static int SetValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size)
+{
+    char named[3 * TEXT_MAX];
+
+    if (g_valueWriteHook != NULL)
+        g_valueWriteHook(name != NULL ? name : "", size);
+    NameValue(named, sizeof(named), name);
+    if (!JournalValue(key, name, type, data, size)) {
+        NoteFailure(IDS_JOURNAL_FAILED, named);
+        return 0;
+    }
+    if (SeamRegistryWriteFails() || RegSetValueExA(key, name, 0, type, data, size) != ERROR_SUCCESS) {
+        NoteFailure(IDS_REGISTRY_FAILED, named);
+        return 0;
+    }
+    return 1;
+}
+
+int WriteStringValue(HKEY key, const char *name, const char *text)
+{
+    if (text == NULL)
+        text = "";
+    return SetValue(key, name, REG_SZ, (const BYTE *)text, (DWORD)lstrlenA(text));
+}
+
+int WriteZeroFlags(HKEY key, const char *name)
 {
     static const BYTE zero[4] = { 0, 0, 0, 0 };
 
-    if (g_valueWriteHook != NULL)
-        g_valueWriteHook(name, sizeof(zero));
-    JournalValue(key, name, REG_BINARY, zero, sizeof(zero));
-
-    RegSetValueExA(key, name, 0, REG_BINARY, zero, sizeof(zero));
+    return SetValue(key, name, REG_BINARY, zero, sizeof(zero));
 }
 
-void TakeOverValue(HKEY key, const char *name, const char *text)
+int TakeOverValue(HKEY key, const char *name, const char *text)
 {
     DWORD length = 0;
     char *old = NULL;
+    int recorded;
 
     /* The old value is read in room of its own size and one zero more, so
      * no replaced value is cut; a missing value is recorded as empty text. */
@@ -45,8 +107,12 @@ void TakeOverValue(HKEY key, const char *name, const char *text)
             RegQueryValueExA(key, name, NULL, NULL, (BYTE *)old, &length) != ERROR_SUCCESS)
             old[0] = '\0';
     }
-    RecordOriginalValue(g_setup.mouseType, name, old != NULL ? old : "");
+    recorded = RecordOriginalValue(g_setup.mouseType, name, old != NULL ? old : "");
     if (old != NULL)
         LocalFree(old);
-    WriteStringValue(key, name, text);
+    if (!recorded) {
+        NoteFailure(IDS_JOURNAL_FAILED, name);
+        return 0;
+    }
+    return WriteStringValue(key, name, text);
 }

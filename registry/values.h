@@ -10,10 +10,19 @@
 typedef void (*ValueWriteHook)(const char *name, DWORD byteCount);
 extern ValueWriteHook g_valueWriteHook;
 
-/* A REG_SZ value of the text's length, without the terminating zero. */
-void WriteStringValue(HKEY key, const char *name, const char *text);
+/* The key the values written next belong to: journaled (its missing
+ * levels), then created or opened with full access. 0, with the
+ * failure noted for the user (NoteFailure), when a step fails. Start
+ * only journals it and names it for the failures. */
+int StartValueKey(HKEY root, const char *path);
+int CreateValueKey(HKEY root, const char *path, HKEY *key);
+int OpenValueKey(HKEY root, const char *path, HKEY *key);
+/* A REG_SZ value of the text's length, without the terminating zero;
+ * journaled first. 0, with the failure noted, when the journal entry or
+ * the write fails. */
+int WriteStringValue(HKEY key, const char *name, const char *text);
 /* A REG_BINARY value of four zero bytes (ConfigFlags, DetFlags). */
-void WriteZeroFlags(HKEY key, const char *name);
+int WriteZeroFlags(HKEY key, const char *name);
 /* Reads a value of any type into the buffer as text up to its first zero
  * byte, always terminated. A missing value reads as empty text. Returns 0,
  * with the buffer emptied, when the value does not fit whole. */
@@ -21,6 +30,6 @@ int ReadTextValue(HKEY key, const char *name, char *buffer, int size);
 /* Records the value's old text (any type, up to its first zero byte)
  * under the mouse type's section of the restore record, then writes the
  * new text. */
-void TakeOverValue(HKEY key, const char *name, const char *text);
+int TakeOverValue(HKEY key, const char *name, const char *text);
 
 #endif

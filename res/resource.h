@@ -40,6 +40,16 @@
 /* String table: texts beyond the original program's */
 #define IDS_PACKAGE_REFUSED         60  /* a file outside the destination or the package */
 #define IDS_PACKAGE_NAME_REFUSED    61  /* a target name that is not the package's to write */
+#define IDS_INSERT_DISK             62  /* a disk asked for by its label */
+#define IDS_FILE_MISSING            63  /* a source that cannot be read: Abort, Retry, Ignore */
+#define IDS_FILES_NOT_INSTALLED     64  /* the files gone on without */
+#define IDS_INSTALL_INCOMPLETE      65  /* the finish page after such files */
+#define IDS_SCRIPT_TOO_LARGE        66  /* a SETUP.INF beyond the profile functions' reach */
+#define IDS_REGISTRY_FAILED         67  /* what failed, for the not-completed warning */
+#define IDS_JOURNAL_FAILED          68
+#define IDS_SYSTEM_INI_FAILED       69
+#define IDS_LINE_NOT_TAKEN          70  /* the description of a record its line did not fill */
+#define IDS_LINE_BEYOND_COUNT       71  /* the description of a line after its disk's count */
 
 /* Dialog templates */
 #define IDD_WELCOME                 101

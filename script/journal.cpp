@@ -106,7 +106,8 @@ static int LineWrite(HANDLE file)
     lineLength += 8;
     line[lineLength++] = '\r';
     line[lineLength++] = '\n';
-    if (!WriteFile(file, line, (DWORD)lineLength, &written, NULL) || written != (DWORD)lineLength)
+    if (SeamJournalWriteFails() ||
+        !WriteFile(file, line, (DWORD)lineLength, &written, NULL) || written != (DWORD)lineLength)
         return 0;
     entriesWritten++;
     SeamAfterJournalEntry(entriesWritten);
@@ -163,8 +164,8 @@ static int OnPathOf(const char *path, const char *dir)
 }
 
 /* The names the package puts into the Windows directories, as few
- * NAMES lines as they fit in. */
-static void WriteNames(HANDLE file)
+ * NAMES lines as they fit in; 0 when a line was not written. */
+static int WriteNames(HANDLE file)
 {
     char name[sizeof(((FileRecord *)0)->targetName) + 1];
     const FileRecord *record;
@@ -181,7 +182,8 @@ static void WriteNames(HANDLE file)
                 !TextCopy(name, sizeof(record->targetName), record->targetName) || name[0] == '\0')
                 continue;
             if (lineLength + 3 * lstrlenA(name) + 16 > (int)sizeof(line) - 12) {
-                LineWrite(file);
+                if (!LineWrite(file))
+                    return 0;
                 LineStart("NAMES");
                 count = 0;
             }
@@ -189,29 +191,35 @@ static void WriteNames(HANDLE file)
             count++;
         }
     }
-    if (count > 0)
-        LineWrite(file);
+    return count == 0 || LineWrite(file);
 }
 
+/* OpenJournal's answers besides 1 (open): no journal is kept (turned
+ * off, or no destination yet), or it could not be opened or begun. */
+#define JOURNAL_NONE    0
+#define JOURNAL_FAILED  (-1)
+
 /* The journal of installDir, opened with its run's first lines when this
- * run writes there first; 0 when there is none. */
+ * run writes there first. */
 static int OpenJournal(void)
 {
     char path[MAX_PATH];
-    int i;
+    int i, begun = 1;
 
-    if (!journalEnabled || !BuildJournalPath(path, sizeof(path)))
-        return 0;
+    if (!journalEnabled)
+        return JOURNAL_NONE;
+    if (!BuildJournalPath(path, sizeof(path)))
+        return g_setup.installDir[0] == '\0' ? JOURNAL_NONE : JOURNAL_FAILED;
     if (journalFile != INVALID_HANDLE_VALUE) {
         if (lstrcmpiA(path, journalPath) == 0)
             return 1;
         JournalClose();
     }
     if (GetFileAttributesA(g_setup.installDir) == INVALID_FILE_ATTRIBUTES)
-        return 0;
+        return JOURNAL_NONE;
     journalFile = OpenForAppend(path);
     if (journalFile == INVALID_HANDLE_VALUE)
-        return 0;
+        return JOURNAL_FAILED;
     TEXT_COPY(journalPath, path);
     /* directories made before the journal had a place, shallowest first;
      * they go even before the run's first line, the sooner the better */
@@ -220,16 +228,29 @@ static int OpenJournal(void)
             continue;
         LineStart("DIR");
         LineText(pendingDirs[i]);
-        LineWrite(journalFile);
+        begun = begun && LineWrite(journalFile);
     }
     LineStart("RUN");
     LineText(JOURNAL_VERSION);
     LineText(lstrcmpiA(g_setup.installDir, g_setup.sourceDir) == 0 ? "U" : "N");
     LineText(g_setup.productName);
-    LineWrite(journalFile);
-    WriteNames(journalFile);
+    begun = begun && LineWrite(journalFile) && WriteNames(journalFile);
     pendingDirCount = 0;
+    if (!begun) {
+        JournalClose();
+        return JOURNAL_FAILED;
+    }
     return 1;
+}
+
+/* 1 when an entry is to be written (the journal is open); else *result
+ * is what the caller answers: 1 without a journal, 0 when it failed. */
+static int JournalOpenFor(int *result)
+{
+    int open = OpenJournal();
+
+    *result = open == JOURNAL_NONE;
+    return open == 1;
 }
 
 void JournalClose(void)
@@ -241,38 +262,50 @@ void JournalClose(void)
     currentKey[0] = '\0';
 }
 
-void JournalEnd(void)
+int JournalEnd(void)
 {
+    int ended = 1;
+
     if (journalFile != INVALID_HANDLE_VALUE) {
         LineStart("END");
-        LineWrite(journalFile);
+        ended = LineWrite(journalFile);
     }
     JournalClose();
+    return ended;
 }
 
-void JournalDirectory(const char *path)
+int JournalDirectory(const char *path)
 {
     char full[MAX_PATH];
+    int open;
 
-    if (!journalEnabled || !FullPath(full, sizeof(full), path))
-        return;
-    if (OpenJournal()) {
+    if (!journalEnabled)
+        return 1;
+    if (!FullPath(full, sizeof(full), path))
+        return 0;
+    open = OpenJournal();
+    if (open == 1) {
         LineStart("DIR");
         LineText(full);
-        LineWrite(journalFile);
-    } else if (pendingDirCount < PENDING_DIRS) {
-        TEXT_COPY(pendingDirs[pendingDirCount], full);
-        pendingDirCount++;
+        return LineWrite(journalFile);
     }
+    if (open == JOURNAL_FAILED || pendingDirCount >= PENDING_DIRS)
+        return 0;
+    TEXT_COPY(pendingDirs[pendingDirCount], full);
+    pendingDirCount++;
+    return 1;
 }
 
 int JournalFileBefore(const char *path)
 {
     char full[MAX_PATH], saved[MAX_PATH], name[16];
     DWORD size, crc, offset;
+    int result;
 
-    if (!FullPath(full, sizeof(full), path) || !OpenJournal())
-        return 1;
+    if (!JournalOpenFor(&result))
+        return result;
+    if (!FullPath(full, sizeof(full), path))
+        return 0;
     if (!IsFile(full)) {
         LineStart("FILE");
         LineText(full);
@@ -295,18 +328,21 @@ int JournalFileBefore(const char *path)
     return CopyWholeFile(full, saved, NULL, NULL);
 }
 
-void JournalFileDone(const char *path)
+int JournalFileDone(const char *path)
 {
     char full[MAX_PATH];
     DWORD size, crc;
+    int result;
 
-    if (!FullPath(full, sizeof(full), path) || !FileSum(full, &size, &crc) || !OpenJournal())
-        return;
+    if (!JournalOpenFor(&result))
+        return result;
+    if (!FullPath(full, sizeof(full), path) || !FileSum(full, &size, &crc))
+        return 0;
     LineStart("DONE");
     LineText(full);
     LineDecimal(size);
     LineHex(crc);
-    LineWrite(journalFile);
+    return LineWrite(journalFile);
 }
 
 const char *JournalRootName(HKEY root)
@@ -342,17 +378,19 @@ static int KeyExists(HKEY root, const char *path)
     return 1;
 }
 
-void JournalKey(HKEY root, const char *path)
+int JournalKey(HKEY root, const char *path)
 {
     const char *rootName = JournalRootName(root);
     char level[sizeof(currentKey)], named[sizeof(currentKey)];
-    int end;
+    int end, result;
 
     currentKey[0] = '\0';
-    if (rootName == NULL || path == NULL || !OpenJournal() || !TEXT_COPY(currentKey, rootName) ||
+    if (!JournalOpenFor(&result))
+        return result;
+    if (rootName == NULL || path == NULL || !TEXT_COPY(currentKey, rootName) ||
         !TEXT_APPEND(currentKey, "\\") || !TEXT_APPEND(currentKey, path)) {
         currentKey[0] = '\0';
-        return;
+        return 0;
     }
     /* every missing level, the shortest first: RegCreateKeyEx makes them all */
     for (end = 0; path[end] != '\0'; end++) {
@@ -366,18 +404,24 @@ void JournalKey(HKEY root, const char *path)
             continue;
         LineStart("KEY");
         LineText(named);
-        LineWrite(journalFile);
+        if (!LineWrite(journalFile))
+            return 0;
     }
+    return 1;
 }
 
-void JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size)
+int JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size)
 {
     DWORD originalType = 0, length = 0;
     BYTE *original = NULL;
     LONG found;
+    int result;
 
-    if (currentKey[0] == '\0' || !OpenJournal())
-        return;
+    if (!JournalOpenFor(&result))
+        return result;
+    /* a value of a key the journal was not told of could not be undone */
+    if (currentKey[0] == '\0')
+        return 0;
     if (name == NULL)
         name = "";
     LineStart("VALUE");
@@ -400,7 +444,7 @@ void JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWOR
         GlobalFree(original);
     LineDecimal(type);
     LineBytes(data, size);
-    LineWrite(journalFile);
+    return LineWrite(journalFile);
 }
 
 /* The text up to its line end. */
@@ -413,27 +457,31 @@ static void LineTextToLineEnd(const char *text)
     LineBytes((const BYTE *)text, length);
 }
 
-void JournalMouseLine(const char *oldLine, const char *newLine)
+int JournalMouseLine(const char *oldLine, const char *newLine)
 {
-    if (!OpenJournal())
-        return;
+    int result;
+
+    if (!JournalOpenFor(&result))
+        return result;
     LineStart("LINE");
     LineTextToLineEnd(oldLine);
     LineTextToLineEnd(newLine);
-    LineWrite(journalFile);
+    return LineWrite(journalFile);
 }
 
-void JournalMove(const char *from, const char *to)
+int JournalMove(const char *from, const char *to)
 {
     char fullFrom[MAX_PATH], fullTo[MAX_PATH];
+    int result;
 
-    if (!FullPath(fullFrom, sizeof(fullFrom), from) || !FullPath(fullTo, sizeof(fullTo), to) ||
-        !OpenJournal())
-        return;
+    if (!JournalOpenFor(&result))
+        return result;
+    if (!FullPath(fullFrom, sizeof(fullFrom), from) || !FullPath(fullTo, sizeof(fullTo), to))
+        return 0;
     LineStart("MOVE");
     LineText(fullFrom);
     LineText(fullTo);
-    LineWrite(journalFile);
+    return LineWrite(journalFile);
 }
 
 /* The uninstaller's journal stays open between its UNDO lines: one open

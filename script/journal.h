@@ -64,7 +64,10 @@
 #define JOURNAL_FIELDS_MAX  8
 #define JOURNAL_VERSION     "1"
 
-/* ---- Writing (SETUP.EXE; UNINSTAL.EXE for its UNDO lines) ---- */
+/* ---- Writing (SETUP.EXE; UNINSTAL.EXE for its UNDO lines) ----
+ * Each writer answers 1 when its entry reached the journal, or when no
+ * journal is kept (turned off, or no destination yet); 0 when the entry
+ * could not be written: the change it describes must then not be made. */
 
 /* On unless a program turns it off. */
 void JournalEnable(int on);
@@ -73,24 +76,24 @@ int BuildJournalPath(char *path, int size);
 /* A directory about to be made (before CreateDirectoryA). When it is the
  * journal's own directory (or above it), the entry goes in first when
  * the journal is opened. */
-void JournalDirectory(const char *path);
+int JournalDirectory(const char *path);
 /* Before a file is created or written over: an existing file is saved
  * first. 0 when it exists and could not be saved (the caller must not
  * write over it); 1 otherwise, also without a journal. */
 int JournalFileBefore(const char *path);
 /* After the file is complete: its size and checksum. */
-void JournalFileDone(const char *path);
+int JournalFileDone(const char *path);
 /* Before a key is created or opened for writing: its missing levels;
  * the values written next belong to this key. */
-void JournalKey(HKEY root, const char *path);
+int JournalKey(HKEY root, const char *path);
 /* Before a value of the key last named is set: its original and the new data. */
-void JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size);
+int JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size);
 /* Before the system.ini mouse line is replaced (each up to its line end). */
-void JournalMouseLine(const char *oldLine, const char *newLine);
+int JournalMouseLine(const char *oldLine, const char *newLine);
 /* Before a file is renamed. */
-void JournalMove(const char *from, const char *to);
+int JournalMove(const char *from, const char *to);
 /* The run ended; the journal is closed. */
-void JournalEnd(void);
+int JournalEnd(void);
 /* Closes the journal without an END line (the tests' runs). */
 void JournalClose(void);
 /* The uninstaller: "UNDO offset" appended to the journal at path, which

@@ -35,18 +35,19 @@ const char *ReadSetupValue(const char *section, const char *key, const char *def
 /* The record this run's journal has saved or noted as new. */
 static char journaledRecord[TEXT_MAX];
 
-void RecordOriginalValue(const char *section, const char *key, const char *value)
+int RecordOriginalValue(const char *section, const char *key, const char *value)
 {
     char path[TEXT_MAX];
     char *line = NULL;
     size_t length;
+    int journaled;
 
     if (!BuildRecordPath(path, sizeof(path)))
-        return;
+        return 1;
     /* the file is read again on every call: the first record stays, and
      * an empty one says the value did not exist */
     if (!TextSame(ReadSetupValue(section, key, ABSENT_KEY), ABSENT_KEY))
-        return;
+        return 1;
     /* a null value would delete the key: an absent value is recorded empty */
     if (value == NULL)
         value = "";
@@ -56,7 +57,7 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
     if (value[length] != '\0') {
         line = (char *)LocalAlloc(LPTR, length + 1);
         if (line == NULL)
-            return;
+            return 0;
         CopyBytes(line, value, length);
         value = line;
     }
@@ -66,7 +67,7 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
         if (!JournalFileBefore(path)) {
             if (line != NULL)
                 LocalFree(line);
-            return;
+            return 0;
         }
         TEXT_COPY(journaledRecord, path);
     }
@@ -74,7 +75,8 @@ void RecordOriginalValue(const char *section, const char *key, const char *value
     /* the profile writer may keep the file in a cache: it is written out
      * before its checksum is taken */
     WritePrivateProfileStringA(NULL, NULL, NULL, path);
-    JournalFileDone(path);
+    journaled = JournalFileDone(path);
     if (line != NULL)
         LocalFree(line);
+    return journaled;
 }

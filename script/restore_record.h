@@ -3,6 +3,8 @@
 #ifndef SETUP_RESTORE_RECORD_H
 #define SETUP_RESTORE_RECORD_H
 
-void RecordOriginalValue(const char *section, const char *key, const char *value);
+/* 1 when the value is recorded (or already was, or there is no
+ * destination); 0 when the journal could not keep the record. */
+int RecordOriginalValue(const char *section, const char *key, const char *value);
 
 #endif

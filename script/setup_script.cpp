@@ -207,6 +207,17 @@ static void LoadDiskRecords(int disk)
         }
         ParseFileLine(record, line);
     }
+    /* numbered lines beyond the disk's count are no records: counted, so
+     * that the copy can tell the user they are not installed */
+    g_setup.linesBeyondCount[disk] = 0;
+    for (j = g_setup.fileCounts[disk] > 0 ? g_setup.fileCounts[disk] : 0; j < 32767; j++) {
+        TextFormat(key, sizeof(key), "%d", j + 1);
+        section = LoadText(IDS_DISK1 + disk);
+        ReadScriptText(section, key, "", line, sizeof(line));
+        if (line[0] == '\0')
+            break;
+        g_setup.linesBeyondCount[disk]++;
+    }
 }
 
 /* The eight driver strings, in the order of their keys "Mfg" to "SeialName". */
@@ -269,6 +280,7 @@ int LoadSetupScriptFrom(const char *programPath)
     for (disk = 0; disk < DISK_MAX; disk++) {
         ReadScriptText(LoadText(IDS_DISK_LABEL_SECTION), LoadText(IDS_DISK1 + disk),
                        "", label, sizeof(label));
+        TEXT_COPY(g_setup.diskLabels[disk], label);
         if (label[0] != '\0')
             g_setup.diskCount++;
     }
@@ -351,4 +363,30 @@ const char *SplitField(const char *text, char *field, int size)
     if (*text == ',')
         text++;
     return text;
+}
+
+int ScriptSize(const char *path, DWORD *size)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search;
+
+    *size = 0;
+    search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    *size = found.nFileSizeHigh != 0 ? 0xFFFFFFFFu : found.nFileSizeLow;
+    return 1;
+}
+
+int ScriptWithinReach(void)
+{
+    DWORD size;
+
+    return !ScriptSize(scriptPath, &size) || size <= SCRIPT_SIZE_MAX;
+}
+
+const char *ScriptPath(void)
+{
+    return scriptPath;
 }

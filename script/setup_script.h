@@ -14,6 +14,16 @@ int LoadSetupScriptFrom(const char *programPath);
 
 void FreeFileTable(void);
 
+/* Windows 95's profile functions read no more of an INI file than this:
+ * the records of a longer SETUP.INF would come back empty. */
+#define SCRIPT_SIZE_MAX 65536UL
+/* The size of the file at path; 0 when it cannot be had. */
+int ScriptSize(const char *path, DWORD *size);
+/* The script LoadSetupScript read: its path, and 1 unless it is longer
+ * than the profile functions read. */
+const char *ScriptPath(void);
+int ScriptWithinReach(void);
+
 /* The record, or null when the disk or the file is out of the table. */
 const FileRecord *FindFileRecord(int disk, int file);
 /* Full source or target path of record `file` of disk `disk`; 0 (and an

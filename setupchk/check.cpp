@@ -163,6 +163,14 @@ static void TellSettings(const char *packageDir)
         TextFormat(text, sizeof(text), "  %-16s %d files", disk, (int)g_setup.fileCounts[d]);
         Say(text);
     }
+    /* what the setup does with the disks when it is started from a floppy */
+    for (d = 1; d < g_setup.diskCount; d++) {
+        DiskName(d, disk, sizeof(disk));
+        TextFormat(text, sizeof(text), "  From a floppy drive, Setup asks for %s as \"Please insert "
+                   "the disk labelled '%s' into drive A:.\"", disk,
+                   g_setup.diskLabels[d][0] != '\0' ? g_setup.diskLabels[d] : disk);
+        Say(text);
+    }
 }
 
 /* The package folder as a full path without a closing "\"; 0 when it

@@ -122,6 +122,25 @@ static void CheckDirectoryDefined(int line, int disk, int file)
     ERROR_AT(line, text);
 }
 
+/* LZOpenFileA takes paths shorter than its open-file record's room: a
+ * longer source cannot be opened, a longer target not created. */
+static void CheckLzPathLengths(int line, const char *source, const char *target)
+{
+    char text[MESSAGE_MAX];
+    int i, length;
+
+    for (i = 0; i < 2; i++) {
+        const char *path = i == 0 ? source : target;
+        if (path == NULL || (length = lstrlenA(path)) < OFS_MAXPATHNAME)
+            continue;
+        TextFormat(text, sizeof(text), "%s path of %d characters%s: %s. Windows 95's LZ32 "
+                   "takes paths of fewer than %d. Setup: " SETUP_ASKS,
+                   i == 0 ? "source" : "target", length,
+                   i == 0 ? "" : " with the default destination", path, OFS_MAXPATHNAME);
+        WARNING_AT(line, text);
+    }
+}
+
 /* One record: its row of the table and its findings; returns the bytes
  * the setup writes for it, -1 when it writes none. */
 static LONG CheckRecord(int disk, int file)
@@ -142,7 +161,7 @@ static LONG CheckRecord(int disk, int file)
     if (record->sourceName[0] == '\0' || record->targetName[0] == '\0') {
         if (line != 0 && !g_check.emptied[index])
             ERROR_AT(line, "record left empty: the line gives no source or no target name. "
-                     "Setup: copies nothing for it.");
+                     "Setup: " SETUP_ASKS);
         TellRow(disk, file, line, "-", "-", "-", "-", "(empty)");
         return -1;
     }
@@ -154,7 +173,7 @@ static LONG CheckRecord(int disk, int file)
     CheckShortNames(line, record);
     if (!haveSource) {
         TextFormat(text, sizeof(text), "source path too long (more than %d characters). "
-                   "Setup: copies nothing for this line and goes on.", TEXT_MAX - 1);
+                   "Setup: " SETUP_ASKS, TEXT_MAX - 1);
         ERROR_AT(line, text);
     }
     written = -1;
@@ -166,11 +185,10 @@ static LONG CheckRecord(int disk, int file)
     }
     if (!haveTarget) {
         TextFormat(text, sizeof(text), "target path too long (more than %d characters). "
-                   "Setup: %s", TEXT_MAX - 1, facts.opened
-                   ? "stops the copying at this file; the installation ends not completed."
-                   : "copies nothing for this line and goes on.");
+                   "Setup: " SETUP_ASKS, TEXT_MAX - 1);
         ERROR_AT(line, text);
     }
+    CheckLzPathLengths(line, haveSource ? source : NULL, haveTarget ? target : NULL);
     if (facts.present || facts.opened) {
         TextFormat(stored, sizeof(stored), "%lu", (unsigned long)facts.stored);
         g_check.diskBytes[disk] += facts.stored;
@@ -243,8 +261,8 @@ void CheckDiskSizes(void)
             continue;
         DiskName(d, disk, sizeof(disk));
         TextFormat(text, sizeof(text), "the files of %s take %lu bytes, more than the %lu of "
-                   "a 1.44 MB floppy. Setup: reads them all from the package folder and never "
-                   "asks for another disk, so this disk cannot ship on one floppy.", disk,
+                   "a 1.44 MB floppy. Setup: from a floppy drive asks for each disk by its "
+                   "[DiskLabel] label, so this disk cannot ship on one floppy.", disk,
                    (unsigned long)g_check.diskBytes[d], (unsigned long)FLOPPY_BYTES);
         WARNING_AT(SectionLine(IDS_DISK1 + d), text);
     }
@@ -342,11 +360,17 @@ void CheckOwnFiles(int recordCount)
             FullPathOf(target, full, sizeof(full));
             if (lstrcmpiA(full, wanted) != 0)
                 continue;
-            TextFormat(text, sizeof(text), "this line installs %s, the setup's own %s. Setup: "
-                       "writes it over the %s of an earlier installation there.", own,
-                       i == 0 ? "restore record" : "change journal",
-                       i == 0 ? "replaced registry values" : "record of what to remove");
-            WARNING_AT(RecordLine(disk, file), text);
+            /* the journal is open while the files are copied: it cannot be written over */
+            if (i == 0)
+                TextFormat(text, sizeof(text), "this line installs %s, the setup's own restore "
+                           "record. Setup: writes it over the replaced registry values of an "
+                           "earlier installation there.", own);
+            else
+                TextFormat(text, sizeof(text), "this line installs %s, the setup's own change "
+                           "journal. Setup: cannot write over the journal it keeps open, stops "
+                           "the copying at this line and ends the installation not completed.",
+                           own);
+            AddProblem(RecordLine(disk, file), i == 0 ? LEVEL_WARNING : LEVEL_ERROR, text);
         }
     }
 }

@@ -246,19 +246,19 @@ void OnLoaderNote(const FileRecord *record, int note, const char *text)
         scriptLine = ScriptLineAt(&g_check.script, line);
         length = scriptLine != NULL ? scriptLine->length : lstrlenA(text);
         TextFormat(message, sizeof(message), "line too long: %d characters, of them %d after "
-                   "the \"=\"; the setup takes at most %d there. Setup: refuses the line; the "
-                   "record stays empty and copies nothing.", length,
+                   "the \"=\"; the setup takes at most %d there. Setup: refuses the line and "
+                   SETUP_ASKS, length,
                    scriptLine != NULL ? scriptLine->valueLength : length, FILE_LINE_MAX);
         break;
     case SCRIPT_NOTE_NAME_TOO_LONG:
         TextFormat(message, sizeof(message), "name \"%s\" too long for its field: %d "
-                   "characters, at most %d. Setup: leaves the record empty and copies "
-                   "nothing.", name, lstrlenA(text), (int)sizeof(record->sourceName) - 1);
+                   "characters, at most %d. Setup: leaves the record empty and "
+                   SETUP_ASKS, name, lstrlenA(text), (int)sizeof(record->sourceName) - 1);
         break;
     case SCRIPT_NOTE_DIR_TOO_LONG:
         TextFormat(message, sizeof(message), "directory %s too long for the record's field: "
                    "at most %d characters, also under the Windows directory. Setup: leaves "
-                   "the record empty and copies nothing.", name,
+                   "the record empty and " SETUP_ASKS, name,
                    (int)sizeof(record->targetDir) - 1);
         break;
     case SCRIPT_NOTE_UNKNOWN_DIR_KEY: {

@@ -18,6 +18,11 @@
 #define LEVEL_WARNING 1
 #define LEVEL_ERROR   2
 
+/* What the setup does with a file it cannot read or place: the
+ * "Setup:" sentence's end. */
+#define SETUP_ASKS "asks the user about the file, naming it (Abort, Retry, Ignore): the " \
+                   "installation goes on only without it, and then ends incomplete."
+
 #define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
 
 struct Problem {
@@ -122,6 +127,7 @@ struct SourceFacts {
     char openedPath[OFS_MAXPATHNAME];
     DWORD stored;               /* bytes in the package */
     LONG expected;              /* what the setup expects to write */
+    DWORD declared;             /* the length a compressed header gives */
     LONG expanded;              /* what reading it through LZ32 gave */
     int header;                 /* HEADER_... */
 };

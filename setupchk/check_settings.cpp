@@ -240,21 +240,25 @@ void CheckCounts(void)
         missing = keys.count - keys.presentInCount;
         if (missing > 0) {
             TextFormat(text, sizeof(text), "count %d of %s is larger than its numbered lines: "
-                       "%d of the keys 1 to %d %s missing (the first: %d). Setup: those "
-                       "records stay empty and copy nothing.", keys.count, section, missing,
+                       "%d of the keys 1 to %d %s missing (the first: %d). Setup: for each of "
+                       "them " SETUP_ASKS, keys.count, section, missing,
                        keys.count, missing == 1 ? "is" : "are", FirstMissingKey(&keys));
-            WARNING_AT(countLine != 0 ? countLine : SectionLine(IDS_FILE_COUNTS_SECTION), text);
+            ERROR_AT(countLine != 0 ? countLine : SectionLine(IDS_FILE_COUNTS_SECTION), text);
         }
         if (keys.beyond > 0 && keys.count == 0) {
             TextFormat(text, sizeof(text), "count 0 of %s, but [%s] has %d numbered line(s). "
-                       "Setup: installs none of them.", section, section, keys.beyond);
+                       "Setup: installs none of them; those numbered from 1 without a gap it names "
+                       "as files not installed (Abort, Retry, Ignore).", section, section,
+                       keys.beyond);
             ERROR_AT(countLine != 0 ? countLine : keys.firstBeyondLine, text);
         } else if (keys.beyond > 0) {
             TextFormat(text, sizeof(text), "count %d of %s is smaller than its numbered lines, "
-                       "which go up to %d. Setup: installs the lines 1 to %d only; %d %s "
-                       "beyond %s not installed.", keys.count, section, keys.highest,
-                       keys.count, keys.beyond, keys.beyond == 1 ? "line" : "lines",
-                       keys.beyond == 1 ? "is" : "are");
+                       "which go up to %d. Setup: installs the lines 1 to %d only; of the %d %s "
+                       "beyond, it names each that follows the count without a gap as a file "
+                       "not installed (Abort, Retry, Ignore): the installation goes on only "
+                       "without them, and then ends incomplete.", keys.count, section,
+                       keys.highest, keys.count, keys.beyond,
+                       keys.beyond == 1 ? "line" : "lines");
             ERROR_AT(countLine != 0 ? countLine : keys.firstBeyondLine, text);
         }
     }
@@ -312,6 +316,15 @@ void CheckEncoding(void)
 {
     char text[MESSAGE_MAX];
     const ScriptLine *first;
+    DWORD size;
+
+    if (ScriptSize(g_check.scriptPath, &size) && size > SCRIPT_SIZE_MAX) {
+        TextFormat(text, sizeof(text), "SETUP.INF is %lu bytes long: Windows 95 reads no more "
+                   "than %lu bytes of it, and the records beyond come back empty. Setup: "
+                   "refuses the package before it writes anything.", (unsigned long)size,
+                   (unsigned long)SCRIPT_SIZE_MAX);
+        ERROR_AT(1, text);
+    }
 
     if (g_check.script.encoding == SCRIPT_UTF16) {
         ERROR_AT(1, "SETUP.INF is written in UTF-16: save it as ANSI (in Notepad: Save As, "

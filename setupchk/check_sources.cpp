@@ -81,6 +81,9 @@ static void ReadHeader(SourceFacts *facts)
         facts->header = HEADER_METHOD;
     else
         facts->header = HEADER_GOOD;
+    if (got >= SZDD_HEADER)
+        facts->declared = (DWORD)header[10] | ((DWORD)header[11] << 8) |
+                          ((DWORD)header[12] << 16) | ((DWORD)header[13] << 24);
 }
 
 /* Opens the source as the copy engine does and reads it through to its
@@ -156,15 +159,16 @@ LONG CheckSource(int line, const char *path, const FileRecord *record, const Sou
     TidyPath(opened, sizeof(opened), facts->openedPath);
     if (!facts->present && !facts->opened && MscompressName(path, beside, sizeof(beside))) {
         TextFormat(text, sizeof(text), "source file missing: %s; beside it is %s, the name "
-                   "mscompress gives: rename it to %s. Setup: copies nothing for this line "
-                   "and goes on; the installation lacks the file.", shown, beside,
+                   "mscompress gives: rename it to %s. Setup: " SETUP_ASKS, shown, beside,
                    record->sourceName);
         ERROR_AT(line, text);
         return -1;
     }
     if (!facts->present && !facts->opened) {
-        TextFormat(text, sizeof(text), "source file missing: %s. Setup: copies nothing for "
-                   "this line and goes on; the installation lacks the file.", shown);
+        TextFormat(text, sizeof(text), "source file missing: %s. Setup: %s" SETUP_ASKS, shown,
+                   g_setup.diskCount > 1 ? "from a floppy drive, while the disk in it holds "
+                   "none of this disk's files, first asks for the disk by its [DiskLabel] "
+                   "label; then it " : "");
         ERROR_AT(line, text);
         return -1;
     }
@@ -176,15 +180,23 @@ LONG CheckSource(int line, const char *path, const FileRecord *record, const Sou
     }
     if (facts->header > HEADER_GOOD) {
         TextFormat(text, sizeof(text), "compressed file with a damaged header (%s): %s. "
-                   "Setup: %s.", headerFaults[facts->header], opened,
-                   facts->opened ? "copies it as it is stored, not expanded"
-                                 : "cannot open it and copies nothing");
+                   "Setup: %s", headerFaults[facts->header], opened,
+                   facts->opened ? "copies it as it is stored, not expanded."
+                                 : "cannot open it and " SETUP_ASKS);
         ERROR_AT(line, text);
         return facts->opened ? facts->expected : -1;
     }
     if (!facts->opened) {
-        TextFormat(text, sizeof(text), "source file cannot be opened: %s. Setup: copies "
-                   "nothing for this line and goes on.", shown);
+        TextFormat(text, sizeof(text), "source file cannot be opened: %s. Setup: "
+                   SETUP_ASKS, shown);
+        ERROR_AT(line, text);
+        return -1;
+    }
+    /* LZ32 gives a length of 2 GB and more as a negative number */
+    if (facts->expected < 0) {
+        TextFormat(text, sizeof(text), "compressed file whose header gives %lu bytes, more "
+                   "than LZ32 can take: %s. Setup: copies nothing and ends the installation "
+                   "not completed.", (unsigned long)facts->declared, opened);
         ERROR_AT(line, text);
         return -1;
     }

@@ -106,7 +106,7 @@ std::string ControlText(HWND window, int id)
     return text;
 }
 
-static void ObserveRegistryUpdate(int flag)
+static int ObserveRegistryUpdate(int flag)
 {
     HWND page = FindWindowA("SETUP_INSTALL", NULL);
     g_registryUpdates++;
@@ -115,6 +115,7 @@ static void ObserveRegistryUpdate(int flag)
     g_percentAtRegistry = ControlText(page, IDC_INSTALL_PERCENT);
     if (g_duringRegistry != NULL)
         g_duringRegistry(page);
+    return 1;
 }
 
 PageResult RunInstallPage()

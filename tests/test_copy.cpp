@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include <algorithm>
-
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,10 +19,28 @@
 #include "../script/journal.h"
 #include "../script/setup_script.h"
 #include "../setupchk/setupchk.h"
+#include "../ui/ui.h"
 #include "install_fixtures.h"
 #include "test_support.h"
+#include "ui_driver.h"
 
 namespace {
+
+// The user's side: answers the next message boxes of this process in
+// turn, keeping what each said.
+void AnswerBoxes(const std::vector<int> &answers, std::vector<UiMessageBox> *seen,
+                 const std::function<void(size_t)> &before = nullptr)
+{
+    for (size_t i = 0; i < answers.size(); i++) {
+        UiMessageBox box;
+        if (!UiWaitForMessageBox(&box, UI_TIMEOUT, GetCurrentProcessId()))
+            return;
+        seen->push_back(box);
+        if (before)
+            before(i);
+        UiAnswerMessageBox(box, answers[i]);
+    }
+}
 
 class CopyTest : public testing::Test {
 protected:
@@ -80,17 +98,15 @@ TEST_F(CopyTest, PackageOfPlainAndCompressedFilesArrivesWhole)
     std::string driver = Packed("SYSTEM\\ZRMOUSE.DRV", "ZRMOUSE.DR_", 20000, 3);
     std::string notes = Plain("NOTES.TXT", 500, 4);
     std::string help = Packed("HELP\\ZRHELP.HLP", "ZRHELP.HL_", 9000, 6);
-    WriteFileBytes(install_ + "\\KEEP.EXE", "keep me");
     Load("[Main]\r\nProductName=Velto\r\n"
          "[DiskLabel]\r\nDisk1=One\r\nDisk2=Two\r\n"
          "[DirectoryName]\r\nRootDir=.\r\nSubDir1=HELP\r\nSubDir2=DEEP\\LEVEL\r\nWinSystemDir=SYSTEM\r\n"
-         "[FileCounts]\r\nDisk1=7\r\nDisk2=1\r\n"
+         "[FileCounts]\r\nDisk1=4\r\nDisk2=1\r\n"
          "[Disk1]\r\n"
          "1=VARIRE.EX_,VARIRE.EXE,Mouse program,RootDir\r\n"
          "2=README.TXT,README.TXT,Read me,SubDir1\r\n"
          "3=ZRMOUSE.DR_,ZRMOUSE.DRV,Mouse driver,WinSystemDir\r\n"
-         "5=NOTES.TXT,NOTES.TXT,Notes,Docs\r\n"
-         "7=GONE.EX_,KEEP.EXE,Missing,RootDir\r\n"
+         "4=NOTES.TXT,NOTES.TXT,Notes,Docs\r\n"
          "[Disk2]\r\n1=ZRHELP.HL_,ZRHELP.HLP,Help file,SubDir1\r\n");
 
     EXPECT_EQ(RunInstallPage(), PAGE_NEXT);
@@ -100,8 +116,7 @@ TEST_F(CopyTest, PackageOfPlainAndCompressedFilesArrivesWhole)
         /* 1: plain, a sub-directory */   { install_ + "\\HELP\\README.TXT", readme },
         /* 2: compressed, absolute */     { windows_ + "\\SYSTEM\\ZRMOUSE.DRV", driver },
         /* 3: unknown directory key */    { install_ + "\\NOTES.TXT", notes },
-        /* 4: missing source */           { install_ + "\\KEEP.EXE", "keep me" },
-        /* 5: the second disk */          { install_ + "\\HELP\\ZRHELP.HLP", help },
+        /* 4: the second disk */          { install_ + "\\HELP\\ZRHELP.HLP", help },
     };
     for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
         std::string got = ReadFileBytes(rows[i].path);
@@ -111,9 +126,9 @@ TEST_F(CopyTest, PackageOfPlainAndCompressedFilesArrivesWhole)
     // the two-level directory whose first level is missing: both made
     EXPECT_NE(GetFileAttributesA((install_ + "\\DEEP\\LEVEL").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u)
         << "a level not made";
-    // nothing else arrived, and nothing at a root
-    EXPECT_FALSE(FileExists(install_ + "\\GONE.EX_"));
+    // nothing at a root, and nothing asked
     EXPECT_FALSE(FileExists(root_ + "\\VARIRE.EXE"));
+    EXPECT_EQ(g_setup.filesIgnored, 0);
     EXPECT_EQ(g_registryUpdates, 1);
     EXPECT_EQ(g_registryFlag, 1);
     EXPECT_EQ(g_statusAtRegistry, "Updating Registry...");
@@ -163,17 +178,142 @@ TEST_F(CopyTest, StatusTextNamesTheFileAndItsDescription)
     HDC dc = GetDC(page);
     g_setup.fileCounts[0] = 1;
     g_setup.pageResult = PAGE_NEXT;
-    CopyFileTable(page, dc);
+    std::vector<UiMessageBox> asked;
+    UiDrive([&]() { AnswerBoxes({ IDIGNORE }, &asked); }, [&]() { CopyFileTable(page, dc); });
     EXPECT_EQ(ControlText(page, IDC_INSTALL_STATUS), "Copying MISSING.EX_\n\nMouse program");
     EXPECT_EQ(ControlText(page, IDC_INSTALL_PERCENT), "100%");
     EXPECT_FALSE(FileExists(install_ + "\\MISSING.EXE")) << "target made without a source";
 
     g_setup.fileCounts[0] = 2;  // the second record is empty
-    CopyFileTable(page, dc);
+    UiDrive([&]() { AnswerBoxes({ IDIGNORE, IDIGNORE }, &asked); }, [&]() { CopyFileTable(page, dc); });
+    EXPECT_EQ(asked.size(), 3u) << "a question for each source that is not there";
     EXPECT_EQ(ControlText(page, IDC_INSTALL_STATUS), "Copying \n\n");
     EXPECT_EQ(ControlText(page, IDC_INSTALL_PERCENT), "100%");
     ReleaseDC(page, dc);
     DestroyWindow(page);
+    // the page's quit message would end the next test's message boxes
+    MSG quit;
+    PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// A source that cannot be read is asked about, by its name, description
+// and the path looked in: Abort is Cancel (nothing registered, "not
+// completed"); Retry looks again; Ignore goes on without it, names it
+// after the copy and makes the finish page say the installation is
+// incomplete. A line whose name does not fit, and a line after the
+// disk's count, are asked about by their lines.
+TEST_F(CopyTest, MissingSourceIsAskedAbout)
+{
+    struct Row {
+        const char *name;
+        std::vector<int> answers;       // to the boxes in turn
+        PageResult result;
+        int registryUpdates;
+        bool arrived;                   // GONE.TXT installed in the end
+        short ignored;
+        const char *lastBox;            // a text the last box holds
+    } rows[] = {
+        /* 0 */ { "abort", { IDABORT, IDOK }, PAGE_CANCEL, 0, false, 0, "installation is not completed" },
+        /* 1 */ { "retry", { IDRETRY, IDIGNORE, IDIGNORE, IDOK }, PAGE_NEXT, 1, true, 2, "not installed" },
+        /* 2 */ { "ignore", { IDIGNORE, IDIGNORE, IDIGNORE, IDOK }, PAGE_NEXT, 1, false, 3,
+                  "not installed:\n\nGONE.TXT\n[Disk1] 2\n[Disk1] 4\n" },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string kept = Plain("KEPT.TXT", 100, 1);
+        DeleteFileA((package_ + "\\GONE.TXT").c_str());
+        Load("[Main]\r\nProductName=Velto\r\n[DiskLabel]\r\nDisk1=One\r\n"
+             "[DirectoryName]\r\nRootDir=.\r\n[FileCounts]\r\nDisk1=3\r\n"
+             "[Disk1]\r\n1=GONE.TXT,GONE.TXT,Gone file,RootDir\r\n"
+             "2=A_NAME_LONGER_THAN_14.TXT,X.TXT,Long name,RootDir\r\n"
+             "3=KEPT.TXT,KEPT.TXT,Kept file,RootDir\r\n4=KEPT.TXT,BEYOND.TXT,Beyond the count,RootDir\r\n");
+        std::vector<UiMessageBox> asked;
+        PageResult result = PAGE_BACK;
+        // Retry: the file is put back while the question is up
+        auto putBack = [&](size_t i) {
+            if (i == 0 && row.answers[0] == IDRETRY)
+                WriteFileBytes(package_ + "\\GONE.TXT", "back again");
+        };
+        UiDrive([&]() { AnswerBoxes(row.answers, &asked, putBack); },
+                [&]() { result = RunInstallPage(); });
+        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(g_registryUpdates, row.registryUpdates);
+        EXPECT_EQ(FileExists(install_ + "\\GONE.TXT"), row.arrived);
+        EXPECT_EQ(g_setup.filesIgnored, row.ignored);
+        ASSERT_EQ(asked.size(), row.answers.size());
+        EXPECT_NE(asked[0].text.find("GONE.TXT (Gone file)"), std::string::npos) << asked[0].text;
+        EXPECT_NE(asked[0].text.find(package_ + "\\.\\GONE.TXT"), std::string::npos) << asked[0].text;
+        EXPECT_EQ(asked[0].buttons, (std::vector<std::string>{ "&Abort", "&Retry", "&Ignore" }));
+        EXPECT_NE(asked.back().text.find(row.lastBox), std::string::npos) << asked.back().text;
+        if (row.result == PAGE_NEXT) {
+            EXPECT_NE(asked[asked.size() - 3].text.find("[Disk1] 2 (a line of SETUP.INF that Setup cannot take)"),
+                      std::string::npos) << asked[asked.size() - 3].text;
+            EXPECT_NE(asked[asked.size() - 2].text.find("[Disk1] 4 (a line of SETUP.INF after the disk's count"),
+                      std::string::npos) << asked[asked.size() - 2].text;
+            EXPECT_FALSE(FileExists(install_ + "\\BEYOND.TXT"));
+            EXPECT_EQ(ReadFileBytes(install_ + "\\KEPT.TXT"), kept) << "the files after it";
+        }
+        UnloadPackage();
+        RemoveTree(install_);
+        CreateDirectoryA(install_.c_str(), NULL);
+    }
+}
+
+// LZOpenFileA takes paths of fewer than 128 characters: a target of 128
+// or more is not copied and is asked about by its name and path; a target
+// of 125 beside it is copied.
+TEST_F(CopyTest, TargetPathTooLongForLz32IsAskedAbout)
+{
+    std::string steps;
+    for (int i = 0; i < 19; i++)
+        steps += ".\\";
+    steps += ".";  // 39 characters that lead nowhere
+    std::string shortFile = Plain("A.TXT", 100, 3);
+    Plain("LONGNAME.TXT", 100, 4);
+    Load("[Main]\r\nProductName=Velto\r\n[DiskLabel]\r\nDisk1=One\r\n[DirectoryName]\r\nRootDir=" + steps +
+         "\r\n[FileCounts]\r\nDisk1=2\r\n[Disk1]\r\n1=A.TXT,A.TXT,Short,RootDir\r\n"
+         "2=LONGNAME.TXT,LONGNAME.TXT,Long target,RootDir\r\n");
+    std::string deep = install_ + "\\" + std::string(79 - install_.size() - 1, 'D');
+    ASSERT_EQ(deep.size(), 79u);
+    CreateDirectoryA(deep.c_str(), NULL);
+    TEXT_COPY(g_setup.installDir, deep.c_str());
+    std::string longTarget = deep + "\\" + steps + "\\LONGNAME.TXT";
+    ASSERT_EQ(longTarget.size(), 132u);
+
+    std::vector<UiMessageBox> asked;
+    PageResult result = PAGE_BACK;
+    UiDrive([&]() { AnswerBoxes({ IDIGNORE, IDOK }, &asked); }, [&]() { result = RunInstallPage(); });
+    EXPECT_EQ(result, PAGE_NEXT);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].text.find("LONGNAME.TXT (Long target)"), std::string::npos) << asked[0].text;
+    EXPECT_NE(asked[0].text.find(longTarget), std::string::npos) << asked[0].text;
+    EXPECT_NE(asked[1].text.find("not installed:\n\nLONGNAME.TXT\n"), std::string::npos) << asked[1].text;
+    EXPECT_EQ(ReadFileBytes(deep + "\\A.TXT"), shortFile);
+    EXPECT_FALSE(FileExists(deep + "\\LONGNAME.TXT"));
+    EXPECT_EQ(g_setup.filesIgnored, 1);
+}
+
+// After files the user went on without, the finish page says so.
+TEST_F(CopyTest, FinishPageAfterIgnoredFilesSaysIncomplete)
+{
+    struct Row { short ignored; const char *text; } rows[] = {
+        /* 0 */ { 0, "You have installed Velto Successfully !" },
+        /* 1 */ { 1, "The installation of Velto is incomplete !" },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        Load("[Main]\r\nProductName=Velto\r\n");
+        g_setup.filesIgnored = row.ignored;
+        std::string shown;
+        UiDrive([&]() {
+                    HWND page = UiWaitForPage("SETUP_END");
+                    shown = UiItemText(page, IDC_PAGE_TEXT);
+                    UiClick(page, IDC_NEXT);
+                },
+                [&]() { RunPage("SETUP_END", FinishPageProc, IDD_FINISH); });
+        EXPECT_EQ(shown, row.text);
+        UnloadPackage();
+    }
 }
 
 class PathTest : public CopyTest {};
@@ -272,7 +412,12 @@ TEST_F(CopyTest, EmptySourceDirCopiesNothing)
          "[FileCounts]\r\nDisk1=1\r\n[Disk1]\r\n1=A.TXT,A.TXT,a,SubDir1\r\n");
     g_setup.sourceDir[0] = '\0';
     g_setup.installDir[0] = '\0';
-    EXPECT_EQ(RunInstallPage(), PAGE_NEXT);
+    // the file is asked about, and gone on without
+    std::vector<UiMessageBox> asked;
+    PageResult result = PAGE_BACK;
+    UiDrive([&]() { AnswerBoxes({ IDIGNORE, IDOK }, &asked); }, [&]() { result = RunInstallPage(); });
+    EXPECT_EQ(result, PAGE_NEXT);
+    EXPECT_EQ(asked.size(), 2u);
     EXPECT_FALSE(FileExists("C:\\SUB")) << "sub-directory made at the root";
     EXPECT_EQ(g_registryUpdates, 1);
 }

@@ -498,3 +498,159 @@ TEST_F(EndToEnd, FileInUseEndsNotCompleted)
 }
 
 }  // namespace
+
+namespace {
+
+// The disks of a three-disk package made of the sample's files.
+struct FloppyDisk {
+    const char *label;
+    std::vector<std::string> files;     // relative to the sample package
+};
+
+const FloppyDisk kFloppies[] = {
+    { "Velto Disk 1", { "SETUP.EXE", "SETUP.INF", "VARIRE.EX_", "ZRPAGE.DL_", "UNINSTAL.EX_" } },
+    { "Velto Disk 2", { "README.TXT", "HELP\\ZRHELP.HL_" } },
+    { "Velto Disk 3", { "SYSTEM\\ZRMOUSE.DR_", "INF\\ZRMOUSE.IN_" } },
+};
+
+// The sample's script with the files spread over the three disks.
+std::string FloppyScript()
+{
+    std::string script = ReadFileBytes(E2E_SAMPLE "\\SETUP.INF");
+    size_t startup = script.find("[Startup]");
+    size_t labels = script.find("[DiskLabel]");
+    return "[Main]\r\nProductName=Velto\r\nDefaultPath=" E2E_TARGET "\r\nMinimumSpace=500\r\n" +
+           script.substr(startup, labels - startup) +
+           "[DiskLabel]\r\nDisk1=Velto Disk 1\r\nDisk2=Velto Disk 2\r\nDisk3=Velto Disk 3\r\n"
+           "[DirectoryName]\r\nRootDir=.\r\nSubDir1=HELP\r\nWinSystemDir=SYSTEM\r\nWinInfDir=INF\r\n"
+           "[FileCounts]\r\nDisk1=3\r\nDisk2=2\r\nDisk3=2\r\n"
+           "[Disk1]\r\n1=VARIRE.EX_,VARIRE.EXE,Wheel mouse program,RootDir\r\n"
+           "2=ZRPAGE.DL_,ZRPAGE.DLL,Mouse control panel page,RootDir\r\n"
+           "3=UNINSTAL.EX_,UNINSTAL.EXE,Uninstall program,RootDir\r\n"
+           "[Disk2]\r\n1=README.TXT,README.TXT,Read me,RootDir\r\n2=ZRHELP.HL_,ZRHELP.HLP,Help file,SubDir1\r\n"
+           "[Disk3]\r\n1=ZRMOUSE.DR_,ZRMOUSE.DRV,Mouse driver,WinSystemDir\r\n"
+           "2=ZRMOUSE.IN_,ZRMOUSE.INF,Driver information,WinInfDir\r\n";
+}
+
+// Takes the disk out of drive A: and puts disk `disk` (from 0) in.
+void InsertFloppy(int disk)
+{
+    RemoveTree("A:\\HELP");
+    RemoveTree("A:\\SYSTEM");
+    RemoveTree("A:\\INF");
+    for (const FloppyDisk &each : kFloppies)
+        for (const std::string &file : each.files)
+            DeleteFileA(("A:\\" + file).c_str());
+    for (const std::string &file : kFloppies[disk].files) {
+        size_t slash = file.find('\\');
+        if (slash != std::string::npos)
+            CreateDirectoryA(("A:\\" + file.substr(0, slash)).c_str(), NULL);
+        if (file == "SETUP.INF")
+            WriteFileBytes("A:\\SETUP.INF", FloppyScript());
+        else
+            CopyFileA((E2E_SAMPLE "\\" + file).c_str(), ("A:\\" + file).c_str(), FALSE);
+    }
+}
+
+}  // namespace
+
+// A package on floppies: the setup started from drive A: carries on from
+// a copy of itself elsewhere, asks for each disk by its label in order,
+// asks again while the wrong disk is in, and a Cancel at the third disk
+// registers nothing; the uninstaller then takes away what was copied.
+TEST_F(EndToEnd, FloppyPackageAsksForEachDiskByLabel)
+{
+    ASSERT_EQ(GetDriveTypeA("A:\\"), (UINT)DRIVE_REMOVABLE) << "the floppy-drive fixture makes drive A:";
+    InsertFloppy(0);
+    ASSERT_TRUE(UiStartProcess("\"A:\\SETUP.EXE\"", "A:\\", &process));
+    EXPECT_EQ(Finish(), 0u) << "the setup started from the floppy ends at once";
+    HWND welcome = UiWaitForPage("SETUP_BEGIN", UI_TIMEOUT, 0);
+    ASSERT_TRUE(welcome != NULL) << "no copy of the setup runs";
+    DWORD id = 0;
+    GetWindowThreadProcessId(welcome, &id);
+    process.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id);
+    process.hThread = NULL;
+    process.dwProcessId = id;
+    char image[MAX_PATH] = "";
+    DWORD length = sizeof(image);
+    QueryFullProcessImageNameA(process.hProcess, 0, image, &length);
+    EXPECT_NE(toupper(image[0]), 'A') << "the setup still runs from the floppy: " << image;
+
+    HWND page = UpToDestination(true);
+    ASSERT_TRUE(page != NULL);
+    Press(page, IDC_NEXT);
+    // disk 2 asked for; the third disk is the wrong one and is asked again
+    struct Step { int inserted; const char *label; int answer; } steps[] = {
+        /* 0 */ { 2, "Velto Disk 2", IDOK },
+        /* 1 */ { 1, "Velto Disk 2", IDOK },
+        /* 2 */ { 1, "Velto Disk 3", IDCANCEL },
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.label);
+        UiMessageBox box;
+        ASSERT_TRUE(UiWaitForMessageBox(&box, 20000, process.dwProcessId));
+        EXPECT_EQ(box.text, std::string("Please insert the disk labelled '") + step.label + "' into drive A:.");
+        EXPECT_EQ(box.buttons, (std::vector<std::string>{ "OK", "Cancel" }));
+        InsertFloppy(step.inserted);
+        UiAnswerMessageBox(box, step.answer);
+    }
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, 20000, process.dwProcessId));
+    EXPECT_EQ(box.text, "Velto installation is not completed !");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+
+    for (const char *copied : { "VARIRE.EXE", "ZRPAGE.DLL", "UNINSTAL.EXE", "README.TXT", "HELP\\ZRHELP.HLP" })
+        EXPECT_TRUE(FileExists(std::string(E2E_TARGET "\\") + copied)) << copied;
+    EXPECT_FALSE(FileExists(WindowsDir() + "\\SYSTEM\\ZRMOUSE.DRV")) << "a file of the third disk";
+    EXPECT_EQ(RegistryValue(HKEY_LOCAL_MACHINE, TRACE_RUN_KEY, "Kestrel"), "<absent>");
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TRACE_ROOT_DEVICE_KEY));
+    EXPECT_EQ(SystemIni(), systemIniBefore);
+    EXPECT_FALSE(RestartRequested(500));
+
+    // the uninstaller takes away what the cancelled run copied
+    ASSERT_TRUE(UiStartProcess("\"" E2E_TARGET "\\UNINSTAL.EXE\"", E2E_TARGET, &process));
+    UiMessageBox question, result;
+    ASSERT_TRUE(UiWaitForMessageBox(&question, UI_TIMEOUT, process.dwProcessId));
+    UiAnswerMessageBox(question, IDYES);
+    EXPECT_EQ(Finish(), 0u);
+    ASSERT_TRUE(UiWaitForMessageBox(&result, 20000));
+    GetWindowThreadProcessId(result.window, &id);
+    HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, id);
+    UiAnswerMessageBox(result, result.buttons.size() == 1 ? IDOK : IDNO);
+    if (copy != NULL) {
+        EXPECT_EQ(WaitForSingleObject(copy, 20000), WAIT_OBJECT_0);
+        CloseHandle(copy);
+    }
+    for (const char *copied : { "VARIRE.EXE", "ZRPAGE.DLL", "README.TXT", "HELP\\ZRHELP.HLP", "UNINSTAL.LOG" })
+        EXPECT_FALSE(FileExists(std::string(E2E_TARGET "\\") + copied)) << copied << ": " << result.text;
+    EXPECT_EQ(GetFileAttributesA(E2E_TARGET), INVALID_FILE_ATTRIBUTES) << "the destination stays";
+    EXPECT_EQ(SystemIni(), systemIniBefore);
+    InsertFloppy(0);
+    DeleteFileA("A:\\SETUP.EXE");
+    DeleteFileA("A:\\SETUP.INF");
+    DeleteFileA("A:\\VARIRE.EX_");
+    DeleteFileA("A:\\ZRPAGE.DL_");
+    DeleteFileA("A:\\UNINSTAL.EX_");
+}
+
+// A SETUP.INF longer than Windows 95's profile functions read is refused
+// before anything is written, with its size and the limit.
+TEST_F(EndToEnd, ScriptOver64KbIsRefused)
+{
+    MakePackage();
+    std::string script = ReadFileBytes(E2E_PACKAGE "\\SETUP.INF");
+    script += "\r\n; " + std::string(70 * 1024, 'c') + "\r\n";
+    WriteFileBytes(E2E_PACKAGE "\\SETUP.INF", script);
+    Start();
+    UiMessageBox box;
+    ASSERT_TRUE(UiWaitForMessageBox(&box, UI_TIMEOUT, process.dwProcessId));
+    EXPECT_EQ(box.text, "SETUP.INF is " + std::to_string(script.size()) +
+                            " bytes long: Windows 95 reads no more than 65536 bytes of it. "
+                            "This package cannot be installed.");
+    EXPECT_EQ(box.icon, "exclamation");
+    UiAnswerMessageBox(box, IDOK);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_EQ(GetFileAttributesA(E2E_TARGET), INVALID_FILE_ATTRIBUTES) << "written before the refusal";
+    ExpectNothingInstalled();
+}

@@ -4,9 +4,14 @@
 
 #include <string.h>
 
+#include <set>
+
+#include "../app/test_seams.h"
 #include "../app/text.h"
 #include "../app/wizard.h"
+#include "../registry/components.h"
 #include "../registry/registry_test.h"
+#include "../script/journal.h"
 #include "../script/setup_script.h"
 #include "registry_fixture.h"
 
@@ -685,4 +690,77 @@ TEST_F(Components, FlagZeroRegistersTheDeviceOnly)
     EXPECT_EQ(IsAlreadyInstalled(), 0);
     EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kRootDevice));
     EXPECT_EQ(written_.front().first, "Class");
+}
+
+// ---------------------------------------------------------------------
+// Failures: the N-th registry write or journal entry fails. The update
+// stops there and says what failed; every value set before is in the
+// journal for the uninstaller.
+
+// "HKLM\path|name" of every VALUE entry of the journal.
+static std::set<std::string> JournaledValues(const std::string &journalPath)
+{
+    std::set<std::string> names;
+    Journal journal;
+    if (!JournalRead(journalPath.c_str(), &journal))
+        return names;
+    for (int i = 0; i < journal.count; i++) {
+        const JournalEntry &entry = journal.entries[i];
+        if (entry.kind == J_VALUE && entry.fieldCount >= 2)
+            names.insert(std::string(entry.fields[0]) + "|" + entry.fields[1]);
+    }
+    JournalFree(&journal);
+    return names;
+}
+
+#define CLSID_TEXT "{6A1C03F2-5E84-11d2-B7C9-3D41E0A5F19B}"
+
+TEST_F(Components, FailedWriteStopsAndTells)
+{
+    struct Row {
+        const char *what;
+        long registryWrite, journalEntry;   // the one to fail (0: none)
+        int componentsDone;                 // the start-up entry written before it
+        const char *told;
+    } rows[] = {
+        /* 0 */ { "the first key", 1, 0, 0, "The registry could not be written: HKCR\\CLSID\\" CLSID_TEXT },
+        /* 1 */ { "a component value", 4, 0, 0,
+                  "The registry could not be written: HKCR\\CLSID\\" CLSID_TEXT "\\InProcServer32" },
+        /* 2 */ { "the device's first value", 16, 0, 1,
+                  "The registry could not be written: HKLM\\Enum\\Root\\VeltoMouse\\0000\\Class" },
+        /* 3 */ { "a journal entry", 0, 4, 0, "The uninstall record UNINSTAL.LOG could not be written: " },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string journalPath = dir_ + "\\" JOURNAL_NAME;
+        DeleteFileA(journalPath.c_str());
+        g_setup.failure[0] = '\0';
+        g_setup.serialMouse = 1;
+        written_.clear();
+        SeamFailRegistryWrite(row.registryWrite);
+        SeamFailJournalWrite(row.journalEntry);
+        EXPECT_EQ(UpdateRegistry(1), 0) << "a failure reported as success";
+        SeamFailRegistryWrite(0);
+        SeamFailJournalWrite(0);
+        JournalEnd();
+        EXPECT_EQ(std::string(g_setup.failure).compare(0, strlen(row.told), row.told), 0) << g_setup.failure;
+        // nothing set that the journal does not name
+        std::set<std::string> journaled = JournaledValues(journalPath);
+        for (int i = 0; i < g_componentValueCount; i++) {
+            const ComponentValue &value = g_componentValues[i];
+            DWORD type;
+            if (RawValue(value.root, value.path, value.name, &type) == "<absent>")
+                continue;
+            std::string named = std::string(JournalRootName(value.root)) + "\\" + value.path + "|" +
+                                (value.name != NULL ? value.name : "");
+            EXPECT_EQ(journaled.count(named), 1u) << "set but not journaled: " << named;
+        }
+        EXPECT_EQ(IsAlreadyInstalled(), row.componentsDone);
+        EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, MOUSE_CLASS "\\0000"))
+            << "the device went on after the failure";
+        RegistrySandbox::DeleteTree(HKEY_CLASSES_ROOT, "CLSID");
+        RegistrySandbox::DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE");
+        RegistrySandbox::DeleteTree(HKEY_LOCAL_MACHINE, "Enum");
+        RegistrySandbox::DeleteTree(HKEY_LOCAL_MACHINE, "System");
+    }
 }

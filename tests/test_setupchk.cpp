@@ -96,6 +96,18 @@ struct Planted {
 };
 
 const std::string kLong(2000, 'x');
+// a comment that takes SETUP.INF past the 64 KB the profile functions read
+const std::string kBulk = "; " + std::string(70 * 1024, 'c');
+// a destination of 79 characters and a RootDir of 39 ("." steps) take the
+// longer targets to 128 characters and more
+const std::string kDeep(76, 'D');
+std::string DotSteps()
+{
+    std::string steps;
+    for (int i = 0; i < 19; i++)
+        steps += ".\\";
+    return steps + ".";
+}
 
 const Planted kPlanted[] = {
     { "clean", {}, {}, 0, CHECK_CLEAN, 0, 0, NULL, 0, CHECK_ONLY, NULL },
@@ -106,7 +118,7 @@ const Planted kPlanted[] = {
       "record left empty", 1, CHECK_ONLY, NULL },
     { "line too long", { { 20, "2=B.TX_,B.TXT," + kLong + ",SubDir1" } }, {}, 0, CHECK_PROBLEMS,
       CHECK_ERROR, 20, "line too long: 2022 characters, of them 2020 after", 1, CHECK_ONLY, NULL },
-    { "count larger", { { 17, "Disk1=8" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING, 17,
+    { "count larger", { { 17, "Disk1=8" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 17,
       "count 8 of Disk1 is larger", 1, CHECK_ONLY, NULL },
     { "count smaller", { { 25, std::string(kScript[24]) + "\r\n8=A.EXE,A2.EXE,Again,RootDir" } }, {}, 0,
       CHECK_PROBLEMS, CHECK_ERROR, 17, "count 7 of Disk1 is smaller", 1, CHECK_ONLY, NULL },
@@ -137,13 +149,21 @@ const Planted kPlanted[] = {
       CHECK_WARNING, 4, "Setup: asks for 32767 KB", 1, CHECK_ONLY, NULL },
     { "same target", { { 20, "2=A.EXE,a.exe,Again,RootDir" } }, {}, 0, CHECK_CLEAN, CHECK_WARNING,
       20, "same target as line 19", 1, CHECK_ONLY, NULL },
-    { "the change journal", { { 19, "1=A.EXE,uninstal.log,Program A,RootDir" } }, {}, 0, CHECK_CLEAN,
-      CHECK_WARNING, 19, "the setup's own change journal", 1, CHECK_ONLY, NULL },
+    { "the change journal", { { 19, "1=A.EXE,uninstal.log,Program A,RootDir" } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 19, "the setup's own change journal", 1, CHECK_ONLY, NULL },
     { "stored uncompressed", {}, { { "HELP\\B.TX_", "plain text" } }, 0, CHECK_CLEAN, CHECK_WARNING,
       20, "B.TX_ is named as a compressed file but stored uncompressed", 1, CHECK_ONLY, NULL },
     { "bigger than a floppy", { { 4, "MinimumSpace=4000" } }, { { "A.EXE", std::string(1800000, 'a') } },
       0, CHECK_CLEAN, CHECK_WARNING, 18, "the files of Disk1 take 1801759 bytes, more than the "
       "1457664", 1, CHECK_ONLY, NULL },
+    { "script over 64 KB", { { 25, std::string(kScript[24]) + "\r\n" + kBulk } }, {}, 0, CHECK_PROBLEMS,
+      CHECK_ERROR, 1, "SETUP.INF is 72", 1, CHECK_ONLY, NULL },
+    { "header of 4 GB", {}, { { "HELP\\B.TX_", Szdd(std::string(1500, 'b'), 0xFFFFFFF9u) } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 20, "header gives 4294967289 bytes, more than LZ32 can take", 1,
+      CHECK_ONLY, NULL },
+    { "paths for LZ32", { { 3, "DefaultPath=C:\\" + kDeep }, { 12, "RootDir=" + DotSteps() } }, {}, 0,
+      CHECK_CLEAN, CHECK_WARNING, 21, "target path of 132 characters with the default destination", 3,
+      CHECK_ONLY, NULL },
     { "count wraps", { { 17, "Disk1=65543" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 17,
       "count 65543 of Disk1 does not fit 16 bits. Setup: reads it as 7.", 1, CHECK_ONLY, NULL },
     { "count negative", { { 17, "Disk1=-3" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 17,

@@ -45,6 +45,7 @@ TEST_F(SystemIniTest, MouseLineRewrittenByteForByte)
 {
     std::string longLine(300, 'a');
     std::string mixed = std::string(150, 'k') + "mouse" + std::string(145, 'z');
+    std::string longMouse = "mouse=" + std::string(294, 'm');
     struct Row { std::string before, after; } rows[] = {
         /*  0: built-in driver and a further file */
         { "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nmouse=*vmouse, msmouse.vxd\r\nkeyboard=*vkd\r\n",
@@ -57,36 +58,40 @@ TEST_F(SystemIniTest, MouseLineRewrittenByteForByte)
         { "[386Enh]\r\nMouse=x.vxd\r\n", "[386Enh]\r\nMouse=x.vxd\r\n" },
         /*  4: no section: line feeds become CR LF */
         { "[boot]\nmouse=x.vxd\nend=1\n", "[boot]\r\nmouse=x.vxd\r\nend=1\r\n" },
-        /*  5: the first mouse line of a later section, and only that one */
+        /*  5: a mouse line of a later section is none of [386Enh] */
         { "[386Enh]\r\nkeyboard=*vkd\r\n[other]\r\nmouse=x\r\nmouse=y\r\n",
-          "[386Enh]\r\nkeyboard=*vkd\r\n[other]\r\nmouse=*vmouse\r\nmouse=y\r\n" },
+          "[386Enh]\r\nkeyboard=*vkd\r\n[other]\r\nmouse=x\r\nmouse=y\r\n" },
         /*  6: a 300-character line comes back whole */
         { "[386Enh]\r\n" + longLine + "\r\nmouse=x\r\n", "[386Enh]\r\n" + longLine + "\r\nmouse=*vmouse\r\n" },
-        /*  7: a long line is read in pieces of 119 */
-        { "[386Enh]\r\n" + mixed + "\r\n",
-          "[386Enh]\r\n" + std::string(119, 'k') + "mouse=*vmouse\r\n" + std::string(62, 'z') + "\r\n" },
+        /*  7: a 300-character line with "mouse" in its second half is read
+         *     whole and is no mouse line */
+        { "[386Enh]\r\n" + mixed + "\r\nmouse=x\r\n", "[386Enh]\r\n" + mixed + "\r\nmouse=*vmouse\r\n" },
         /*  8: a last line without a line feed */
         { "[boot]\r\nlast=1", "[boot]\r\nlast=1" },
         /*  9: ...unless it is the replaced one */
         { "[386Enh]\r\nmouse=x", "[386Enh]\r\nmouse=*vmouse\r\n" },
         /* 10: Ctrl-Z ends the input */
         { "[boot]\r\na=1\r\n\x1A[386Enh]\r\nmouse=x\r\n", "[boot]\r\na=1\r\n" },
-        /* 11: a line holding both texts is replaced itself */
-        { "[386Enh] mouse\r\nmouse=x\r\n", "mouse=*vmouse\r\nmouse=x\r\n" },
-        /* 12: a second section header sets the latch again */
-        { "[386Enh]\r\nmouse=a\r\n[386Enh]\r\nmouse=b\r\n", "[386Enh]\r\nmouse=*vmouse\r\n[386Enh]\r\nmouse=*vmouse\r\n" },
-        /* 13: a blank before ';' is no comment */
-        { "[386Enh]\r\n ;mouse=a\r\n", "[386Enh]\r\nmouse=*vmouse\r\n" },
+        /* 11: a header that holds the word is no mouse line */
+        { "[386Enh] mouse\r\nmouse=x\r\n", "[386Enh] mouse\r\nmouse=*vmouse\r\n" },
+        /* 12: only the first mouse line is replaced */
+        { "[386Enh]\r\nmouse=a\r\n[386Enh]\r\nmouse=b\r\n", "[386Enh]\r\nmouse=*vmouse\r\n[386Enh]\r\nmouse=b\r\n" },
+        /* 13: a comment after a blank is no mouse line; blanks around the key are */
+        { "[386Enh]\r\n ;mouse=a\r\n\tmouse = b\r\n", "[386Enh]\r\n ;mouse=a\r\nmouse=*vmouse\r\n" },
         /* 14: a lone CR stays */
         { "[boot]\ra=1\r\n", "[boot]\ra=1\r\n" },
         /* 15: an empty file */
         { "", "" },
+        /* 16: a 300-character mouse line is replaced whole */
+        { "[386Enh]\r\n" + longMouse + "\r\nnext=1\r\n", "[386Enh]\r\nmouse=*vmouse\r\nnext=1\r\n" },
+        /* 17: a key that only begins with the word */
+        { "[386Enh]\r\nmousewheel=1\r\nmouse=x\r\n", "[386Enh]\r\nmousewheel=1\r\nmouse=*vmouse\r\n" },
     };
     for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
         SCOPED_TRACE("row " + std::to_string(i));
         DeleteFileA(Win("system.bak").c_str());
         WriteFileBytes(Win("system.ini"), rows[i].before);
-        UpdateSystemIni();
+        EXPECT_EQ(UpdateSystemIni(), 1);
         EXPECT_EQ(ReadFileBytes(Win("system.ini")), rows[i].after);
         EXPECT_EQ(ReadFileBytes(Win("system.bak")), rows[i].before);
         EXPECT_FALSE(FileExists(Win("system.new")));
@@ -124,7 +129,9 @@ TEST_F(SystemIniTest, FailuresKeepSystemIni)
         if (row.kind == 2)
             SetFileAttributesA(Win("system.bak").c_str(), FILE_ATTRIBUTE_READONLY);
 
-        UpdateSystemIni();
+        g_setup.failure[0] = '\0';
+        EXPECT_EQ(UpdateSystemIni(), 0) << "a failure reported as success";
+        EXPECT_EQ(std::string(g_setup.failure), "system.ini could not be updated: " + Win("system.ini"));
         EXPECT_TRUE(ReadFileBytes(Win("system.ini")) == content) << ReadFileBytes(Win("system.ini"));
         EXPECT_EQ(ReadFileBytes(Win("system.bak")), "older backup");
         if (row.kind == 0)
@@ -144,31 +151,48 @@ TEST_F(SystemIniTest, MissingSystemIniLeavesNothingBehind)
     EXPECT_EQ(ReadFileBytes(Win("system.bak")), "older backup");
 }
 
-TEST_F(SystemIniTest, WindowsDirectoryTooLongOrEmpty)
+// Any Windows or system directory a user can have: a long one is
+// updated like any other; one whose paths do not fit, or none, is told
+// and leaves nothing behind.
+TEST_F(SystemIniTest, LongOrEmptyDirectories)
 {
-    // 41 characters: the system.bak path needs 52 with its terminator
-    std::string longDir = root_ + "\\" + std::string(41 - root_.size() - 1, 'L');
-    ASSERT_EQ(longDir.size(), 41u);
-    CreateDirectoryA(longDir.c_str(), NULL);
-    WriteFileBytes(longDir + "\\system.ini", "[386Enh]\r\nmouse=x\r\n");
-    TEXT_COPY(g_setup.windowsDir, longDir.c_str());
-    UpdateSystemIni();
-    EXPECT_EQ(ReadFileBytes(longDir + "\\system.ini"), "[386Enh]\r\nmouse=x\r\n");
-    EXPECT_FALSE(FileExists(longDir + "\\system.new"));
-    EXPECT_FALSE(FileExists(longDir + "\\system.bak"));
-
-    // 40 characters fit
-    std::string fitDir = longDir.substr(0, 40);
-    CreateDirectoryA(fitDir.c_str(), NULL);
-    WriteFileBytes(fitDir + "\\system.ini", "[386Enh]\r\nmouse=x\r\n");
-    TEXT_COPY(g_setup.windowsDir, fitDir.c_str());
-    UpdateSystemIni();
-    EXPECT_EQ(ReadFileBytes(fitDir + "\\system.ini"), "[386Enh]\r\nmouse=*vmouse\r\n");
-
-    g_setup.windowsDir[0] = '\0';
-    UpdateSystemIni();
-    EXPECT_FALSE(FileExists("\\system.new")) << "written at the drive root";
-    EXPECT_FALSE(FileExists("\\system.bak")) << "written at the drive root";
+    struct Row { size_t length; int result; } rows[] = {
+        /* 0: beyond the old 52- and 80-character rooms */ { 200, 1 },
+        /* 1: system.ini no longer fits MAX_PATH */         { MAX_PATH - 11, 0 },
+        /* 2: no Windows directory */                       { 0, 0 },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::to_string(row.length));
+        std::string dir;
+        // the files only where their paths fit
+        bool files = row.length > 0 && row.length + 20 < MAX_PATH;
+        if (row.length > 0) {
+            dir = root_ + "\\" + std::string(row.length - root_.size() - 1, 'L');
+            ASSERT_EQ(dir.size(), row.length);
+            CreateDirectoryA(dir.c_str(), NULL);
+        }
+        if (files) {
+            CreateDirectoryA((dir + "\\VMM32").c_str(), NULL);
+            WriteFileBytes(dir + "\\VMM32\\VMOUSE.VXD", "driver");
+            WriteFileBytes(dir + "\\system.ini", "[386Enh]\r\nmouse=x\r\n");
+        }
+        TEXT_COPY(g_setup.windowsDir, dir.c_str());
+        g_systemDirHook = dir.c_str();
+        g_setup.failure[0] = '\0';
+        EXPECT_EQ(UpdateSystemIni(), row.result);
+        EXPECT_EQ(g_setup.failure[0] != '\0', row.result == 0) << g_setup.failure;
+        if (files) {
+            EXPECT_EQ(ReadFileBytes(dir + "\\system.ini"),
+                      row.result ? "[386Enh]\r\nmouse=*vmouse\r\n" : "[386Enh]\r\nmouse=x\r\n");
+            EXPECT_FALSE(FileExists(dir + "\\system.new"));
+            EXPECT_EQ(FileExists(dir + "\\VMM32\\VMOUSE.BAK"), row.result == 1);
+        }
+        EXPECT_FALSE(FileExists("\\system.new")) << "written at the drive root";
+        EXPECT_FALSE(FileExists("\\system.bak")) << "written at the drive root";
+        g_systemDirHook = system_.c_str();
+        if (row.length > 0)
+            RemoveTree(dir);
+    }
 }
 
 TEST_F(SystemIniTest, VmouseMovedAside)
@@ -187,25 +211,11 @@ TEST_F(SystemIniTest, VmouseMovedAside)
             WriteFileBytes(Vmm("VMOUSE.VXD"), "driver");
         if (row.oldBak)
             WriteFileBytes(Vmm("VMOUSE.BAK"), "older");
-        UpdateSystemIni();
+        WriteFileBytes(Win("system.ini"), "[386Enh]\r\nmouse=x\r\n");
+        EXPECT_EQ(UpdateSystemIni(), 1);
         EXPECT_EQ(ReadFileBytes(Vmm("VMOUSE.BAK")), row.bakAfter);
         EXPECT_EQ(FileExists(Vmm("VMOUSE.VXD")), row.vxdAfter);
     }
-}
-
-TEST_F(SystemIniTest, SystemDirectoryTooLong)
-{
-    // the VMOUSE.BAK path needs 80 with its terminator from 63 characters on
-    std::string longDir = root_ + "\\" + std::string(63 - root_.size() - 1, 'S');
-    ASSERT_EQ(longDir.size(), 63u);
-    CreateDirectoryA(longDir.c_str(), NULL);
-    CreateDirectoryA((longDir + "\\VMM32").c_str(), NULL);
-    WriteFileBytes(longDir + "\\VMM32\\VMOUSE.VXD", "driver");
-    g_systemDirHook = longDir.c_str();
-    UpdateSystemIni();
-    EXPECT_EQ(ReadFileBytes(longDir + "\\VMM32\\VMOUSE.VXD"), "driver");
-    EXPECT_FALSE(FileExists(longDir + "\\VMM32\\VMOUSE.BAK"));
-    g_systemDirHook = system_.c_str();
 }
 
 }  // namespace

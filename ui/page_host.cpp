@@ -65,9 +65,15 @@ PageResult RunPage(const char *className, WNDPROC pageProc, WORD templateId)
 
 void ShowNotCompleted(HWND owner)
 {
-    char text[TEXT_MAX];
+    char text[FAILURE_TEXT_MAX + TEXT_MAX];
 
-    TEXT_COPY(text, g_setup.productName);
+    /* what stopped the installation comes first */
+    text[0] = '\0';
+    if (g_setup.failure[0] != '\0') {
+        TEXT_COPY(text, g_setup.failure);
+        TEXT_APPEND(text, "\n\n");
+    }
+    TEXT_APPEND(text, g_setup.productName);
     TEXT_APPEND(text, LoadText(IDS_NOT_COMPLETED));
     MessageBoxA(owner, text, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
 }

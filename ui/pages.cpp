@@ -95,8 +95,14 @@ LRESULT CALLBACK MouseTypePageProc(HWND page, UINT message, WPARAM wParam, LPARA
 
 /* ---- Finish page ---- */
 
+/* After files the user went on without, the page says the installation
+ * is incomplete instead of successful. */
 static void OnFinishInit(HWND page)
 {
+    const char *incomplete;
+
+    if (g_setup.filesIgnored > 0 && (incomplete = LoadText(IDS_INSTALL_INCOMPLETE)) != NULL)
+        SetDlgItemTextA(page, IDC_PAGE_TEXT, incomplete);
     FormatPageText(page, IDC_PAGE_TEXT);
     CheckDlgButton(page, g_setup.restartAfterFinish != 0 ? IDC_RESTART_NOW : IDC_RESTART_LATER,
                    BST_CHECKED);

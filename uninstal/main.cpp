@@ -11,25 +11,12 @@
 #include "uninstall.h"
 #include "uninstal_res.h"
 #include "../app/paths.h"
+#include "../app/temp_copy.h"
 #include "../app/text.h"
 #include "../install/file_ops.h"
 #include "../registry/components.h"
 #include "../registry/values.h"
 #include "../script/journal.h"
-
-#define COPY_SWITCH "/from "
-
-/* This program's full path. */
-static int OwnPath(char *path, int size)
-{
-    char module[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
-
-    if (length == 0 || length >= sizeof(module))
-        return 0;
-    module[length] = '\0';
-    return FullPath(path, size, module);
-}
 
 /* The name the uninstall entry gives, when the entry names this program. */
 static void ReadEntryName(void)
@@ -81,67 +68,6 @@ static int AskToRemove(void)
     return ShowTextMessage(NULL, IDS_QUESTION, g_setup.caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-/* Starts a copy of this program in the TEMP directory that carries on
- * with the removal; 1 when it runs. */
-static int StartCopyInTemp(const char *ownPath)
-{
-    char temp[MAX_PATH], copy[MAX_PATH], name[16], line[3 * MAX_PATH];
-    STARTUPINFOA startup;
-    PROCESS_INFORMATION process;
-    DWORD length = GetTempPathA(sizeof(temp), temp);
-    int n;
-
-    if (length == 0 || length >= sizeof(temp))
-        return 0;
-    if (length > 3 && temp[length - 1] == '\\')
-        temp[length - 1] = '\0';
-    for (n = 0; n < 1000; n++) {
-        TextFormat(name, sizeof(name), "~UNINS%02d.EXE", n % 100);
-        if (!PathJoin(copy, sizeof(copy), temp, name))
-            return 0;
-        if (CopyFileA(ownPath, copy, TRUE))
-            break;
-        if (n >= 99)
-            return 0;
-    }
-    TextFormat(line, sizeof(line), "\"%s\" " COPY_SWITCH "%lu %s", copy, (unsigned long)GetCurrentProcessId(),
-               g_setup.installDir);
-    ZeroMemory(&startup, sizeof(startup));
-    startup.cb = sizeof(startup);
-    if (!CreateProcessA(copy, line, NULL, NULL, FALSE, 0, NULL, temp, &startup, &process)) {
-        DeleteFileA(copy);
-        return 0;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return 1;
-}
-
-/* "/from <process id> <directory>": the copy's command line. Waits for
- * the program that started it to end, so that its file can go. */
-static int ReadCopyCommand(const char *commandLine, char *dir, int size)
-{
-    const char *at = commandLine;
-    DWORD id = 0;
-    HANDLE starter;
-    int i;
-
-    for (i = 0; COPY_SWITCH[i] != '\0'; i++, at++) {
-        if (*at != COPY_SWITCH[i])
-            return 0;
-    }
-    while (*at >= '0' && *at <= '9')
-        id = id * 10 + (DWORD)(*at++ - '0');
-    if (*at++ != ' ' || !TextCopy(dir, size, at))
-        return 0;
-    starter = OpenProcess(SYNCHRONIZE, FALSE, id);
-    if (starter != NULL) {
-        WaitForSingleObject(starter, 10000);
-        CloseHandle(starter);
-    }
-    return 1;
-}
-
 static int ShowResult(void)
 {
     static char text[2 * KEPT_TEXT_MAX + 8 * TEXT_MAX];
@@ -177,7 +103,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (!copy) {
         if (!AskToRemove())
             return 0;
-        if (StartCopyInTemp(ownPath))
+        if (StartCopyInTemp(ownPath, "~UNINS%02d.EXE", g_setup.installDir))
             return 0;
     }
     CloseCompanion();
