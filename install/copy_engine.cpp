@@ -270,8 +270,9 @@ static int CopyOneFile(CopyStep *step, short *diskSeen, CopyProgress progress, v
     step->percentage = FilePercentage(step->file, g_setup.fileCounts[step->disk]);
     if (!Tell(step, COPY_FILE_STARTED, progress, context))
         return 0;
-    /* a name the package check refuses is never opened, whoever calls */
-    if (record != NULL) {
+    /* a name the package check refuses is never opened, whoever calls;
+     * a record the loader left empty is asked about below */
+    if (record != NULL && (record->sourceName[0] != '\0' || record->targetName[0] != '\0')) {
         TextCopy(targetName, sizeof(record->targetName), record->targetName);
         if (CheckTargetName(targetName, record->targetIsAbsolute) != PATH_CONTAINED)
             return 0;

@@ -126,17 +126,19 @@ static void CheckDirectoryDefined(int line, int disk, int file)
  * longer source cannot be opened, a longer target not created. */
 static void CheckLzPathLengths(int line, const char *source, const char *target)
 {
-    char text[MESSAGE_MAX];
+    char text[MESSAGE_MAX], shown[MAX_PATH];
     int i, length;
 
     for (i = 0; i < 2; i++) {
         const char *path = i == 0 ? source : target;
         if (path == NULL || (length = lstrlenA(path)) < OFS_MAXPATHNAME)
             continue;
+        /* counted as the setup passes it, shown with one separator */
+        TidyPath(shown, sizeof(shown), path);
         TextFormat(text, sizeof(text), "%s path of %d characters%s: %s. Windows 95's LZ32 "
                    "takes paths of fewer than %d. Setup: " SETUP_ASKS,
                    i == 0 ? "source" : "target", length,
-                   i == 0 ? "" : " with the default destination", path, OFS_MAXPATHNAME);
+                   i == 0 ? "" : " with the default destination", shown, OFS_MAXPATHNAME);
         WARNING_AT(line, text);
     }
 }

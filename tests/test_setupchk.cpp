@@ -264,7 +264,7 @@ const Planted kPlanted[] = {
       "SETUP.INF begins with a UTF-8 byte-order mark: save it as ANSI", 1, CHECK_ONLY, NULL },
     // the source path has an empty step: shown with one separator (ExpectFindings)
     { "no directory, one separator", { { 20, "2=B.TX_,B.TXT,Read me,Docs" } }, {}, 0, CHECK_PROBLEMS,
-      CHECK_ERROR, 20, "\\B.TX_. Setup: copies nothing", 2, CHECK_ONLY, NULL },
+      CHECK_ERROR, 20, "\\B.TX_. Setup: asks the user about the file", 2, CHECK_ONLY, NULL },
 };
 
 struct Finding { int kind; int line; std::string text; };
