@@ -116,6 +116,7 @@ static int AcceptPackage(void)
 static void RunNormalMode(void)
 {
     if (CompanionRunning() || IsAlreadyInstalled()) {
+        FinishInstalledReplaces();
         ShowWarning(IDS_OTHER_MOUSE_PROGRAM, "Warning", MB_ICONEXCLAMATION);
         return;
     }

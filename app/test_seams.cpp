@@ -3,6 +3,8 @@
 
 static SeamEntryHook entryHook;
 static void *entryContext;
+static SeamPlaceHook placeHook;
+static void *placeContext;
 static int environmentRead;
 static long stopAfter;
 static HANDLE checkpointReached;
@@ -82,4 +84,24 @@ void SeamSetEntryHook(SeamEntryHook hook, void *context)
 {
     entryHook = hook;
     entryContext = context;
+}
+
+void SeamSetPlaceHook(SeamPlaceHook hook, void *context)
+{
+    placeHook = hook;
+    placeContext = context;
+}
+
+void SeamAt(const char *place)
+{
+    char stopAt[64];
+    DWORD length;
+
+    if (placeHook != NULL) {
+        placeHook(place, placeContext);
+        return;
+    }
+    length = GetEnvironmentVariableA(SEAM_STOP_AT_VARIABLE, stopAt, sizeof(stopAt));
+    if (length > 0 && length < sizeof(stopAt) && lstrcmpA(stopAt, place) == 0)
+        ExitProcess(SEAM_STOP_EXIT_CODE);
 }

@@ -12,8 +12,11 @@
  *   "NAME-reached" and waits for "NAME-go";
  * - SETUP_TEST_PAUSE=MS shortens the install page's pause after
  *   "Updating Registry..." for tests that install many times;
+ * - SETUP_TEST_STOP_AT=PLACE ends the program (exit code 3) at a named
+ *   place between two steps that write no journal entry (the gap
+ *   between the two renames of a replace);
  * - a test in the same process can instead have a routine called after
- *   every journal entry. */
+ *   every journal entry, and one called at every named place. */
 #ifndef SETUP_TEST_SEAMS_H
 #define SETUP_TEST_SEAMS_H
 
@@ -22,9 +25,16 @@
 #define SEAM_STOP_VARIABLE       "SETUP_TEST_STOP_AFTER"
 #define SEAM_CHECKPOINT_VARIABLE "SETUP_TEST_CHECKPOINT"
 #define SEAM_PAUSE_VARIABLE      "SETUP_TEST_PAUSE"
+#define SEAM_STOP_AT_VARIABLE    "SETUP_TEST_STOP_AT"
 #define SEAM_STOP_EXIT_CODE      3
 
+/* The named places. */
+#define SEAM_SYSTEM_INI_ASIDE   "system.ini renamed aside"  /* the setup's rewrite */
+#define SEAM_TARGET_ASIDE       "target set aside"          /* the safe replace */
+#define SEAM_VMOUSE_BAK_GONE    "VMOUSE.BAK deleted"        /* before VMOUSE.VXD moves */
+
 typedef void (*SeamEntryHook)(long entry, void *context);
+typedef void (*SeamPlaceHook)(const char *place, void *context);
 
 #ifdef SETUP_TEST_SEAMS
 /* After the program's n-th journal entry reached the file. */
@@ -34,9 +44,13 @@ DWORD SeamPause(DWORD productMs);
 /* A routine of this process called after every journal entry (NULL: none);
  * it replaces the environment's seams while it is set. */
 void SeamSetEntryHook(SeamEntryHook hook, void *context);
+/* At a named place between two steps. */
+void SeamAt(const char *place);
+void SeamSetPlaceHook(SeamPlaceHook hook, void *context);
 #else
 #define SeamAfterJournalEntry(entry) ((void)(entry))
 #define SeamPause(productMs) (productMs)
+#define SeamAt(place) ((void)(place))
 #endif
 
 #endif

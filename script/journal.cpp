@@ -113,6 +113,13 @@ static int LineWrite(HANDLE file)
     return 1;
 }
 
+/* The line written and flushed to the disk before the change it
+ * describes: the change destroys or replaces something that existed. */
+static int LineWriteDurable(HANDLE file)
+{
+    return LineWrite(file) && FileFlush(file);
+}
+
 /* ---- writing ---- */
 
 void JournalEnable(int on)
@@ -209,6 +216,9 @@ static int OpenJournal(void)
     }
     if (GetFileAttributesA(g_setup.installDir) == INVALID_FILE_ATTRIBUTES)
         return 0;
+    /* a replace an earlier run left cut short is finished before this
+     * run changes anything */
+    JournalFinishReplaces(path);
     journalFile = OpenForAppend(path);
     if (journalFile == INVALID_HANDLE_VALUE)
         return 0;
@@ -228,8 +238,15 @@ static int OpenJournal(void)
     LineText(g_setup.productName);
     LineWrite(journalFile);
     WriteNames(journalFile);
+    /* the directory the destination page made is on the disk at once */
+    FileFlush(journalFile);
     pendingDirCount = 0;
     return 1;
+}
+
+int JournalOpen(void)
+{
+    return OpenJournal();
 }
 
 void JournalClose(void)
@@ -245,7 +262,7 @@ void JournalEnd(void)
 {
     if (journalFile != INVALID_HANDLE_VALUE) {
         LineStart("END");
-        LineWrite(journalFile);
+        LineWriteDurable(journalFile);
     }
     JournalClose();
 }
@@ -290,7 +307,7 @@ int JournalFileBefore(const char *path)
     LineDecimal(size);
     LineHex(crc);
     LineText(saved);
-    if (!LineWrite(journalFile))
+    if (!LineWriteDurable(journalFile))
         return 0;
     return CopyWholeFile(full, saved, NULL, NULL);
 }
@@ -400,7 +417,11 @@ void JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWOR
         GlobalFree(original);
     LineDecimal(type);
     LineBytes(data, size);
-    LineWrite(journalFile);
+    /* a value that existed is replaced: its original must outlive a power cut */
+    if (found == ERROR_SUCCESS)
+        LineWriteDurable(journalFile);
+    else
+        LineWrite(journalFile);
 }
 
 /* The text up to its line end. */
@@ -420,7 +441,7 @@ void JournalMouseLine(const char *oldLine, const char *newLine)
     LineStart("LINE");
     LineTextToLineEnd(oldLine);
     LineTextToLineEnd(newLine);
-    LineWrite(journalFile);
+    LineWriteDurable(journalFile);
 }
 
 void JournalMove(const char *from, const char *to)
@@ -433,7 +454,7 @@ void JournalMove(const char *from, const char *to)
     LineStart("MOVE");
     LineText(fullFrom);
     LineText(fullTo);
-    LineWrite(journalFile);
+    LineWriteDurable(journalFile);
 }
 
 /* The uninstaller's journal stays open between its UNDO lines: one open
@@ -463,4 +484,65 @@ void JournalUndoneClose(void)
         CloseHandle(undoFile);
     undoFile = INVALID_HANDLE_VALUE;
     undoPath[0] = '\0';
+}
+
+/* ---- replaces ---- */
+
+static char replacePath[MAX_PATH];
+
+void JournalReplacesTo(const char *path)
+{
+    if (path == NULL || !TEXT_COPY(replacePath, path))
+        replacePath[0] = '\0';
+}
+
+/* The open journal a replace line goes to: the setup's own, or the one
+ * the uninstaller named while it is there; null when none. */
+static HANDLE ReplaceJournal(void)
+{
+    if (journalEnabled && OpenJournal())
+        return journalFile;
+    if (replacePath[0] == '\0' || !IsFile(replacePath))
+        return NULL;
+    if (undoFile != INVALID_HANDLE_VALUE && lstrcmpiA(replacePath, undoPath) != 0)
+        JournalUndoneClose();
+    if (undoFile == INVALID_HANDLE_VALUE) {
+        undoFile = OpenForAppend(replacePath);
+        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, replacePath)) {
+            JournalUndoneClose();
+            return NULL;
+        }
+    }
+    return undoFile;
+}
+
+DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept)
+{
+    char fullTarget[MAX_PATH], fullFresh[MAX_PATH], fullAside[MAX_PATH];
+    HANDLE file;
+    DWORD offset;
+
+    if (!FullPath(fullTarget, sizeof(fullTarget), target) || !FullPath(fullFresh, sizeof(fullFresh), fresh) ||
+        (aside != NULL && !FullPath(fullAside, sizeof(fullAside), aside)) || (file = ReplaceJournal()) == NULL)
+        return 0;
+    offset = SetFilePointer(file, 0, NULL, FILE_END);
+    LineStart("SWAP");
+    LineText(fullTarget);
+    LineText(fullFresh);
+    LineText(aside != NULL ? fullAside : "-");
+    LineText(asideKept ? "K" : "T");
+    if (offset == INVALID_SET_FILE_POINTER || !LineWriteDurable(file))
+        return 0;
+    return offset + 1;
+}
+
+void JournalReplaceDone(DWORD mark)
+{
+    HANDLE file;
+
+    if (mark == 0 || (file = ReplaceJournal()) == NULL)
+        return;
+    LineStart("UNDO");
+    LineDecimal(mark - 1);
+    LineWrite(file);
 }

@@ -388,46 +388,54 @@ TEST_F(UninstallTest, ReplacedFilesComeBackAndRunsAddUp)
 {
     std::string file = dir_ + "\\DRIVER.DRV", fresh = dir_ + "\\NEW.TXT";
     std::string original("MZ\0 the original driver\xFF", 24);
-    WriteFileBytes(file, original);
     FILETIME old = { 0x12345678, 0x01C00000 };
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    SetFileTime(handle, NULL, NULL, &old);
-    CloseHandle(handle);
-    const char *const versions[] = { "version A", "version B" };
-    for (const char *version : versions) {
-        JournalEnable(1);
-        ASSERT_TRUE(JournalFileBefore(file.c_str()));
-        WriteFileBytes(file, version);
-        JournalFileDone(file.c_str());
-        ASSERT_TRUE(JournalFileBefore(fresh.c_str()));
-        WriteFileBytes(fresh, version);
-        JournalFileDone(fresh.c_str());
-        JournalEnd();
+    // two runs over the same files, then the uninstaller: with the file as
+    // the last run left it, and with the file changed by hand since
+    for (bool changedByHand : { false, true }) {
+        SCOPED_TRACE(changedByHand ? "changed by hand since" : "as the last run left it");
+        RemoveTree(dir_);
+        CreateDirectoryA(dir_.c_str(), NULL);
+        WriteFileBytes(file, original);
+        HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+        SetFileTime(handle, NULL, NULL, &old);
+        CloseHandle(handle);
+        const char *const versions[] = { "version A", "version B" };
+        for (const char *version : versions) {
+            JournalEnable(1);
+            ASSERT_TRUE(JournalFileBefore(file.c_str()));
+            WriteFileBytes(file, version);
+            JournalFileDone(file.c_str());
+            ASSERT_TRUE(JournalFileBefore(fresh.c_str()));
+            WriteFileBytes(fresh, version);
+            JournalFileDone(fresh.c_str());
+            JournalEnd();
+        }
+        if (changedByHand)
+            WriteFileBytes(file, "changed by hand");
+
+        ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
+        UninstallRun();
+        EXPECT_EQ(g_uninstall.whole, 1);
+        EXPECT_FALSE(FileExists(fresh)) << "what could go, went";
+        // the user's change is final: it is kept and listed, and the way
+        // back goes as another run could do no more
+        EXPECT_EQ(g_uninstall.keptCount, changedByHand ? 2 : 0) << "the entries of both runs: " << g_uninstall.kept;
+        EXPECT_EQ(g_uninstall.keptFinal, g_uninstall.keptCount);
+        EXPECT_FALSE(FileExists(JournalPath()));
+        if (changedByHand) {
+            EXPECT_EQ(ReadFileBytes(file), "changed by hand");
+        } else {
+            EXPECT_EQ(ReadFileBytes(file), original);
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            ASSERT_TRUE(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data));
+            EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, old.dwLowDateTime) << "its time too";
+        }
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((dir_ + "\\*.SAV").c_str(), &found);
+        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no saved copy is left";
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
     }
-    WriteFileBytes(file, "changed by hand");
-
-    ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
-    UninstallRun();
-    EXPECT_EQ(g_uninstall.keptCount, 2) << "the entries of both runs: " << g_uninstall.kept;
-    EXPECT_EQ(ReadFileBytes(file), "changed by hand");
-    EXPECT_FALSE(FileExists(fresh)) << "what could go, went";
-    EXPECT_TRUE(FileExists(JournalPath()));
-
-    WriteFileBytes(file, "version B");
-    ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
-    UninstallRun();
-    EXPECT_EQ(g_uninstall.keptCount, 0) << g_uninstall.kept;
-    EXPECT_EQ(g_uninstall.whole, 1);
-    EXPECT_EQ(ReadFileBytes(file), original);
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    ASSERT_TRUE(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, old.dwLowDateTime) << "its time too";
-    EXPECT_FALSE(FileExists(JournalPath()));
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir_ + "\\*.SAV").c_str(), &found);
-    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no saved copy is left";
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
 }
 
 }  // namespace

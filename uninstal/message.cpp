@@ -44,15 +44,14 @@ int UninstallMessage(char *text, int size)
     } else if (g_uninstall.changes == 0) {
         AppendProductText(text, size, IDS_NOTHING_REMOVED);
     } else {
-        complete = complete && g_uninstall.keptCount == g_uninstall.keptDirectories;
+        complete = complete && g_uninstall.keptCount == g_uninstall.keptDirectories &&
+                   g_uninstall.keptFinal == 0;
         AppendProductText(text, size, complete ? IDS_REMOVED : IDS_PARTLY_REMOVED);
     }
     if (!g_uninstall.haveJournal && g_uninstall.changes > 0)
         AppendParagraph(text, size, IDS_NO_LOG);
     if (g_uninstall.haveJournal && !g_uninstall.whole)
         AppendParagraph(text, size, IDS_INCOMPLETE);
-    else if (g_uninstall.interrupted && g_uninstall.changes > 0)
-        AppendParagraph(text, size, IDS_INTERRUPTED);
     if (g_uninstall.refusedCount > 0) {
         AppendParagraph(text, size, IDS_REFUSED);
         TextAppend(text, size, g_uninstall.refused);
