@@ -12,6 +12,8 @@
  *   "NAME-reached" and waits for "NAME-go";
  * - SETUP_TEST_PAUSE=MS shortens the install page's pause after
  *   "Updating Registry..." for tests that install many times;
+ * - SETUP_TEST_FLUSH_REPORT=PATH has the program write into that file,
+ *   as its journal ends, how many times it flushed a file to the disk;
  * - SETUP_TEST_STOP_AT=PLACE ends the program (exit code 3) at a named
  *   place between two steps that write no journal entry (the gap
  *   between the two renames of a replace);
@@ -26,6 +28,7 @@
 #define SEAM_CHECKPOINT_VARIABLE "SETUP_TEST_CHECKPOINT"
 #define SEAM_PAUSE_VARIABLE      "SETUP_TEST_PAUSE"
 #define SEAM_STOP_AT_VARIABLE    "SETUP_TEST_STOP_AT"
+#define SEAM_FLUSH_REPORT_VARIABLE "SETUP_TEST_FLUSH_REPORT"
 #define SEAM_STOP_EXIT_CODE      3
 
 /* The named places. */
@@ -47,10 +50,13 @@ void SeamSetEntryHook(SeamEntryHook hook, void *context);
 /* At a named place between two steps. */
 void SeamAt(const char *place);
 void SeamSetPlaceHook(SeamPlaceHook hook, void *context);
+/* As the journal ends: the flushes the program made. */
+void SeamReportFlushes(long flushes);
 #else
 #define SeamAfterJournalEntry(entry) ((void)(entry))
 #define SeamPause(productMs) (productMs)
 #define SeamAt(place) ((void)(place))
+#define SeamReportFlushes(flushes) ((void)(flushes))
 #endif
 
 #endif

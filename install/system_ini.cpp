@@ -186,6 +186,7 @@ int SetSystemIniMouseLine(const char *mouseLine, const char *expected)
 
 void UpdateSystemIni(void)
 {
+    JournalOpen();
     RewriteSystemIni(MOUSE_LINE, NULL, 0);
     MoveVmouseAside();
 }

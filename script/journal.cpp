@@ -263,6 +263,7 @@ void JournalEnd(void)
     if (journalFile != INVALID_HANDLE_VALUE) {
         LineStart("END");
         LineWriteDurable(journalFile);
+        SeamReportFlushes(FileFlushCount());
     }
     JournalClose();
 }
@@ -462,20 +463,28 @@ void JournalMove(const char *from, const char *to)
 static HANDLE undoFile = INVALID_HANDLE_VALUE;
 static char undoPath[MAX_PATH];
 
-int JournalUndone(const char *path, DWORD offset)
+/* The uninstaller's journal at path, opened for appending once. */
+static HANDLE UndoJournal(const char *path)
 {
     if (undoFile != INVALID_HANDLE_VALUE && lstrcmpiA(path, undoPath) != 0)
         JournalUndoneClose();
     if (undoFile == INVALID_HANDLE_VALUE) {
         undoFile = OpenForAppend(path);
-        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, path)) {
+        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, path))
             JournalUndoneClose();
-            return 0;
-        }
     }
+    return undoFile;
+}
+
+int JournalUndone(const char *path, DWORD offset)
+{
+    HANDLE file = UndoJournal(path);
+
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
     LineStart("UNDO");
     LineDecimal(offset);
-    return LineWrite(undoFile);
+    return LineWrite(file);
 }
 
 void JournalUndoneClose(void)
@@ -496,40 +505,34 @@ void JournalReplacesTo(const char *path)
         replacePath[0] = '\0';
 }
 
-/* The open journal a replace line goes to: the setup's own, or the one
- * the uninstaller named while it is there; null when none. */
+/* The open journal a replace line goes to: the setup's own (never
+ * opened here, which keeps the writer's opening out of the uninstaller),
+ * or the one the uninstaller named while it is there; null when none. */
 static HANDLE ReplaceJournal(void)
 {
-    if (journalEnabled && OpenJournal())
+    HANDLE file;
+
+    /* the setup's journal is open from the destination page on */
+    if (journalEnabled && journalFile != INVALID_HANDLE_VALUE)
         return journalFile;
     if (replacePath[0] == '\0' || !IsFile(replacePath))
         return NULL;
-    if (undoFile != INVALID_HANDLE_VALUE && lstrcmpiA(replacePath, undoPath) != 0)
-        JournalUndoneClose();
-    if (undoFile == INVALID_HANDLE_VALUE) {
-        undoFile = OpenForAppend(replacePath);
-        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, replacePath)) {
-            JournalUndoneClose();
-            return NULL;
-        }
-    }
-    return undoFile;
+    file = UndoJournal(replacePath);
+    return file != INVALID_HANDLE_VALUE ? file : NULL;
 }
 
 DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept)
 {
-    char fullTarget[MAX_PATH], fullFresh[MAX_PATH], fullAside[MAX_PATH];
-    HANDLE file;
+    HANDLE file = ReplaceJournal();
     DWORD offset;
 
-    if (!FullPath(fullTarget, sizeof(fullTarget), target) || !FullPath(fullFresh, sizeof(fullFresh), fresh) ||
-        (aside != NULL && !FullPath(fullAside, sizeof(fullAside), aside)) || (file = ReplaceJournal()) == NULL)
+    if (file == NULL)
         return 0;
     offset = SetFilePointer(file, 0, NULL, FILE_END);
     LineStart("SWAP");
-    LineText(fullTarget);
-    LineText(fullFresh);
-    LineText(aside != NULL ? fullAside : "-");
+    LineText(target);
+    LineText(fresh);
+    LineText(aside != NULL ? aside : "-");
     LineText(asideKept ? "K" : "T");
     if (offset == INVALID_SET_FILE_POINTER || !LineWriteDurable(file))
         return 0;

@@ -124,8 +124,8 @@ void JournalUndoneClose(void);
 /* Where a program without a journal of its own (the uninstaller) writes
  * its SWAP lines: the journal at path, while it exists; null: nowhere. */
 void JournalReplacesTo(const char *path);
-/* Before the first step of a replace (see SWAP above), flushed; aside
- * null when target does not exist. A mark for JournalReplaceDone, 0 when
+/* Before the first step of a replace (see SWAP above), flushed: full
+ * paths, aside null when target does not exist. A mark for JournalReplaceDone, 0 when
  * no journal took the line. */
 DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept);
 /* The replace is finished (or was left for the next start of Windows). */

@@ -3,15 +3,10 @@
  * target that is missing comes back from the name it was set aside as,
  * and the temporary names of the replace go. */
 #include "journal.h"
-#include "path_rule.h"
-#include "../app/paths.h"
-#include "../app/setup_state.h"
 #include "../app/text.h"
 #include "../install/file_ops.h"
 
-#define SYSTEM_INI "system.ini"
-
-/* The name part of a full path. */
+/* The name part of a path. */
 static const char *NameOf(const char *path)
 {
     const char *name = path;
@@ -23,64 +18,52 @@ static const char *NameOf(const char *path)
     return name;
 }
 
-/* A name the safe replace chooses: the stem ("~SN", "~SO"), three
- * digits, ".TMP". */
-static int TemporaryName(const char *name, const char *stem)
+/* 1 when the path lies in the directory of target and its name is
+ * "system." with the given ending, or (stem given) a name the safe
+ * replace chooses: the stem, three characters (its number), ".TMP" (an
+ * 8.3 name with its dot after the sixth character). */
+static int NameBesideIs(const char *path, const char *target, const char *ending, const char *stem)
 {
-    int i;
+    int dir = (int)(NameOf(target) - target);
+    const char *name = NameOf(path);
 
-    if (lstrlenA(name) != 10 || !TextSameStartNoCase(name, stem, 3) || lstrcmpiA(name + 6, ".TMP") != 0)
+    if ((int)(name - path) != dir || !TextSameStartNoCase(path, target, dir))
         return 0;
-    for (i = 3; i < 6; i++) {
-        if (name[i] < '0' || name[i] > '9')
-            return 0;
-    }
-    return 1;
+    if (ending != NULL && TextSameStartNoCase(name, "system.", 7) && lstrcmpiA(name + 7, ending) == 0)
+        return 1;
+    return stem != NULL && lstrlenA(name) == 10 && TextSameStartNoCase(name, stem, 3) && name[6] == '.';
 }
 
-/* 1 when both paths lie in the same directory. */
-static int SameDirectory(const char *a, const char *b)
+/* A one-character field. */
+static int FieldIs(const JournalEntry *entry, int field, char c)
 {
-    char dirA[MAX_PATH], dirB[MAX_PATH];
-
-    return PathDirectory(dirA, sizeof(dirA), a) && PathDirectory(dirB, sizeof(dirB), b) && PathSame(dirA, dirB);
+    return entry->lengths[field] == 1 && entry->fields[field][0] == c;
 }
 
-/* 1 for system.ini of the Windows directory. */
-static int IsSystemIni(const char *path)
-{
-    char ini[MAX_PATH];
-
-    return g_setup.windowsDir[0] != '\0' && PathJoin(ini, sizeof(ini), g_setup.windowsDir, SYSTEM_INI) &&
-           PathSame(path, ini);
-}
-
-/* Only a replace either program makes: its names side by side, the
- * fresh and aside names its own temporary ones, or system.new and
- * system.bak beside the Windows directory's system.ini. */
+/* Only a replace either program makes: its names side by side, fresh and
+ * aside the safe replace's temporary names, or system.new and system.bak
+ * beside system.ini. What finishing one does is limited to these names:
+ * a missing target comes back from them, and the temporary ones go. */
 static int ReplaceAllowed(const JournalEntry *entry)
 {
     const char *target = entry->fields[0], *fresh = entry->fields[1], *aside = entry->fields[2];
-    int kept = lstrcmpA(entry->fields[3], "K") == 0, none = lstrcmpA(aside, "-") == 0;
     int ini;
 
-    if (!JournalText(entry, 0) || !JournalText(entry, 1) || !JournalText(entry, 2) || !JournalText(entry, 3) ||
-        (!kept && lstrcmpA(entry->fields[3], "T") != 0) || !IsPlainFullPath(target) || !IsPlainFullPath(fresh) ||
-        !SameDirectory(target, fresh) || (!none && (!IsPlainFullPath(aside) || !SameDirectory(target, aside))))
+    if (!JournalText(entry, 0) || !JournalText(entry, 1) || !JournalText(entry, 2) || !JournalText(entry, 3))
         return 0;
-    ini = IsSystemIni(target);
-    if (!(TemporaryName(NameOf(fresh), "~SN") || (ini && lstrcmpiA(NameOf(fresh), "system.new") == 0)))
+    ini = NameBesideIs(target, target, "ini", NULL);
+    if (!NameBesideIs(fresh, target, ini ? "new" : NULL, "~SN"))
         return 0;
-    if (kept)
-        return ini && !none && lstrcmpiA(NameOf(aside), "system.bak") == 0;
-    return none || TemporaryName(NameOf(aside), "~SO");
+    if (FieldIs(entry, 3, 'K'))
+        return ini && NameBesideIs(aside, target, "bak", NULL);
+    return FieldIs(entry, 3, 'T') && (FieldIs(entry, 2, '-') || NameBesideIs(aside, target, NULL, "~SO"));
 }
 
 /* Finishes one replace; 1 when nothing of it is left to finish. */
 static int FinishReplace(const JournalEntry *entry, int *changes)
 {
     const char *target = entry->fields[0], *fresh = entry->fields[1], *aside = entry->fields[2];
-    int kept = lstrcmpA(entry->fields[3], "K") == 0, none = lstrcmpA(aside, "-") == 0;
+    int kept = FieldIs(entry, 3, 'K'), none = FieldIs(entry, 2, '-');
 
     if (!IsFile(target)) {
         /* back to the file as it was; system.ini takes even the new copy
@@ -108,36 +91,35 @@ static int FinishReplace(const JournalEntry *entry, int *changes)
     return 1;
 }
 
+/* 1 when a later UNDO line names the entry at index: the replace is finished. */
+static int Finished(const Journal *journal, int index)
+{
+    DWORD offset;
+    int i;
+
+    for (i = index + 1; i < journal->count; i++) {
+        if (journal->entries[i].kind == J_UNDO && JournalNumber(&journal->entries[i], 0, 0, &offset) &&
+            offset == journal->entries[index].offset)
+            return 1;
+    }
+    return 0;
+}
+
 int JournalFinishReplaces(const char *path)
 {
     Journal journal;
-    char *finished;
-    DWORD offset;
-    int i, j, changes = 0;
+    int i, changes = 0;
 
     if (!IsFile(path) || !JournalRead(path, &journal))
         return 0;
-    finished = (char *)GlobalAlloc(GPTR, (SIZE_T)journal.count + 1);
-    if (finished == NULL) {
-        JournalFree(&journal);
-        return 0;
-    }
-    /* the replaces finished already: an UNDO line names each */
-    for (i = 0; i < journal.count; i++) {
-        if (journal.entries[i].kind != J_UNDO || !JournalNumber(&journal.entries[i], 0, 0, &offset))
-            continue;
-        j = JournalEntryAt(&journal, offset, i);
-        if (j >= 0)
-            finished[j] = 1;
-    }
+    /* a replace is rare: each looks for its own UNDO line */
     for (i = journal.count - 1; i >= 0; i--) {
-        if (journal.entries[i].kind != J_SWAP || finished[i] || !ReplaceAllowed(&journal.entries[i]))
+        if (journal.entries[i].kind != J_SWAP || !ReplaceAllowed(&journal.entries[i]) || Finished(&journal, i))
             continue;
         if (FinishReplace(&journal.entries[i], &changes))
             JournalUndone(path, journal.entries[i].offset);
     }
     JournalUndoneClose();
-    GlobalFree(finished);
     JournalFree(&journal);
     return changes;
 }

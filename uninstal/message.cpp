@@ -44,8 +44,7 @@ int UninstallMessage(char *text, int size)
     } else if (g_uninstall.changes == 0) {
         AppendProductText(text, size, IDS_NOTHING_REMOVED);
     } else {
-        complete = complete && g_uninstall.keptCount == g_uninstall.keptDirectories &&
-                   g_uninstall.keptFinal == 0;
+        complete = complete && g_uninstall.keptCount == g_uninstall.keptDirectories;
         AppendProductText(text, size, complete ? IDS_REMOVED : IDS_PARTLY_REMOVED);
     }
     if (!g_uninstall.haveJournal && g_uninstall.changes > 0)

@@ -27,7 +27,6 @@ static char *undone;                    /* per entry: 1 when undone */
  * installation directory and above; 0 anything else. */
 static int WayBack(const JournalEntry *entry)
 {
-    char record[MAX_PATH];
     const char *path;
 
     switch (entry->kind) {
@@ -42,8 +41,7 @@ static int WayBack(const JournalEntry *entry)
     case J_FILE:
         if (Same(entry->fields[0], g_uninstall.programPath))
             return 2;
-        return PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") &&
-               Same(entry->fields[0], record) ? 1 : 0;
+        return IsRestoreRecord(entry->fields[0]);
     case J_DIR:
         return Same(g_setup.installDir, entry->fields[0]) || PathWithin(g_setup.installDir, entry->fields[0])
                    ? 3 : 0;
@@ -213,17 +211,13 @@ static int Pending(void)
 static void RemoveSavedCopies(void)
 {
     const JournalEntry *entry;
-    const char *saved;
     int i;
 
     for (i = 0; i < g_undoJournal.count; i++) {
         entry = &g_undoJournal.entries[i];
-        if (entry->kind != J_FILE || entry->fieldCount != 5 || !JournalText(entry, 4))
-            continue;
-        saved = entry->fields[4];
-        if (PlainFullPath(saved) && PathWithin(saved, g_setup.installDir) && lstrlenA(NamePart(saved)) == 12 &&
-            Same(NamePart(saved) + 8, ".SAV"))
-            DeleteFileA(saved);
+        if (entry->kind == J_FILE && entry->fieldCount == 5 && JournalText(entry, 4) &&
+            SavedCopyAllowed(entry->fields[4]))
+            DeleteFileA(entry->fields[4]);
     }
 }
 
@@ -390,25 +384,19 @@ void UninstallFreeJournal(void)
 
 void UninstallRun(void)
 {
-    int finished;
-
     JournalEnable(0);
     /* a replace an earlier run left cut short (system.ini set aside) is
      * finished before anything else */
-    if (g_uninstall.haveJournal) {
-        finished = JournalFinishReplaces(g_uninstall.journalPath);
-        g_uninstall.changes += finished;
-        if (finished > 0)
-            g_uninstall.restart = 1;
-    }
-    JournalReplacesTo(g_uninstall.haveJournal ? g_uninstall.journalPath : NULL);
+    if (g_uninstall.haveJournal)
+        g_uninstall.changes += JournalFinishReplaces(g_uninstall.journalPath);
     if (!UninstallReadJournal()) {
-        JournalReplacesTo(NULL);
         g_uninstall.haveJournal = 0;
         RemoveProvableComponents();
         RemoveOwnDirectory();
         return;
     }
+    /* this run's replaces go into the journal too */
+    JournalReplacesTo(g_uninstall.journalPath);
     /* whole: not damaged, and its last run ended */
     g_uninstall.damaged = JournalDamaged();
     g_uninstall.whole = !g_uninstall.damaged && g_undoJournal.lastRunEnded;

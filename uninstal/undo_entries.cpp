@@ -124,13 +124,17 @@ int RemoveFile(const char *path)
     return UNDO_DONE;
 }
 
-/* 1 for the restore record: the setup writes it value by value, so a
- * record cut part-way is the setup's as much as a whole one. */
-static int OwnFile(const char *path)
+int IsRestoreRecord(const char *path)
 {
     char record[MAX_PATH];
 
     return PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") && Same(path, record);
+}
+
+int SavedCopyAllowed(const char *saved)
+{
+    return PlainFullPath(saved) && PathWithin(saved, g_setup.installDir) && lstrlenA(NamePart(saved)) == 12 &&
+           Same(NamePart(saved) + 8, ".SAV");
 }
 
 /* Bytes the journal cannot account for are set aside under a name beside
@@ -156,7 +160,9 @@ static int UndoFile(int index)
 
     if (!JournalText(entry, 0) || !FileAllowed(path, g_undoNames, g_undoNameCount))
         return -1;
-    own = OwnFile(path);
+    /* the restore record is written value by value: one cut part-way is
+     * the setup's as much as a whole one */
+    own = IsRestoreRecord(path);
     if (entry->fieldCount == 2) {   /* NEW: the setup's, with its completion entry or without */
         if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             return UNDO_DONE;
@@ -167,8 +173,7 @@ static int UndoFile(int index)
         return RemoveFile(path);
     }
     saved = entry->fields[4];
-    if (!JournalText(entry, 4) || !PlainFullPath(saved) || !PathWithin(saved, g_setup.installDir) ||
-        lstrlenA(NamePart(saved)) != 12 || !Same(NamePart(saved) + 8, ".SAV"))
+    if (!JournalText(entry, 4) || !SavedCopyAllowed(saved))
         return -1;
     if (FileMatches(path, entry, 2)) {
         DeleteFileA(saved);     /* the file is its original again */
