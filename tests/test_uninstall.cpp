@@ -472,3 +472,61 @@ TEST_F(UninstallTest, AFailedWininitWriteIsReported)
 }
 
 }  // namespace
+
+namespace {
+
+// Replaces cut short between their renames (a SWAP line without the UNDO
+// that finishes it): the target comes back from its aside copy, the
+// temporary names go, each replace is finished once; what a SWAP line
+// names beyond the replace's own names is never touched.
+TEST_F(UninstallTest, ReplacesCutShortAreFinishedFirst)
+{
+    struct Row {
+        const char *name;
+        const char *target, *fresh, *aside, *how;
+        std::vector<std::string> before;    // files there: "NAME=bytes"
+        std::vector<std::string> after;     // files there afterwards, "NAME=bytes" or "NAME" absent with '!'
+        int changes;
+    };
+    const Row rows[] = {
+        /* 0 */ { "the safe replace, target set aside", "DRIVER.DRV", "~SN000.TMP", "~SO000.TMP", "T",
+                  { "~SN000.TMP=new", "~SO000.TMP=old" }, { "DRIVER.DRV=old", "!~SN000.TMP", "!~SO000.TMP" }, 2 },
+        /* 1 */ { "the safe replace, aside left", "DRIVER.DRV", "~SN000.TMP", "~SO000.TMP", "T",
+                  { "DRIVER.DRV=new", "~SO000.TMP=old" }, { "DRIVER.DRV=new", "!~SO000.TMP" }, 1 },
+        /* 2 */ { "system.ini set aside as system.bak", "system.ini", "system.new", "system.bak", "K",
+                  { "system.new=new", "system.bak=user's" }, { "system.ini=user's", "!system.new", "!system.bak" }, 2 },
+        /* 3 */ { "system.ini and system.bak both gone", "system.ini", "system.new", "system.bak", "K",
+                  { "system.new=new" }, { "system.ini=new", "!system.new" }, 1 },
+        /* 4 */ { "a fresh name that is no temporary one", "DRIVER.DRV", "KEEP.TXT", "-", "T",
+                  { "KEEP.TXT=the user's" }, { "KEEP.TXT=the user's", "!DRIVER.DRV" }, 0 },
+        /* 5 */ { "an aside that is not system.bak", "system.ini", "system.new", "WIN.INI", "K",
+                  { "WIN.INI=the user's", "system.new=new" }, { "WIN.INI=the user's", "system.new=new", "!system.ini" },
+                  0 },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        const Row &row = rows[i];
+        SCOPED_TRACE("row " + std::to_string(i) + ": " + row.name);
+        RemoveTree(dir_);
+        CreateDirectoryA(dir_.c_str(), NULL);
+        for (auto &file : row.before) {
+            size_t equals = file.find('=');
+            WriteFileBytes(dir_ + "\\" + file.substr(0, equals), file.substr(equals + 1));
+        }
+        std::string aside = std::string(row.aside) == "-" ? "-" : dir_ + "\\" + row.aside;
+        WriteFileBytes(JournalPath(), Line("RUN", { "1", "N", "Velto" }) +
+                                          Line("SWAP", { dir_ + "\\" + row.target, dir_ + "\\" + row.fresh, aside,
+                                                         row.how }));
+        EXPECT_EQ(JournalFinishReplaces(JournalPath().c_str()), row.changes);
+        for (auto &file : row.after) {
+            if (file[0] == '!') {
+                EXPECT_FALSE(FileExists(dir_ + "\\" + file.substr(1))) << file;
+                continue;
+            }
+            size_t equals = file.find('=');
+            EXPECT_EQ(ReadFileBytes(dir_ + "\\" + file.substr(0, equals)), file.substr(equals + 1)) << file;
+        }
+        EXPECT_EQ(JournalFinishReplaces(JournalPath().c_str()), 0) << "finished once";
+    }
+}
+
+}  // namespace
