@@ -185,6 +185,7 @@ static void RunNormalMode(const char *commandLine)
 
     copy = ReadCopyCommand(commandLine, packageDir, sizeof(packageDir));
     if (CompanionRunning() || IsAlreadyInstalled()) {
+        FinishInstalledReplaces();
         ShowWarning(IDS_OTHER_MOUSE_PROGRAM, "Warning", MB_ICONEXCLAMATION);
         return;
     }

@@ -3,6 +3,8 @@
 
 static SeamEntryHook entryHook;
 static void *entryContext;
+static SeamPlaceHook placeHook;
+static void *placeContext;
 static int environmentRead;
 static long stopAfter;
 static HANDLE checkpointReached;
@@ -113,4 +115,44 @@ void SeamFailRegistryWrite(long n)
 void SeamFailJournalWrite(long n)
 {
     journalFailIn = n;
+}
+
+void SeamSetPlaceHook(SeamPlaceHook hook, void *context)
+{
+    placeHook = hook;
+    placeContext = context;
+}
+
+void SeamAt(const char *place)
+{
+    char stopAt[64];
+    DWORD length;
+
+    if (placeHook != NULL) {
+        placeHook(place, placeContext);
+        return;
+    }
+    length = GetEnvironmentVariableA(SEAM_STOP_AT_VARIABLE, stopAt, sizeof(stopAt));
+    if (length > 0 && length < sizeof(stopAt) && lstrcmpA(stopAt, place) == 0)
+        ExitProcess(SEAM_STOP_EXIT_CODE);
+}
+
+void SeamReportFlushes(long flushes)
+{
+    char path[MAX_PATH], text[16];
+    DWORD length = GetEnvironmentVariableA(SEAM_FLUSH_REPORT_VARIABLE, path, sizeof(path));
+    HANDLE file;
+    int at = (int)sizeof(text);
+
+    if (length == 0 || length >= sizeof(path))
+        return;
+    do {
+        text[--at] = (char)('0' + flushes % 10);
+        flushes /= 10;
+    } while (flushes > 0 && at > 0);
+    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    WriteFile(file, text + at, (DWORD)(sizeof(text) - at), &length, NULL);
+    CloseHandle(file);
 }

@@ -12,8 +12,13 @@
  *   "NAME-reached" and waits for "NAME-go";
  * - SETUP_TEST_PAUSE=MS shortens the install page's pause after
  *   "Updating Registry..." for tests that install many times;
+ * - SETUP_TEST_FLUSH_REPORT=PATH has the program write into that file,
+ *   as its journal ends, how many times it flushed a file to the disk;
+ * - SETUP_TEST_STOP_AT=PLACE ends the program (exit code 3) at a named
+ *   place between two steps that write no journal entry (the gap
+ *   between the two renames of a replace);
  * - a test in the same process can instead have a routine called after
- *   every journal entry;
+ *   every journal entry, and one called at every named place;
  * - a test in the same process can have the N-th registry write (a key
  *   created or a value set) or the N-th journal entry fail. */
 #ifndef SETUP_TEST_SEAMS_H
@@ -24,9 +29,17 @@
 #define SEAM_STOP_VARIABLE       "SETUP_TEST_STOP_AFTER"
 #define SEAM_CHECKPOINT_VARIABLE "SETUP_TEST_CHECKPOINT"
 #define SEAM_PAUSE_VARIABLE      "SETUP_TEST_PAUSE"
+#define SEAM_STOP_AT_VARIABLE    "SETUP_TEST_STOP_AT"
+#define SEAM_FLUSH_REPORT_VARIABLE "SETUP_TEST_FLUSH_REPORT"
 #define SEAM_STOP_EXIT_CODE      3
 
+/* The named places. */
+#define SEAM_SYSTEM_INI_ASIDE   "system.ini renamed aside"  /* the setup's rewrite */
+#define SEAM_TARGET_ASIDE       "target set aside"          /* the safe replace */
+#define SEAM_VMOUSE_BAK_GONE    "VMOUSE.BAK deleted"        /* before VMOUSE.VXD moves */
+
 typedef void (*SeamEntryHook)(long entry, void *context);
+typedef void (*SeamPlaceHook)(const char *place, void *context);
 
 #ifdef SETUP_TEST_SEAMS
 /* After the program's n-th journal entry reached the file. */
@@ -42,11 +55,18 @@ int SeamRegistryWriteFails(void);
 int SeamJournalWriteFails(void);
 void SeamFailRegistryWrite(long n);
 void SeamFailJournalWrite(long n);
+/* At a named place between two steps. */
+void SeamAt(const char *place);
+void SeamSetPlaceHook(SeamPlaceHook hook, void *context);
+/* As the journal ends: the flushes the program made. */
+void SeamReportFlushes(long flushes);
 #else
 #define SeamAfterJournalEntry(entry) ((void)(entry))
 #define SeamPause(productMs) (productMs)
 #define SeamRegistryWriteFails() 0
 #define SeamJournalWriteFails() 0
+#define SeamAt(place) ((void)(place))
+#define SeamReportFlushes(flushes) ((void)(flushes))
 #endif
 
 #endif

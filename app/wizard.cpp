@@ -1,7 +1,10 @@
 /* The page sequence of the normal mode, and the start-up checks. */
 #include "wizard.h"
+#include "paths.h"
+#include "setup_state.h"
 #include "text.h"
 #include "../registry/values.h"
+#include "../script/journal.h"
 
 /* Where each state goes on Cancel, Back and Next; "other" results count
  * as Next. With PS2Only the mouse type page is left out both ways. */
@@ -46,18 +49,38 @@ int IsReconfigureMode(const char *commandLine)
     return commandLine != NULL && commandLine[0] == '-' && commandLine[1] == 'u';
 }
 
-int IsAlreadyInstalled(void)
+/* The start-up entry of the companion program; 0 when it does not name it. */
+static int ReadStartupEntry(char *value, int size)
 {
     HKEY key;
-    /* More room than the 80 bytes the entry normally needs, so that a
-     * longer entry is still read whole and terminated. */
-    char value[1024];
     int found;
 
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return 0;
-    found = ReadTextValue(key, COMPANION_TITLE, value, sizeof(value)) &&
-            TextFind(value, "VARIRE.EXE") != NULL;
+    found = ReadTextValue(key, COMPANION_TITLE, value, size) && TextFind(value, "VARIRE.EXE") != NULL;
     RegCloseKey(key);
     return found;
+}
+
+int IsAlreadyInstalled(void)
+{
+    /* More room than the 80 bytes the entry normally needs, so that a
+     * longer entry is still read whole and terminated. */
+    char value[1024];
+
+    return ReadStartupEntry(value, sizeof(value));
+}
+
+void FinishInstalledReplaces(void)
+{
+    char value[1024], journal[MAX_PATH];
+    char *program;
+
+    if (!ReadStartupEntry(value, sizeof(value)) || (program = TextFind(value, "\\VARIRE.EXE")) == NULL)
+        return;
+    *program = '\0';     /* the installation directory */
+    if (!PathJoin(journal, sizeof(journal), value, JOURNAL_NAME) ||
+        !ReadWindowsDirectory(g_setup.windowsDir, sizeof(g_setup.windowsDir)))
+        return;
+    JournalFinishReplaces(journal);
 }

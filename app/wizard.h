@@ -24,5 +24,8 @@ int IsReconfigureMode(const char *commandLine);
 
 /* 1 when the start-up entry "Kestrel" already names VARIRE.EXE. */
 int IsAlreadyInstalled(void);
+/* A replace the installation that start-up entry names left cut short
+ * (system.ini set aside) is finished, though this run goes no further. */
+void FinishInstalledReplaces(void);
 
 #endif

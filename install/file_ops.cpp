@@ -1,9 +1,13 @@
 /* Checksums, whole-file copies, the safe replace and WININIT.INI. */
 #include "file_ops.h"
 #include "../app/paths.h"
+#include "../app/test_seams.h"
 #include "../app/text.h"
+#include "../script/journal.h"
 
 #define CHUNK 65536
+
+static long flushes;
 
 /* Eight bytes a step ("slicing by eight"): the setup sums every file it
  * writes, so the sum must cost little beside the copy. */
@@ -36,6 +40,17 @@ DWORD Crc32(DWORD crc, const BYTE *bytes, DWORD count)
     for (; i < count; i++)
         crc = table[0][(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;
+}
+
+int FileFlush(HANDLE file)
+{
+    flushes++;
+    return FlushFileBuffers(file) ? 1 : 0;
+}
+
+long FileFlushCount(void)
+{
+    return flushes;
 }
 
 int IsFile(const char *path)
@@ -106,6 +121,10 @@ int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc)
     /* the copy keeps the file's time: it is the same file again */
     if (ok && GetFileTime(input, NULL, NULL, &written))
         SetFileTime(output, NULL, NULL, &written);
+    /* a saved original or a replace's fresh copy must be on the disk
+     * before the file it stands for is changed */
+    if (ok && !FileFlush(output))
+        ok = 0;
     CloseHandle(input);
     if (!CloseHandle(output))
         ok = 0;
@@ -120,8 +139,7 @@ int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc)
     return 1;
 }
 
-/* A free name beside the target: "~SR" and a number, ".TMP" (8.3). */
-static int NameBeside(char *name, int size, const char *target, const char *stem)
+int FreeNameBeside(char *name, int size, const char *target, const char *stem)
 {
     char dir[MAX_PATH], file[16];
     int n;
@@ -141,33 +159,50 @@ static int NameBeside(char *name, int size, const char *target, const char *stem
 int ReplaceFileSafely(const char *from, const char *target, int *later)
 {
     char fresh[MAX_PATH], aside[MAX_PATH];
+    int exists = GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES;
+    DWORD mark;
 
     *later = 0;
-    if (!NameBeside(fresh, sizeof(fresh), target, "~SN") || !CopyWholeFile(from, fresh, NULL, NULL))
+    /* both names are chosen, and journaled, before the first step */
+    if (!FreeNameBeside(fresh, sizeof(fresh), target, "~SN") ||
+        (exists && !FreeNameBeside(aside, sizeof(aside), target, "~SO")))
         return 0;
-    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) {
-        if (MoveFileA(fresh, target))
+    mark = JournalReplace(target, fresh, exists ? aside : NULL, 0);
+    if (!CopyWholeFile(from, fresh, NULL, NULL)) {
+        JournalReplaceDone(mark);
+        return 0;
+    }
+    if (!exists) {
+        if (MoveFileA(fresh, target)) {
+            JournalReplaceDone(mark);
             return 1;
+        }
         DeleteFileA(fresh);
+        JournalReplaceDone(mark);
         return 0;
     }
     /* the old file goes aside first and comes back when the new one
      * cannot take its place */
-    if (NameBeside(aside, sizeof(aside), target, "~SO") && MoveFileA(target, aside)) {
+    if (MoveFileA(target, aside)) {
+        SeamAt(SEAM_TARGET_ASIDE);
         if (MoveFileA(fresh, target)) {
             DeleteFileA(aside);
+            JournalReplaceDone(mark);
             return 1;
         }
         MoveFileA(aside, target);
         DeleteFileA(fresh);
+        JournalReplaceDone(mark);
         return 0;
     }
     /* in use: the copy takes its place at the next start */
     if (WininitAdd(NULL, target, fresh)) {
         *later = 1;
+        JournalReplaceDone(mark);
         return 1;
     }
     DeleteFileA(fresh);
+    JournalReplaceDone(mark);
     return 0;
 }
 

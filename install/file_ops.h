@@ -15,18 +15,30 @@ DWORD Crc32(DWORD crc, const BYTE *bytes, DWORD count);
  * in use for writing, a directory). */
 int FileSum(const char *path, DWORD *size, DWORD *crc);
 
+/* Commits an open file's written data to the disk (the cache may hold
+ * it past a power cut otherwise); FileFlushCount counts the calls made
+ * in this process. */
+int FileFlush(HANDLE file);
+long FileFlushCount(void);
+
 /* 1 when the path names an existing file (not a directory). */
 int IsFile(const char *path);
 
 /* Copies `from` into a new file `to` (one there is replaced), with the
- * same last-write time; 1 when the
+ * same last-write time, committed to the disk; 1 when the
  * whole file arrived, else `to` is removed. The copy's size and checksum
  * come back when the pointers are given. */
 int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc);
 
+/* A free name beside the target: the stem (three characters), a number
+ * and ".TMP", an 8.3 name. 0 when there is none. */
+int FreeNameBeside(char *name, int size, const char *target, const char *stem);
+
 /* Puts a copy of `from` in place of `target`: the copy is made beside the
  * target under a name of its own, then the target is set aside and the
- * copy renamed into its place (a rename never replaces a file). When the
+ * copy renamed into its place (a rename never replaces a file). The
+ * journal describes the replace with both names first (JournalReplace),
+ * so a run ended between the renames is finished by the next. When the
  * target is in use, the copy is left to replace it at the next start of
  * Windows (*later is then 1). 1 when done or left for the restart. */
 int ReplaceFileSafely(const char *from, const char *target, int *later);

@@ -4,6 +4,7 @@
 #include "install.h"
 #include "../app/stream.h"
 #include "../app/paths.h"
+#include "../app/test_seams.h"
 #include "../app/text.h"
 #include "../res/resource.h"
 #include "../script/journal.h"
@@ -143,6 +144,7 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected, int kee
     Stream input;
     int complete;
     int replaced = 0;
+    DWORD mark;
 
     /* An empty Windows directory would put the files at a drive root. */
     if (g_setup.windowsDir[0] == '\0' ||
@@ -151,11 +153,17 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected, int kee
         !PathJoin(bakPath, sizeof(bakPath), g_setup.windowsDir, "system.bak"))
         return MOUSE_LINE_FAILED;
 
-    if (!StreamOpen(&output, newPath, "wt"))
+    /* the whole replace with its names, before system.new is made: a run
+     * ended anywhere in it is finished by the next */
+    mark = JournalReplace(iniPath, newPath, keepBackup ? NULL : bakPath, !keepBackup);
+    if (!StreamOpen(&output, newPath, "wt")) {
+        JournalReplaceDone(mark);
         return MOUSE_LINE_FAILED;
+    }
     if (!StreamOpen(&input, iniPath, "rt")) {
         StreamClose(&output);
         DeleteFileA(newPath);
+        JournalReplaceDone(mark);
         return MOUSE_LINE_FAILED;
     }
     complete = WriteNewSystemIni(&input, &output, mouseLine, expected, &replaced);
@@ -165,33 +173,41 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected, int kee
         complete = 0;
     if (!complete || (expected != NULL && !replaced)) {
         DeleteFileA(newPath);
+        JournalReplaceDone(mark);
         return complete ? MOUSE_LINE_OTHER : MOUSE_LINE_FAILED;
     }
 
     if (keepBackup) {
         complete = ReplaceFileSafely(newPath, iniPath, &later);
         DeleteFileA(newPath);
+        JournalReplaceDone(mark);
         return complete ? MOUSE_LINE_SET : MOUSE_LINE_FAILED;
     }
     /* A rename never replaces an existing file: the old backup goes first,
      * saved by the journal, which also keeps the new one's checksum. */
     if (!JournalFileBefore(bakPath)) {
         DeleteFileA(newPath);
+        JournalReplaceDone(mark);
         return MOUSE_LINE_FAILED;
     }
     DeleteFileA(bakPath);
     if (!MoveFileA(iniPath, bakPath)) {
         /* system.bak could not make room: system.ini stays as it was */
         DeleteFileA(newPath);
+        JournalReplaceDone(mark);
         return MOUSE_LINE_FAILED;
     }
+    SeamAt(SEAM_SYSTEM_INI_ASIDE);
     if (!MoveFileA(newPath, iniPath)) {
         /* never leave the system without its system.ini */
         MoveFileA(bakPath, iniPath);
         DeleteFileA(newPath);
+        JournalReplaceDone(mark);
         return MOUSE_LINE_FAILED;
     }
-    return JournalFileDone(bakPath) ? MOUSE_LINE_SET : MOUSE_LINE_FAILED;
+    complete = JournalFileDone(bakPath);
+    JournalReplaceDone(mark);
+    return complete ? MOUSE_LINE_SET : MOUSE_LINE_FAILED;
 }
 
 /* Moves VMM32\VMOUSE.VXD aside as VMOUSE.BAK. An older VMOUSE.BAK is
@@ -220,6 +236,7 @@ static int MoveVmouseAside(void)
         return 0;
     }
     DeleteFileA(bakPath);
+    SeamAt(SEAM_VMOUSE_BAK_GONE);
     if (MoveFileA(vxdPath, bakPath) && !JournalFileDone(bakPath)) {
         NoteFailure(IDS_JOURNAL_FAILED, bakPath);
         return 0;
@@ -236,6 +253,8 @@ int UpdateSystemIni(void)
 {
     char iniPath[MAX_PATH];
 
+    /* a replace an earlier run left cut short is finished first */
+    JournalOpen();
     if (RewriteSystemIni(MOUSE_LINE, NULL, 0) != MOUSE_LINE_SET) {
         if (!PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, "system.ini"))
             TEXT_COPY(iniPath, "system.ini");

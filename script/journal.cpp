@@ -114,6 +114,13 @@ static int LineWrite(HANDLE file)
     return 1;
 }
 
+/* The line written and flushed to the disk before the change it
+ * describes: the change destroys or replaces something that existed. */
+static int LineWriteDurable(HANDLE file)
+{
+    return LineWrite(file) && FileFlush(file);
+}
+
 /* ---- writing ---- */
 
 void JournalEnable(int on)
@@ -217,6 +224,9 @@ static int OpenJournal(void)
     }
     if (GetFileAttributesA(g_setup.installDir) == INVALID_FILE_ATTRIBUTES)
         return JOURNAL_NONE;
+    /* a replace an earlier run left cut short is finished before this
+     * run changes anything */
+    JournalFinishReplaces(path);
     journalFile = OpenForAppend(path);
     if (journalFile == INVALID_HANDLE_VALUE)
         return JOURNAL_FAILED;
@@ -235,6 +245,8 @@ static int OpenJournal(void)
     LineText(lstrcmpiA(g_setup.installDir, g_setup.sourceDir) == 0 ? "U" : "N");
     LineText(g_setup.productName);
     begun = begun && LineWrite(journalFile) && WriteNames(journalFile);
+    /* the directory the destination page made is on the disk at once */
+    begun = begun && FileFlush(journalFile);
     pendingDirCount = 0;
     if (!begun) {
         JournalClose();
@@ -253,6 +265,11 @@ static int JournalOpenFor(int *result)
     return open == 1;
 }
 
+int JournalOpen(void)
+{
+    return OpenJournal() != JOURNAL_FAILED;
+}
+
 void JournalClose(void)
 {
     if (journalFile != INVALID_HANDLE_VALUE)
@@ -268,7 +285,8 @@ int JournalEnd(void)
 
     if (journalFile != INVALID_HANDLE_VALUE) {
         LineStart("END");
-        ended = LineWrite(journalFile);
+        ended = LineWriteDurable(journalFile);
+        SeamReportFlushes(FileFlushCount());
     }
     JournalClose();
     return ended;
@@ -323,7 +341,7 @@ int JournalFileBefore(const char *path)
     LineDecimal(size);
     LineHex(crc);
     LineText(saved);
-    if (!LineWrite(journalFile))
+    if (!LineWriteDurable(journalFile))
         return 0;
     return CopyWholeFile(full, saved, NULL, NULL);
 }
@@ -444,7 +462,8 @@ int JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD
         GlobalFree(original);
     LineDecimal(type);
     LineBytes(data, size);
-    return LineWrite(journalFile);
+    /* a value that existed is replaced: its original must outlive a power cut */
+    return found == ERROR_SUCCESS ? LineWriteDurable(journalFile) : LineWrite(journalFile);
 }
 
 /* The text up to its line end. */
@@ -466,7 +485,7 @@ int JournalMouseLine(const char *oldLine, const char *newLine)
     LineStart("LINE");
     LineTextToLineEnd(oldLine);
     LineTextToLineEnd(newLine);
-    return LineWrite(journalFile);
+    return LineWriteDurable(journalFile);
 }
 
 int JournalMove(const char *from, const char *to)
@@ -481,7 +500,7 @@ int JournalMove(const char *from, const char *to)
     LineStart("MOVE");
     LineText(fullFrom);
     LineText(fullTo);
-    return LineWrite(journalFile);
+    return LineWriteDurable(journalFile);
 }
 
 /* The uninstaller's journal stays open between its UNDO lines: one open
@@ -489,20 +508,28 @@ int JournalMove(const char *from, const char *to)
 static HANDLE undoFile = INVALID_HANDLE_VALUE;
 static char undoPath[MAX_PATH];
 
-int JournalUndone(const char *path, DWORD offset)
+/* The uninstaller's journal at path, opened for appending once. */
+static HANDLE UndoJournal(const char *path)
 {
     if (undoFile != INVALID_HANDLE_VALUE && lstrcmpiA(path, undoPath) != 0)
         JournalUndoneClose();
     if (undoFile == INVALID_HANDLE_VALUE) {
         undoFile = OpenForAppend(path);
-        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, path)) {
+        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, path))
             JournalUndoneClose();
-            return 0;
-        }
     }
+    return undoFile;
+}
+
+int JournalUndone(const char *path, DWORD offset)
+{
+    HANDLE file = UndoJournal(path);
+
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
     LineStart("UNDO");
     LineDecimal(offset);
-    return LineWrite(undoFile);
+    return LineWrite(file);
 }
 
 void JournalUndoneClose(void)
@@ -511,4 +538,59 @@ void JournalUndoneClose(void)
         CloseHandle(undoFile);
     undoFile = INVALID_HANDLE_VALUE;
     undoPath[0] = '\0';
+}
+
+/* ---- replaces ---- */
+
+static char replacePath[MAX_PATH];
+
+void JournalReplacesTo(const char *path)
+{
+    if (path == NULL || !TEXT_COPY(replacePath, path))
+        replacePath[0] = '\0';
+}
+
+/* The open journal a replace line goes to: the setup's own (never
+ * opened here, which keeps the writer's opening out of the uninstaller),
+ * or the one the uninstaller named while it is there; null when none. */
+static HANDLE ReplaceJournal(void)
+{
+    HANDLE file;
+
+    /* the setup's journal is open from the destination page on */
+    if (journalEnabled && journalFile != INVALID_HANDLE_VALUE)
+        return journalFile;
+    if (replacePath[0] == '\0' || !IsFile(replacePath))
+        return NULL;
+    file = UndoJournal(replacePath);
+    return file != INVALID_HANDLE_VALUE ? file : NULL;
+}
+
+DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept)
+{
+    HANDLE file = ReplaceJournal();
+    DWORD offset;
+
+    if (file == NULL)
+        return 0;
+    offset = SetFilePointer(file, 0, NULL, FILE_END);
+    LineStart("SWAP");
+    LineText(target);
+    LineText(fresh);
+    LineText(aside != NULL ? aside : "-");
+    LineText(asideKept ? "K" : "T");
+    if (offset == INVALID_SET_FILE_POINTER || !LineWriteDurable(file))
+        return 0;
+    return offset + 1;
+}
+
+void JournalReplaceDone(DWORD mark)
+{
+    HANDLE file;
+
+    if (mark == 0 || (file = ReplaceJournal()) == NULL)
+        return;
+    LineStart("UNDO");
+    LineDecimal(mark - 1);
+    LineWrite(file);
 }

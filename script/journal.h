@@ -11,12 +11,24 @@
  *   system.ini mouse line and the VMOUSE.VXD move before they happen. A
  *   process ended at any point leaves entries for everything it did, and
  *   a file without its completion entry is a half-written one.
+ * - Durable where it destroys. The line is in the system's file cache
+ *   before the change is made, so it outlives a process that is ended.
+ *   A power cut may lose cached lines while later changes reached the
+ *   disk, so an entry whose change destroys or replaces something that
+ *   existed (a file written over or saved, a value that existed, the
+ *   mouse line, a move, a replace) is flushed to the disk before the
+ *   change, the saved copy with it. Entries for what did not exist (a new
+ *   file, directory, key or value) wait for the next flush: a disk write
+ *   per file copied would cost more than the copy.
+ * - Replaces in two renames. A file replaced by renaming (system.ini,
+ *   the uninstaller's safe replace) is described by one SWAP line before
+ *   the first step, with every temporary name. The next run of either
+ *   program first finishes what such a replace left (JournalFinishReplaces):
+ *   a target that is missing comes back from the name it was set aside
+ *   as, and the temporary names go.
  * - Append-only. One text line per entry, written by one WriteFile at
  *   the end of the open file: the cost of an entry does not grow with
- *   the journal. The line is in the system's file cache before the
- *   change is made, so it outlives a process that is ended; it is not
- *   flushed to the disk one by one (that would cost a disk write per
- *   file copied). Each line ends with a CRC-32 of its text, so a cut or
+ *   the journal. Each line ends with a CRC-32 of its text, so a cut or
  *   damaged line is known and nothing else is lost. A torn last line
  *   found by the next run is closed off with a line end before it adds;
  *   the reader counts it as damaged, as any line that does not read
@@ -52,7 +64,14 @@
  *   MOVE from to                  a file about to be renamed
  *   END                           the run ended
  *   UNDO offset                   the entry at that byte offset has been
- *                                 undone (written by the uninstaller) */
+ *                                 undone (written by the uninstaller), or
+ *                                 the replace at that offset is finished
+ *   SWAP target fresh aside how   target is about to be replaced: the new
+ *                                 bytes are written as fresh, target is
+ *                                 renamed to aside ("-": target did not
+ *                                 exist), fresh to target; how is "K" when
+ *                                 aside is a backup that stays (system.bak),
+ *                                 "T" when it is a temporary name that goes */
 #ifndef SETUP_JOURNAL_H
 #define SETUP_JOURNAL_H
 
@@ -73,6 +92,11 @@
 void JournalEnable(int on);
 /* installDir\UNINSTAL.LOG; 0 when there is no directory or it does not fit. */
 int BuildJournalPath(char *path, int size);
+/* Opens the journal of installDir when it is not open yet, with its
+ * run's first lines (the directories made before it had a place, RUN,
+ * NAMES), flushed: the destination page calls it as soon as it has made
+ * the directory. 0 when there is no journal. */
+int JournalOpen(void);
 /* A directory about to be made (before CreateDirectoryA). When it is the
  * journal's own directory (or above it), the entry goes in first when
  * the journal is opened. */
@@ -100,11 +124,25 @@ void JournalClose(void);
  * stays open for the next one until JournalUndoneClose. */
 int JournalUndone(const char *path, DWORD offset);
 void JournalUndoneClose(void);
+/* Where a program without a journal of its own (the uninstaller) writes
+ * its SWAP lines: the journal at path, while it exists; null: nowhere. */
+void JournalReplacesTo(const char *path);
+/* Before the first step of a replace (see SWAP above), flushed: full
+ * paths, aside null when target does not exist. A mark for JournalReplaceDone, 0 when
+ * no journal took the line. */
+DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept);
+/* The replace is finished (or was left for the next start of Windows). */
+void JournalReplaceDone(DWORD mark);
+/* Finishes what replaces cut short left, newest first, before anything
+ * else is done: a missing target comes back from its aside copy (or its
+ * complete fresh one), the temporary names go; each SWAP handled gets an
+ * UNDO line. The number of files renamed back or removed. */
+int JournalFinishReplaces(const char *path);
 
 /* ---- Reading ---- */
 
 enum JournalKind {
-    J_RUN, J_NAMES, J_DIR, J_FILE, J_DONE, J_KEY, J_VALUE, J_LINE, J_MOVE, J_END, J_UNDO, J_KINDS
+    J_RUN, J_NAMES, J_DIR, J_FILE, J_DONE, J_KEY, J_VALUE, J_LINE, J_MOVE, J_END, J_UNDO, J_SWAP, J_KINDS
 };
 
 /* "RUN", "NAMES", ...: each kind's name as its lines begin. */
@@ -132,6 +170,9 @@ struct Journal {
  * run. Free with JournalFree. */
 int JournalRead(const char *path, Journal *journal);
 void JournalFree(Journal *journal);
+/* The entry before index `before` that starts at a byte offset, or -1
+ * (the entries are in the order of the file, their offsets rising). */
+int JournalEntryAt(const Journal *journal, DWORD offset, int before);
 /* A field as a number (decimal, or hexadecimal with hex 1); 0 when it is not one. */
 int JournalNumber(const JournalEntry *entry, int field, int hex, DWORD *number);
 /* 1 when the field is a text without zero bytes. */

@@ -42,13 +42,13 @@ static long Unescape(char *field, DWORD escapedLength)
 }
 
 const char *const g_journalKindNames[J_KINDS] = {
-    "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO"
+    "RUN", "NAMES", "DIR", "FILE", "DONE", "KEY", "VALUE", "LINE", "MOVE", "END", "UNDO", "SWAP"
 };
 
 /* 1 when the entry has the fields its kind needs. */
 static int WellFormed(const JournalEntry *entry)
 {
-    static const int counts[J_KINDS] = { 3, -1, 1, -2, 3, 1, 6, 2, 2, 0, 1 };
+    static const int counts[J_KINDS] = { 3, -1, 1, -2, 3, 1, 6, 2, 2, 0, 1, 4 };
     int need = counts[entry->kind];
 
     if (need == -1)
@@ -164,6 +164,22 @@ void JournalFree(Journal *journal)
     if (journal->entries != NULL)
         GlobalFree(journal->entries);
     ZeroMemory(journal, sizeof(*journal));
+}
+
+int JournalEntryAt(const Journal *journal, DWORD offset, int before)
+{
+    int low = 0, high = before - 1, middle;
+
+    while (low <= high) {
+        middle = low + (high - low) / 2;
+        if (journal->entries[middle].offset == offset)
+            return middle;
+        if (journal->entries[middle].offset < offset)
+            low = middle + 1;
+        else
+            high = middle - 1;
+    }
+    return -1;
 }
 
 int JournalNumber(const JournalEntry *entry, int field, int hex, DWORD *number)

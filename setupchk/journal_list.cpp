@@ -179,6 +179,11 @@ static void Describe(char *text, int size, const Listing *listing, const Journal
     case J_END:
         TextCopy(text, size, "the run ended");
         break;
+    case J_SWAP:
+        FieldText(c, sizeof(c), entry, 2);
+        TextFormat(text, size, "replaces %s by way of %s (the file set aside as %s%s)", a, b, c,
+                   lstrcmpA(entry->fields[3], "K") == 0 ? ", which stays" : "");
+        break;
     default:
         JournalNumber(entry, 0, 0, &number);
         TextFormat(text, size, "undone by the uninstaller: the entry of line %d",

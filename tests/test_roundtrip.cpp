@@ -428,10 +428,11 @@ const std::vector<Case> &RoundTripCases()
                       RegistrySandbox::SetString(HKEY_LOCAL_MACHINE, "Enum\\BIOS\\*PNP0F13\\0000",
                                                  "DeviceDesc", "Changed by hand");
                   },
+                  // the user's value is left and listed, and final: the way
+                  // back (journal, record, program, directory, uninstall
+                  // entry) goes, as another run could do no more
                   false, "HKLM\\Enum\\BIOS\\*PNP0F13\\0000: DeviceDesc (changed since)",
-                  { "HKLM\\Enum\\BIOS\\*PNP0F13\\0000: DeviceDesc", E2E_TARGET,
-                    // the way to run it again stays with the journal
-                    "HKLM\\" TRACE_UNINSTALL_KEY }, NULL, NULL },
+                  { "HKLM\\Enum\\BIOS\\*PNP0F13\\0000: DeviceDesc" }, NULL, NULL },
         /* 7 */ { "file in use", NULL, true, 0, false,
                   [](RoundTrip *test) {
                       test->openFiles.push_back(CreateFileA(E2E_TARGET "\\README.TXT", GENERIC_READ, 0, NULL,
@@ -507,7 +508,8 @@ void RoundTrip::RunCases(size_t first, size_t last)
             EXPECT_FALSE(FileExists(E2E_TARGET)) << "the directory goes at once";
         }
         EXPECT_EQ(result.text.find("not complete"), std::string::npos) << result.text;
-        EXPECT_EQ(FileExists(kLog), partly) << "the journal stays while something it lists is left";
+        EXPECT_EQ(result.text.find("run it again"), std::string::npos) << result.text;
+        EXPECT_FALSE(FileExists(kLog)) << "nothing is pending: the journal goes";
 
         for (HANDLE file : openFiles)
             CloseHandle(file);
@@ -733,6 +735,141 @@ TEST_F(KillPoints, EveryStepOfTheUninstaller)
         SCOPED_TRACE("uninstaller ended after step " + std::to_string(k) + ", undoing " + UndoneEntry(steps[k - 1]));
         ExpectUndoneFrom(steps[k - 1], false);
     }
+}
+
+// The gaps inside a replace that no journal entry marks: SETUP.EXE
+// really ended between its two renames of system.ini (system.ini is then
+// missing) and between deleting VMOUSE.BAK and moving VMOUSE.VXD; then
+// the uninstaller, or the setup run again (refused: it is installed)
+// and then the uninstaller. system.ini comes back byte for byte, and no
+// temporary name is left.
+TEST_F(KillPoints, ReplaceGapsOfTheSetup)
+{
+    struct Row {
+        const char *place;
+        bool again;
+        bool iniMissing;    // at the moment the program ended
+    };
+    const Row rows[] = {
+        /* 0 */ { SEAM_SYSTEM_INI_ASIDE, false, true },
+        /* 1 */ { SEAM_SYSTEM_INI_ASIDE, true, true },
+        /* 2 */ { SEAM_VMOUSE_BAK_GONE, false, false },
+        /* 3 */ { SEAM_VMOUSE_BAK_GONE, true, false },
+    };
+    std::string ini = WindowsDir() + "\\system.ini";
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        SCOPED_TRACE("row " + std::to_string(i) + ": ended at \"" + rows[i].place + "\"" +
+                     (rows[i].again ? ", then the setup again" : ""));
+        std::string why;
+        ASSERT_TRUE(RestoreTracked(reach, before, &why)) << why;
+        SetEnvironmentVariableA(SEAM_STOP_AT_VARIABLE, rows[i].place);
+        Start();
+        SetEnvironmentVariableA(SEAM_STOP_AT_VARIABLE, NULL);
+        ASSERT_EQ(RunToEnd(UpToDestination(false)), (DWORD)SEAM_STOP_EXIT_CODE) << "ended at the place";
+        EXPECT_EQ(FileExists(ini), !rows[i].iniMissing) << "the moment between the two steps";
+        if (rows[i].again) {
+            InstallAgain();
+            EXPECT_TRUE(FileExists(ini)) << "the rerun brings system.ini back first";
+        }
+        EXPECT_EQ(UninstallHere(), "") << "kept or refused";
+        RestartWindows();
+        EXPECT_EQ(ReadFileBytes(ini), systemIniBefore) << "system.ini byte for byte";
+        EXPECT_EQ(Differences(before, TakeTracked(reach)), std::vector<std::string>());
+    }
+}
+
+// The uninstaller's own replaces (system.bak back from its saved copy,
+// system.ini with its mouse line back), each ended between setting the target aside and renaming
+// the new copy in; the uninstaller run again finishes the job.
+TEST_F(KillPoints, ReplaceGapsOfTheUninstaller)
+{
+    WriteFileBytes(WindowsDir() + "\\system.bak", "an earlier system.bak\r\n");
+    before = TakeTracked(reach);
+    Install(false);
+    std::vector<Snapshot> gaps;
+    std::vector<std::string> places;
+    struct Taker {
+        const Tracked *reach;
+        std::vector<Snapshot> *gaps;
+        std::vector<std::string> *places;
+    } taker = { &reach, &gaps, &places };
+    SeamSetPlaceHook([](const char *place, void *context) {
+        Taker *taker = (Taker *)context;
+        taker->gaps->push_back(TakeTracked(*taker->reach));
+        taker->places->push_back(place);
+    }, &taker);
+    std::string kept = UninstallHere();
+    SeamSetPlaceHook(NULL, NULL);
+    EXPECT_EQ(kept, "");
+    RestartWindows();
+    ASSERT_EQ(Differences(before, TakeTracked(reach)), std::vector<std::string>()) << "the whole removal";
+    ASSERT_GE(places.size(), 2u) << "system.bak and system.ini set aside";
+    EXPECT_EQ(places, std::vector<std::string>(places.size(), SEAM_TARGET_ASIDE));
+    std::string ini = WindowsDir() + "\\system.ini";
+    int iniMissing = 0;
+    for (size_t k = 0; k < gaps.size(); k++) {
+        SCOPED_TRACE("uninstaller ended at its replace " + std::to_string(k + 1));
+        iniMissing += gaps[k].count(ini) == 0;
+        ExpectUndoneFrom(gaps[k], false);
+        EXPECT_EQ(ReadFileBytes(ini), systemIniBefore) << "system.ini byte for byte";
+    }
+    EXPECT_EQ(iniMissing, 1) << "one of the moments is the one without system.ini";
+    DeleteFileA((WindowsDir() + "\\system.bak").c_str());
+}
+
+// A power cut after a whole installation: the journal's cached lines
+// lost from line k on, while every change reached the disk (the
+// installed machine with its journal cut to its first k lines), at every
+// line boundary. The uninstaller then destroys nothing: every file and
+// value of the machine before is back, or still as the installation left
+// it (what a lost line described), or its bytes are set aside beside it;
+// the device and class values come back from the restore record whatever
+// the cut; and the journal is not whole (the message says "not
+// complete") unless the END is there.
+TEST_F(KillPoints, PowerCuts)
+{
+    // an older backup of each kind, so that both are saved and written over
+    WriteFileBytes(SystemDir() + "\\VMM32\\VMOUSE.BAK", "an older VMOUSE.BAK\r\n");
+    WriteFileBytes(WindowsDir() + "\\system.bak", "an earlier system.bak\r\n");
+    before = TakeTracked(reach);
+    Install(false);
+    Snapshot installed = TakeTracked(reach);
+    std::vector<std::string> lines = JournalLines(installed);
+    ASSERT_GT(lines.size(), 20u);
+    ASSERT_EQ(lines.back().compare(0, 4, "END "), 0) << lines.back();
+    std::string journal = installed.at(kLog);
+    const std::string device = "HKLM\\Enum\\" + std::string(kPresentPs2) + ": ";
+    for (size_t k = 0; k <= lines.size(); k++) {
+        SCOPED_TRACE("journal cut after line " + std::to_string(k) + (k > 0 ? ": " + lines[k - 1] : ""));
+        std::string why;
+        ASSERT_TRUE(RestoreTracked(reach, installed, &why)) << why;
+        size_t at = 0;
+        for (size_t i = 0; i < k; i++)
+            at = journal.find("\r\n", at) + 2;
+        WriteFileBytes(kLog, journal.substr(0, at));
+        UninstallHere();
+        RestartWindows();
+        Snapshot after = TakeTracked(reach);
+        // the message's "not complete" paragraph stands for a journal that is not whole
+        EXPECT_EQ(g_uninstall.whole, k == lines.size() ? 1 : 0);
+        for (auto &item : before) {
+            auto now = after.find(item.first);
+            auto made = installed.find(item.first);
+            bool back = now != after.end() && now->second == item.second;
+            bool asLeft = now != after.end() && made != installed.end() && now->second == made->second;
+            bool aside = false;
+            for (auto &other : after)
+                aside = aside || (item.first.compare(0, 2, "C:") == 0 && other.second == item.second);
+            EXPECT_TRUE(back || asLeft || aside) << "destroyed: " << item.first;
+        }
+        for (const char *name : { "DeviceDesc", "Mfg" }) {
+            auto was = before.find(device + name);
+            ASSERT_NE(was, before.end()) << name;
+            EXPECT_EQ(after[device + name], was->second) << name << " comes back from the journal or the record";
+        }
+    }
+    DeleteFileA((SystemDir() + "\\VMM32\\VMOUSE.BAK").c_str());
+    DeleteFileA((WindowsDir() + "\\system.bak").c_str());
 }
 
 // The programs really ended, at the first entry, inside a file's copy,

@@ -388,46 +388,54 @@ TEST_F(UninstallTest, ReplacedFilesComeBackAndRunsAddUp)
 {
     std::string file = dir_ + "\\DRIVER.DRV", fresh = dir_ + "\\NEW.TXT";
     std::string original("MZ\0 the original driver\xFF", 24);
-    WriteFileBytes(file, original);
     FILETIME old = { 0x12345678, 0x01C00000 };
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    SetFileTime(handle, NULL, NULL, &old);
-    CloseHandle(handle);
-    const char *const versions[] = { "version A", "version B" };
-    for (const char *version : versions) {
-        JournalEnable(1);
-        ASSERT_TRUE(JournalFileBefore(file.c_str()));
-        WriteFileBytes(file, version);
-        JournalFileDone(file.c_str());
-        ASSERT_TRUE(JournalFileBefore(fresh.c_str()));
-        WriteFileBytes(fresh, version);
-        JournalFileDone(fresh.c_str());
-        JournalEnd();
+    // two runs over the same files, then the uninstaller: with the file as
+    // the last run left it, and with the file changed by hand since
+    for (bool changedByHand : { false, true }) {
+        SCOPED_TRACE(changedByHand ? "changed by hand since" : "as the last run left it");
+        RemoveTree(dir_);
+        CreateDirectoryA(dir_.c_str(), NULL);
+        WriteFileBytes(file, original);
+        HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+        SetFileTime(handle, NULL, NULL, &old);
+        CloseHandle(handle);
+        const char *const versions[] = { "version A", "version B" };
+        for (const char *version : versions) {
+            JournalEnable(1);
+            ASSERT_TRUE(JournalFileBefore(file.c_str()));
+            WriteFileBytes(file, version);
+            JournalFileDone(file.c_str());
+            ASSERT_TRUE(JournalFileBefore(fresh.c_str()));
+            WriteFileBytes(fresh, version);
+            JournalFileDone(fresh.c_str());
+            JournalEnd();
+        }
+        if (changedByHand)
+            WriteFileBytes(file, "changed by hand");
+
+        ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
+        UninstallRun();
+        EXPECT_EQ(g_uninstall.whole, 1);
+        EXPECT_FALSE(FileExists(fresh)) << "what could go, went";
+        // the user's change is final: it is kept and listed, and the way
+        // back goes as another run could do no more
+        EXPECT_EQ(g_uninstall.keptCount, changedByHand ? 2 : 0) << "the entries of both runs: " << g_uninstall.kept;
+        EXPECT_EQ(g_uninstall.keptFinal, g_uninstall.keptCount);
+        EXPECT_FALSE(FileExists(JournalPath()));
+        if (changedByHand) {
+            EXPECT_EQ(ReadFileBytes(file), "changed by hand");
+        } else {
+            EXPECT_EQ(ReadFileBytes(file), original);
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            ASSERT_TRUE(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data));
+            EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, old.dwLowDateTime) << "its time too";
+        }
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((dir_ + "\\*.SAV").c_str(), &found);
+        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no saved copy is left";
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
     }
-    WriteFileBytes(file, "changed by hand");
-
-    ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
-    UninstallRun();
-    EXPECT_EQ(g_uninstall.keptCount, 2) << "the entries of both runs: " << g_uninstall.kept;
-    EXPECT_EQ(ReadFileBytes(file), "changed by hand");
-    EXPECT_FALSE(FileExists(fresh)) << "what could go, went";
-    EXPECT_TRUE(FileExists(JournalPath()));
-
-    WriteFileBytes(file, "version B");
-    ASSERT_TRUE(UninstallSetDirectory(dir_.c_str()));
-    UninstallRun();
-    EXPECT_EQ(g_uninstall.keptCount, 0) << g_uninstall.kept;
-    EXPECT_EQ(g_uninstall.whole, 1);
-    EXPECT_EQ(ReadFileBytes(file), original);
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    ASSERT_TRUE(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, old.dwLowDateTime) << "its time too";
-    EXPECT_FALSE(FileExists(JournalPath()));
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir_ + "\\*.SAV").c_str(), &found);
-    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no saved copy is left";
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
 }
 
 }  // namespace
@@ -461,6 +469,64 @@ TEST_F(UninstallTest, AFailedWininitWriteIsReported)
     char text[4096];
     UninstallMessage(text, sizeof(text));
     EXPECT_NE(std::string(text).find(file), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// Replaces cut short between their renames (a SWAP line without the UNDO
+// that finishes it): the target comes back from its aside copy, the
+// temporary names go, each replace is finished once; what a SWAP line
+// names beyond the replace's own names is never touched.
+TEST_F(UninstallTest, ReplacesCutShortAreFinishedFirst)
+{
+    struct Row {
+        const char *name;
+        const char *target, *fresh, *aside, *how;
+        std::vector<std::string> before;    // files there: "NAME=bytes"
+        std::vector<std::string> after;     // files there afterwards, "NAME=bytes" or "NAME" absent with '!'
+        int changes;
+    };
+    const Row rows[] = {
+        /* 0 */ { "the safe replace, target set aside", "DRIVER.DRV", "~SN000.TMP", "~SO000.TMP", "T",
+                  { "~SN000.TMP=new", "~SO000.TMP=old" }, { "DRIVER.DRV=old", "!~SN000.TMP", "!~SO000.TMP" }, 2 },
+        /* 1 */ { "the safe replace, aside left", "DRIVER.DRV", "~SN000.TMP", "~SO000.TMP", "T",
+                  { "DRIVER.DRV=new", "~SO000.TMP=old" }, { "DRIVER.DRV=new", "!~SO000.TMP" }, 1 },
+        /* 2 */ { "system.ini set aside as system.bak", "system.ini", "system.new", "system.bak", "K",
+                  { "system.new=new", "system.bak=user's" }, { "system.ini=user's", "!system.new", "!system.bak" }, 2 },
+        /* 3 */ { "system.ini and system.bak both gone", "system.ini", "system.new", "system.bak", "K",
+                  { "system.new=new" }, { "system.ini=new", "!system.new" }, 1 },
+        /* 4 */ { "a fresh name that is no temporary one", "DRIVER.DRV", "KEEP.TXT", "-", "T",
+                  { "KEEP.TXT=the user's" }, { "KEEP.TXT=the user's", "!DRIVER.DRV" }, 0 },
+        /* 5 */ { "an aside that is not system.bak", "system.ini", "system.new", "WIN.INI", "K",
+                  { "WIN.INI=the user's", "system.new=new" }, { "WIN.INI=the user's", "system.new=new", "!system.ini" },
+                  0 },
+    };
+    for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
+        const Row &row = rows[i];
+        SCOPED_TRACE("row " + std::to_string(i) + ": " + row.name);
+        RemoveTree(dir_);
+        CreateDirectoryA(dir_.c_str(), NULL);
+        for (auto &file : row.before) {
+            size_t equals = file.find('=');
+            WriteFileBytes(dir_ + "\\" + file.substr(0, equals), file.substr(equals + 1));
+        }
+        std::string aside = std::string(row.aside) == "-" ? "-" : dir_ + "\\" + row.aside;
+        WriteFileBytes(JournalPath(), Line("RUN", { "1", "N", "Velto" }) +
+                                          Line("SWAP", { dir_ + "\\" + row.target, dir_ + "\\" + row.fresh, aside,
+                                                         row.how }));
+        EXPECT_EQ(JournalFinishReplaces(JournalPath().c_str()), row.changes);
+        for (auto &file : row.after) {
+            if (file[0] == '!') {
+                EXPECT_FALSE(FileExists(dir_ + "\\" + file.substr(1))) << file;
+                continue;
+            }
+            size_t equals = file.find('=');
+            EXPECT_EQ(ReadFileBytes(dir_ + "\\" + file.substr(0, equals)), file.substr(equals + 1)) << file;
+        }
+        EXPECT_EQ(JournalFinishReplaces(JournalPath().c_str()), 0) << "finished once";
+    }
 }
 
 }  // namespace

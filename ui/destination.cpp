@@ -125,6 +125,8 @@ static void OnNext(HWND page)
         ShowTextMessage(page, IDS_CANNOT_CREATE, g_setup.caption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    /* the directory's entry is on the disk before anything else happens */
+    JournalOpen();
     ClosePage(page);
 }
 

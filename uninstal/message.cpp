@@ -51,8 +51,6 @@ int UninstallMessage(char *text, int size)
         AppendParagraph(text, size, IDS_NO_LOG);
     if (g_uninstall.haveJournal && !g_uninstall.whole)
         AppendParagraph(text, size, IDS_INCOMPLETE);
-    else if (g_uninstall.interrupted && g_uninstall.changes > 0)
-        AppendParagraph(text, size, IDS_INTERRUPTED);
     if (g_uninstall.refusedCount > 0) {
         AppendParagraph(text, size, IDS_REFUSED);
         TextAppend(text, size, g_uninstall.refused);

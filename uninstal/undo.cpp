@@ -27,7 +27,6 @@ static char *undone;                    /* per entry: 1 when undone */
  * installation directory and above; 0 anything else. */
 static int WayBack(const JournalEntry *entry)
 {
-    char record[MAX_PATH];
     const char *path;
 
     switch (entry->kind) {
@@ -42,8 +41,7 @@ static int WayBack(const JournalEntry *entry)
     case J_FILE:
         if (Same(entry->fields[0], g_uninstall.programPath))
             return 2;
-        return PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") &&
-               Same(entry->fields[0], record) ? 1 : 0;
+        return IsRestoreRecord(entry->fields[0]);
     case J_DIR:
         return Same(g_setup.installDir, entry->fields[0]) || PathWithin(g_setup.installDir, entry->fields[0])
                    ? 3 : 0;
@@ -98,24 +96,6 @@ static void ReadNamesAndProduct(void)
     }
 }
 
-/* The entry at a byte offset of the file, or -1: the entries are in the
- * order of the file, so their offsets rise. */
-static int EntryAt(DWORD offset, int before)
-{
-    int low = 0, high = before - 1, middle;
-
-    while (low <= high) {
-        middle = low + (high - low) / 2;
-        if (g_undoJournal.entries[middle].offset == offset)
-            return middle;
-        if (g_undoJournal.entries[middle].offset < offset)
-            low = middle + 1;
-        else
-            high = middle - 1;
-    }
-    return -1;
-}
-
 /* The UNDO lines of earlier runs of the uninstaller. */
 static void MarkUndone(void)
 {
@@ -125,7 +105,7 @@ static void MarkUndone(void)
     for (i = 0; i < g_undoJournal.count; i++) {
         if (g_undoJournal.entries[i].kind != J_UNDO || !JournalNumber(&g_undoJournal.entries[i], 0, 0, &offset))
             continue;
-        j = EntryAt(offset, i);
+        j = JournalEntryAt(&g_undoJournal, offset, i);
         if (j >= 0)
             undone[j] = 1;
     }
@@ -198,23 +178,47 @@ static int HasEntry(int kind, const char *first, const char *second)
     return 0;
 }
 
-/* Whole: every line read, an entry in it, and nothing on the machine that
- * the setup makes only after the journal knows of it: an uninstall
- * entry that names this program must have its entry. */
-static int JournalWhole(void)
+/* Damaged: a line that does not read, no entry at all, or something on
+ * the machine that the setup makes only after the journal knows of it:
+ * an uninstall entry that names this program must have its entry.
+ * What the journal lost may then be told by a later, whole copy of it. */
+static int JournalDamaged(void)
 {
     char command[MAX_PATH];
     HKEY key;
     int named = 0;
 
     if (g_undoJournal.damaged > 0 || g_undoJournal.count == 0)
-        return 0;
+        return 1;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         named = ReadTextValue(key, "UninstallString", command, sizeof(command)) &&
                 Same(command, g_uninstall.programPath);
         RegCloseKey(key);
     }
-    return !named || HasEntry(J_VALUE, "HKLM\\" UNINSTALL_ENTRY_KEY, "UninstallString");
+    return named && !HasEntry(J_VALUE, "HKLM\\" UNINSTALL_ENTRY_KEY, "UninstallString");
+}
+
+/* What another run could still do: kept things that are neither the
+ * user's (final) nor directories (those go with the way back or stay
+ * for what is in them). */
+static int Pending(void)
+{
+    return g_uninstall.keptCount - g_uninstall.keptFinal - g_uninstall.keptDirectories;
+}
+
+/* The saved originals of files the user changed since: with the way
+ * back they go too, as nothing will put them back any more. */
+static void RemoveSavedCopies(void)
+{
+    const JournalEntry *entry;
+    int i;
+
+    for (i = 0; i < g_undoJournal.count; i++) {
+        entry = &g_undoJournal.entries[i];
+        if (entry->kind == J_FILE && entry->fieldCount == 5 && JournalText(entry, 4) &&
+            SavedCopyAllowed(entry->fields[4]))
+            DeleteFileA(entry->fields[4]);
+    }
 }
 
 /* Values the restore record holds and the journal has no entry for (it
@@ -381,22 +385,33 @@ void UninstallFreeJournal(void)
 void UninstallRun(void)
 {
     JournalEnable(0);
+    /* a replace an earlier run left cut short (system.ini set aside) is
+     * finished before anything else */
+    if (g_uninstall.haveJournal)
+        g_uninstall.changes += JournalFinishReplaces(g_uninstall.journalPath);
     if (!UninstallReadJournal()) {
         g_uninstall.haveJournal = 0;
         RemoveProvableComponents();
         RemoveOwnDirectory();
         return;
     }
-    g_uninstall.whole = JournalWhole();
-    g_uninstall.interrupted = !g_undoJournal.lastRunEnded;
+    /* this run's replaces go into the journal too */
+    JournalReplacesTo(g_uninstall.journalPath);
+    /* whole: not damaged, and its last run ended */
+    g_uninstall.damaged = JournalDamaged();
+    g_uninstall.whole = !g_uninstall.damaged && g_undoJournal.lastRunEnded;
     UndoPass(0);
+    /* lines a cut or damaged journal lost may be in the restore record */
     if (!g_uninstall.whole)
         RestoreFromRecord();
     if (g_uninstall.refusedCount > 0)
         g_uninstall.whole = 0;
-    if (g_uninstall.whole && g_uninstall.keptCount == g_uninstall.keptDirectories) {
+    /* a damaged journal or a refused line may say more to a later run;
+     * a run without its END (ended, or its last lines lost) says no more */
+    if (!g_uninstall.damaged && g_uninstall.refusedCount == 0 && Pending() == 0) {
         UndoPass(1);
-        if (g_uninstall.keptCount == g_uninstall.keptDirectories) {
+        if (Pending() == 0) {
+            RemoveSavedCopies();
             /* the journal goes before the program that reads it */
             if (!DeleteFileA(g_uninstall.journalPath))
                 Keep(g_uninstall.journalPath, IDS_KEPT_FAILED);
@@ -404,8 +419,12 @@ void UninstallRun(void)
             /* this program goes also when it was put here by hand */
             if (IsFile(g_uninstall.programPath) && !HasEntry(J_FILE, g_uninstall.programPath, NULL))
                 RemoveFile(g_uninstall.programPath);
+            /* entries that name this directory and whose lines were lost */
+            if (!g_uninstall.whole)
+                RemoveProvableComponents();
             UndoPass(3);
         }
     }
+    JournalReplacesTo(NULL);
     UninstallFreeJournal();
 }

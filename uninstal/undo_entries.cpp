@@ -32,6 +32,9 @@ static void AddLine(char *list, int size, int *count, const char *what, const ch
 
 void Keep(const char *what, UINT reasonId)
 {
+    /* a user's change, or bytes set aside: another run could do no more */
+    if (reasonId == IDS_KEPT_CHANGED || reasonId == IDS_KEPT_SET_ASIDE)
+        g_uninstall.keptFinal++;
     AddLine(g_uninstall.kept, sizeof(g_uninstall.kept), &g_uninstall.keptCount, what, LoadText(reasonId));
 }
 
@@ -121,39 +124,72 @@ int RemoveFile(const char *path)
     return UNDO_DONE;
 }
 
+int IsRestoreRecord(const char *path)
+{
+    char record[MAX_PATH];
+
+    return PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") && Same(path, record);
+}
+
+int SavedCopyAllowed(const char *saved)
+{
+    return PlainFullPath(saved) && PathWithin(saved, g_setup.installDir) && lstrlenA(NamePart(saved)) == 12 &&
+           Same(NamePart(saved) + 8, ".SAV");
+}
+
+/* Bytes the journal cannot account for are set aside under a name beside
+ * the file before the original comes back, and listed; 0 when they
+ * cannot be. */
+static int SetAside(const char *path)
+{
+    char aside[MAX_PATH];
+
+    if (!FreeNameBeside(aside, sizeof(aside), path, "~SK") || !MoveFileA(path, aside))
+        return 0;
+    Keep(aside, IDS_KEPT_SET_ASIDE);
+    return 1;
+}
+
 static int UndoFile(int index)
 {
     const JournalEntry *entry = &g_undoJournal.entries[index];
     const JournalEntry *done = FindDone(index);
     const char *path = entry->fields[0];
     const char *saved;
-    int later;
+    int later, own;
 
     if (!JournalText(entry, 0) || !FileAllowed(path, g_undoNames, g_undoNameCount))
         return -1;
-    if (entry->fieldCount == 2) {   /* NEW */
+    /* the restore record is written value by value: one cut part-way is
+     * the setup's as much as a whole one */
+    own = IsRestoreRecord(path);
+    if (entry->fieldCount == 2) {   /* NEW: the setup's, with its completion entry or without */
         if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             return UNDO_DONE;
-        if (done != NULL && !FileMatches(path, done, 1)) {
+        if (done != NULL && !own && !FileMatches(path, done, 1)) {
             Keep(path, IDS_KEPT_CHANGED);
             return UNDO_KEPT;
         }
         return RemoveFile(path);
     }
     saved = entry->fields[4];
-    if (!JournalText(entry, 4) || !PlainFullPath(saved) || !PathWithin(saved, g_setup.installDir) ||
-        lstrlenA(NamePart(saved)) != 12 || !Same(NamePart(saved) + 8, ".SAV"))
+    if (!JournalText(entry, 4) || !SavedCopyAllowed(saved))
         return -1;
     if (FileMatches(path, entry, 2)) {
         DeleteFileA(saved);     /* the file is its original again */
         return UNDO_DONE;
     }
-    if (IsFile(path) && done != NULL && !FileMatches(path, done, 1)) {
+    if (IsFile(path) && !own && done != NULL && !FileMatches(path, done, 1)) {
         Keep(path, IDS_KEPT_CHANGED);
         return UNDO_KEPT;
     }
     if (!FileMatches(saved, entry, 2)) {
         Keep(path, IDS_KEPT_NO_COPY);
+        return UNDO_KEPT;
+    }
+    /* without its completion entry nothing says whose the bytes are */
+    if (IsFile(path) && !own && done == NULL && !SetAside(path)) {
+        Keep(path, IDS_KEPT_FAILED);
         return UNDO_KEPT;
     }
     if (!ReplaceFileSafely(saved, path, &later)) {

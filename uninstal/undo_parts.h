@@ -50,6 +50,11 @@ extern const char *const g_classValues[];
 extern const char *const g_recordSections[2];   /* "PS2", "Serial" */
 extern const char *const g_recordKeys[2];       /* the device's, the class key's */
 
+/* 1 for the restore record, installDir\SETUP.INF: the setup's own file. */
+int IsRestoreRecord(const char *path);
+/* 1 for a saved copy's path as the journal writer names it. */
+int SavedCopyAllowed(const char *saved);
+
 /* Single entries (undo_entries.cpp, undo_values.cpp): each returns
  * UNDO_DONE or UNDO_KEPT. */
 void Refuse(const JournalEntry *entry);

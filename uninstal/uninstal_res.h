@@ -24,9 +24,9 @@
 #define IDS_INCOMPLETE          19  /* the journal is damaged or cut */
 #define IDS_REFUSED             20
 #define IDS_WININIT_FAILED      21
-#define IDS_INTERRUPTED         22
 #define IDS_RUN_AGAIN           23
 #define IDS_DIRECTORY_IN_USE    24
+#define IDS_KEPT_SET_ASIDE      25  /* bytes the journal does not account for */
 
 /* Icon */
 #define IDI_UNINSTALL           200

@@ -20,15 +20,28 @@
  *   back byte for byte from its saved copy.
  * - Each undone entry gets an UNDO line in the journal, so a run that is
  *   ended part-way goes on where it stopped when started again.
+ * - Something left is final or pending. A user's change since the
+ *   installation (a value, a file) is the user's: it is left, listed,
+ *   and final. Only what cannot be done yet (a file in use, a failed
+ *   step, a damaged journal, a refused entry) is pending.
  * - The way back (the uninstall entry, the restore record, the journal,
- *   this program and the installation directory) goes last, and only
- *   when everything else is gone and the journal is whole: while
- *   anything the journal describes is left, the journal, the restore
- *   record and the program stay for another run.
- * - A journal is whole when every line reads, its last run ended (or the
- *   setup was ended part-way and nothing on the machine says the journal
- *   was cut: the uninstall entry and this program are in it when they
- *   are there).
+ *   this program and the installation directory) goes last, once
+ *   nothing pending is left: then another run could do no more. While
+ *   something is pending, the journal, the restore record and the
+ *   program stay for another run.
+ * - The setup's own files (the restore record, the saved copies, the
+ *   journal) are never changed since: the record is written value by
+ *   value, and a record cut part-way is still the setup's.
+ * - A file is put back only over bytes the journal accounts for (its
+ *   completion entry, the saved original): other bytes are set aside
+ *   under a name beside it and listed, never destroyed.
+ * - A journal is damaged when a line does not read or something on the
+ *   machine says it lost lines (the uninstall entry names this program
+ *   and has no entry); it is whole when it is not damaged and its last
+ *   run ended. A journal that is not whole is incomplete: the message
+ *   says so, and the restore record's values are put back besides. A
+ *   damaged journal keeps the way back for another run; a last run
+ *   without its END does not: nothing tells more about it.
  * - Without a journal only what names this directory is removed (the
  *   component entries), and the directory when nothing else is in it. */
 #ifndef UNINSTAL_UNINSTALL_H
@@ -48,7 +61,7 @@ struct UninstallState {
     int runningCopy;                /* this process runs from a copy elsewhere */
     int haveJournal;
     int whole;                      /* the journal is whole (see above) */
-    int interrupted;                /* the last run of the setup did not end */
+    int damaged;                    /* the journal is damaged (see above) */
     int changes;                    /* things put back or removed */
     int restart;                    /* Windows must restart to finish */
     int wininitFailed;              /* a WININIT.INI line could not be written */
@@ -56,6 +69,7 @@ struct UninstallState {
     char kept[KEPT_TEXT_MAX];       /* "\n- what (why)" per kept item */
     int keptCount;
     int keptDirectories;            /* of them directories, not empty or in use */
+    int keptFinal;                  /* of them the user's changes and bytes set aside */
     char refused[KEPT_TEXT_MAX];    /* "\n- entry" per refused entry */
     int refusedCount;
     char pending[PENDING_MAX][MAX_PATH];  /* deleted at the next start */
