@@ -17,7 +17,7 @@ void InitSetupState(void)
 
 /* Four buffers used in turn, so a caller may hold up to four texts. */
 static char textRing[4][TEXT_MAX];
-static int textRingPos = 4;
+static int textRingPos;
 
 const char *LoadText(UINT id)
 {

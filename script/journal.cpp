@@ -9,9 +9,11 @@
 
 #define PENDING_DIRS 8
 
-static HANDLE journalFile = INVALID_HANDLE_VALUE;
+/* The open journals are null while closed, and nothing here starts
+ * other than zero: the programs then carry no .data section. */
+static HANDLE journalFile;
 static char journalPath[MAX_PATH];
-static int journalEnabled = 1;
+static int journalDisabled;
 static long entriesWritten;
 static char currentKey[JOURNAL_LINE_MAX / 4];
 static char pendingDirs[PENDING_DIRS][MAX_PATH];
@@ -125,7 +127,7 @@ static int LineWriteDurable(HANDLE file)
 
 void JournalEnable(int on)
 {
-    journalEnabled = on;
+    journalDisabled = !on;
 }
 
 int BuildJournalPath(char *path, int size)
@@ -213,11 +215,11 @@ static int OpenJournal(void)
     char path[MAX_PATH];
     int i, begun = 1;
 
-    if (!journalEnabled)
+    if (journalDisabled)
         return JOURNAL_NONE;
     if (!BuildJournalPath(path, sizeof(path)))
         return g_setup.installDir[0] == '\0' ? JOURNAL_NONE : JOURNAL_FAILED;
-    if (journalFile != INVALID_HANDLE_VALUE) {
+    if (journalFile != NULL) {
         if (lstrcmpiA(path, journalPath) == 0)
             return 1;
         JournalClose();
@@ -228,8 +230,10 @@ static int OpenJournal(void)
      * run changes anything */
     JournalFinishReplaces(path);
     journalFile = OpenForAppend(path);
-    if (journalFile == INVALID_HANDLE_VALUE)
+    if (journalFile == INVALID_HANDLE_VALUE) {
+        journalFile = NULL;
         return JOURNAL_FAILED;
+    }
     TEXT_COPY(journalPath, path);
     /* directories made before the journal had a place, shallowest first;
      * they go even before the run's first line, the sooner the better */
@@ -272,9 +276,9 @@ int JournalOpen(void)
 
 void JournalClose(void)
 {
-    if (journalFile != INVALID_HANDLE_VALUE)
+    if (journalFile != NULL)
         CloseHandle(journalFile);
-    journalFile = INVALID_HANDLE_VALUE;
+    journalFile = NULL;
     journalPath[0] = '\0';
     currentKey[0] = '\0';
 }
@@ -283,7 +287,7 @@ int JournalEnd(void)
 {
     int ended = 1;
 
-    if (journalFile != INVALID_HANDLE_VALUE) {
+    if (journalFile != NULL) {
         LineStart("END");
         ended = LineWriteDurable(journalFile);
         SeamReportFlushes(FileFlushCount());
@@ -297,7 +301,7 @@ int JournalDirectory(const char *path)
     char full[MAX_PATH];
     int open;
 
-    if (!journalEnabled)
+    if (journalDisabled)
         return 1;
     if (!FullPath(full, sizeof(full), path))
         return 0;
@@ -505,17 +509,19 @@ int JournalMove(const char *from, const char *to)
 
 /* The uninstaller's journal stays open between its UNDO lines: one open
  * per line would cost more than the removal itself. */
-static HANDLE undoFile = INVALID_HANDLE_VALUE;
+static HANDLE undoFile;
 static char undoPath[MAX_PATH];
 
 /* The uninstaller's journal at path, opened for appending once. */
 static HANDLE UndoJournal(const char *path)
 {
-    if (undoFile != INVALID_HANDLE_VALUE && lstrcmpiA(path, undoPath) != 0)
+    if (undoFile != NULL && lstrcmpiA(path, undoPath) != 0)
         JournalUndoneClose();
-    if (undoFile == INVALID_HANDLE_VALUE) {
+    if (undoFile == NULL) {
         undoFile = OpenForAppend(path);
-        if (undoFile == INVALID_HANDLE_VALUE || !TEXT_COPY(undoPath, path))
+        if (undoFile == INVALID_HANDLE_VALUE)
+            undoFile = NULL;
+        if (undoFile == NULL || !TEXT_COPY(undoPath, path))
             JournalUndoneClose();
     }
     return undoFile;
@@ -525,7 +531,7 @@ int JournalUndone(const char *path, DWORD offset)
 {
     HANDLE file = UndoJournal(path);
 
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == NULL)
         return 0;
     LineStart("UNDO");
     LineDecimal(offset);
@@ -534,9 +540,9 @@ int JournalUndone(const char *path, DWORD offset)
 
 void JournalUndoneClose(void)
 {
-    if (undoFile != INVALID_HANDLE_VALUE)
+    if (undoFile != NULL)
         CloseHandle(undoFile);
-    undoFile = INVALID_HANDLE_VALUE;
+    undoFile = NULL;
     undoPath[0] = '\0';
 }
 
@@ -555,15 +561,12 @@ void JournalReplacesTo(const char *path)
  * or the one the uninstaller named while it is there; null when none. */
 static HANDLE ReplaceJournal(void)
 {
-    HANDLE file;
-
     /* the setup's journal is open from the destination page on */
-    if (journalEnabled && journalFile != INVALID_HANDLE_VALUE)
+    if (!journalDisabled && journalFile != NULL)
         return journalFile;
     if (replacePath[0] == '\0' || !IsFile(replacePath))
         return NULL;
-    file = UndoJournal(replacePath);
-    return file != INVALID_HANDLE_VALUE ? file : NULL;
+    return UndoJournal(replacePath);
 }
 
 DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept)
