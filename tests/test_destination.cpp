@@ -2,6 +2,7 @@
 // directory, the free space, the one-level creation; and the directory
 // browser.
 #include "page_fixture.h"
+#include "../script/journal.h"
 #include "test_support.h"
 
 #include <dlgs.h>
@@ -15,7 +16,11 @@ protected:
         PrepareSetupState();
         scratch = ScratchDir("destination");
     }
-    void TearDown() override { RemoveTree(scratch); }
+    void TearDown() override
+    {
+        JournalClose();
+        RemoveTree(scratch);
+    }
     std::string scratch;
 };
 
@@ -355,7 +360,9 @@ TEST_F(Destination, FreeSpaceAgainstTheMinimum)
     for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); i++) {
         SCOPED_TRACE("row " + std::to_string(i) + ", free " + std::to_string(freeKb) + " KB, minimum " +
                      std::to_string(rows[i].minimum));
-        RemoveDirectoryA("S:\\VELTO");
+        // the page journals the directory it makes: the journal goes with it
+        JournalClose();
+        RemoveTree("S:\\VELTO");
         TEXT_COPY(g_setup.installDir, "s:\\VELTO");
         g_setup.minimumSpaceKb = rows[i].minimum;
         PageResult result = DrivePage(destinationPage, [&](HWND page) {
@@ -370,7 +377,8 @@ TEST_F(Destination, FreeSpaceAgainstTheMinimum)
         EXPECT_EQ(result, rows[i].passes ? PAGE_NEXT : PAGE_BACK);
         EXPECT_EQ(DirectoryExists("S:\\VELTO"), rows[i].passes ? 1 : 0);
     }
-    RemoveDirectoryA("S:\\VELTO");
+    JournalClose();
+    RemoveTree("S:\\VELTO");
 }
 
 // A drive with far more than any minimum passes the largest one.
