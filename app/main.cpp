@@ -127,6 +127,7 @@ static void RunWizard(void)
     FreeFileTable();
     DestroyWindow(g_setup.mainWindow);
     g_setup.mainWindow = NULL;
+    FreePackagePictures();
     if (state == STATE_DONE && g_setup.restartAfterFinish == 1)
         Restart();
 }
@@ -209,8 +210,11 @@ static void RunNormalMode(const char *commandLine)
         FreeFileTable();
         return;
     }
-    if (!CreateMainWindow())
+    LoadPackagePictures();
+    if (!CreateMainWindow()) {
+        FreePackagePictures();
         return;
+    }
     RunWizard();
 }
 

@@ -17,6 +17,7 @@ typedef short PageResult;
 
 #define DISK_MAX        6
 #define DIRECTORY_KEYS  10
+#define PICTURE_KINDS   2       /* the package's own side picture and logo */
 #define TEXT_MAX        256     /* texts read from the script or the string table */
 #define DIR_MAX         80      /* windowsDir, sourceDir, installDir */
 #define PRODUCT_MAX     72
@@ -69,6 +70,7 @@ struct SetupState {
     char bannerTitle[TEXT_MAX];
     short minimumSpaceKb;
     int noLogo;
+    char pictureNames[PICTURE_KINDS][TEXT_MAX];  /* [Main]'s own pictures, empty: none */
     int ps2Only;
     DriverInfo driverInfo;
     short diskCount;                /* 0 to 6 */
@@ -95,6 +97,7 @@ struct SetupState {
     int dissolvePending;
     HFONT bannerFont;
     HPALETTE gradientPalette;   /* the gradient's blues, on a screen of 256 colours */
+    HBITMAP pictures[PICTURE_KINDS];  /* the package's side picture and logo, null: built-in */
     /* private to the directory browser */
     char browsePath[TEXT_MAX];
     /* private to the copy engine: LZ handles of the file under way */

@@ -1,5 +1,6 @@
 /* Loads the setup script SETUP.INF and builds the file table. */
 #include "script_test.h"
+#include "package_picture.h"
 #include "../app/text.h"
 #include "../registry/values.h"
 #include "../res/resource.h"
@@ -301,6 +302,10 @@ int LoadSetupScriptFrom(const char *programPath)
     g_setup.noLogo = ReadScriptInt(mainSection, "OEM", 0);
     g_setup.serialMouse = ReadScriptInt(mainSection, "DefaultSerialMouse", 1);
     g_setup.ps2Only = ReadScriptInt(mainSection, "PS2Only", 0);
+    for (i = 0; i < PICTURE_KINDS; i++) {
+        ReadScriptText(LoadText(IDS_MAIN_SECTION), pictureKinds[i].key, "",
+                       g_setup.pictureNames[i], TEXT_MAX);
+    }
 
     startup = LoadText(IDS_STARTUP_SECTION);
     ReadScriptText(startup, LoadText(IDS_TITLE), "", g_setup.bannerTitle,

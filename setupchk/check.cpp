@@ -248,6 +248,7 @@ static void CheckLoadedPackage(const char *directory)
                  ? LineOf(IDS_FILE_COUNTS_SECTION, NULL) : SectionLine(IDS_DISK_LABEL_SECTION),
                  text);
     }
+    CheckPictures();
     CheckDiskSizes();
     CheckSameTargets(records);
     CheckOwnFiles(records);

@@ -72,6 +72,7 @@ static const char *const sectionNames[] = {
 };
 static const char *const mainKeys[] = {
     "DefaultPath", "ProductName", "MinimumSpace", "OEM", "DefaultSerialMouse", "PS2Only",
+    "SidePicture", "Logo",
 };
 static const char *const startupKeys[] = {
     "Title", "Mfg", "MouseDriver", "MouseInf", "DriverDate", "PS2InfSection",

@@ -101,6 +101,9 @@ void CheckSameTargets(int recordCount);
 void CheckOwnFiles(int recordCount);
 void CheckComponents(int recordCount);
 
+/* The package's own side picture and logo (check_pictures.cpp). */
+void CheckPictures(void);
+
 /* Record lines (check_lines.cpp): found once after the loader has run,
  * freed at the end; the loader's notes of the lines it cut or refused. */
 void IndexRecordLines(void);

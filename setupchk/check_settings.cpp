@@ -6,6 +6,7 @@
 #include "../res/resource.h"
 #include "../script/containment.h"
 #include "../script/setup_script.h"
+#include "../script/package_picture.h"
 
 /* Texts of the script that the loader cuts to their fields. */
 struct TextSetting {
@@ -27,6 +28,8 @@ static const TextSetting textSettings[] = {
     { IDS_STARTUP_SECTION, "PS2Name",          g_setup.driverInfo.ps2Name, DRIVER_TEXT_MAX },
     { IDS_STARTUP_SECTION, "SeialName",        g_setup.driverInfo.serialName, DRIVER_TEXT_MAX },
     { IDS_STARTUP_SECTION, "PnpID",            g_setup.driverInfo.pnpId, PNP_ID_MAX },
+    { IDS_MAIN_SECTION,    "SidePicture",      g_setup.pictureNames[PICTURE_SIDE], TEXT_MAX },
+    { IDS_MAIN_SECTION,    "Logo",             g_setup.pictureNames[PICTURE_LOGO], TEXT_MAX },
 };
 
 /* The numbers of [Main] as the loader read them. */

@@ -28,7 +28,7 @@ expect() { [ "$2" = "$3" ] || fail "$1: \"$2\", expected \"$3\""; }
 expect "disk 1 label" "$(label "$out/DISK1.IMG")" "ACME DISK 1"
 expect "disk 2 label" "$(label "$out/DISK2.IMG")" "ACME DISK 2"
 expect "disk 1 root" "$(listing "$out/DISK1.IMG" /)" \
-    "README.TXT SETUP.EXE SETUP.INF UNINSTAL.EX_ VARIRE.EX_ ZRPAGE.DLL "
+    "ACMELOGO.BMP ACMESIDE.BMP README.TXT SETUP.EXE SETUP.INF UNINSTAL.EX_ VARIRE.EX_ ZRPAGE.DLL "
 expect "disk 2 root" "$(listing "$out/DISK2.IMG" /)" "HELP/ INF/ SYSTEM/ "
 expect "disk 2 help" "$(listing "$out/DISK2.IMG" /HELP/ENGLISH)" "HELP/ENGLISH/ACME.HL_ "
 expect "disk 2 driver" "$(listing "$out/DISK2.IMG" /SYSTEM)" "SYSTEM/ACME.DR_ "

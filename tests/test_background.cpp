@@ -16,7 +16,11 @@
 #include "../app/setup_state.h"
 #include "../app/text.h"
 #include "../res/resource.h"
+#include "../script/package_picture.h"
+#include "../ui/ui.h"
 #include "../ui/ui_test.h"
+#include "page_fixture.h"
+#include "test_support.h"
 
 namespace {
 
@@ -150,12 +154,9 @@ struct Picture {
     COLORREF At(int x, int y) const { return pixels[(size_t)y * width + x]; }
 };
 
-Picture LoadPicture(WORD id)
+Picture PictureOf(HBITMAP bitmap)
 {
     Picture picture;
-    // as a DIB section, so the colours are the resource's own at any depth
-    HBITMAP bitmap = (HBITMAP)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
-                                         LR_CREATEDIBSECTION);
     if (bitmap == NULL)
         return picture;
     BITMAP info;
@@ -175,9 +176,19 @@ Picture LoadPicture(WORD id)
     HDC screen = GetDC(NULL);
     GetDIBits(screen, bitmap, 0, picture.height, bits.data(), &header, DIB_RGB_COLORS);
     ReleaseDC(NULL, screen);
-    DeleteObject(bitmap);
     for (DWORD v : bits)
         picture.pixels.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
+    return picture;
+}
+
+Picture LoadPicture(WORD id)
+{
+    // as a DIB section, so the colours are the resource's own at any depth
+    HBITMAP bitmap = (HBITMAP)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                         LR_CREATEDIBSECTION);
+    Picture picture = PictureOf(bitmap);
+    if (bitmap != NULL)
+        DeleteObject(bitmap);
     return picture;
 }
 
@@ -266,9 +277,8 @@ protected:
 
     // The logo drawn with its top-left at client (left, top): each pixel
     // the bitmap's own, the key pixels showing the gradient.
-    void ExpectLogo(const ScreenShot &shot, int left, int top)
+    void ExpectLogo(const ScreenShot &shot, int left, int top, const Picture &logo = LoadPicture(IDB_LOGO))
     {
-        Picture logo = LoadPicture(IDB_LOGO);
         ASSERT_EQ(logo.width, 490);
         ASSERT_EQ(logo.height, 43);
         int wrong = 0, keys = 0;
@@ -818,6 +828,61 @@ TEST_F(Background, BenchmarkFirstPaint)
            width_, height_, Milliseconds(start, created), Milliseconds(created, repainted),
            Milliseconds(repainted, dissolved), Milliseconds(dissolved, drawn));
     fflush(stdout);
+}
+
+// A package's own side picture and logo stand in for the built-in ones;
+// a picture the rule refuses (here of the wrong size, or missing) leaves
+// the built-in one. The welcome page of the valid pair is kept as a
+// picture, package-pictures.bmp, beside the tests.
+TEST_F(Background, PackagePicturesOrTheBuiltInOnes)
+{
+    const COLORREF red = RGB(128, 0, 0), green = RGB(0, 128, 0);
+    struct Row { const char *name; std::string side, logo; bool own; } rows[] = {
+        { "a valid pair", MakeBmp(118, 234, 4, red), MakeBmp(490, 43, 4, green, 3), true },
+        { "wrong size, missing", MakeBmp(100, 234, 4, red), "", false },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string dir = ScratchDir("pictures");
+        WriteFileBytes(dir + "\\SIDE.BMP", row.side);
+        if (!row.logo.empty())
+            WriteFileBytes(dir + "\\LOGO.BMP", row.logo);
+        TEXT_COPY(g_setup.sourceDir, dir.c_str());
+        TEXT_COPY(g_setup.pictureNames[PICTURE_SIDE], "SIDE.BMP");
+        TEXT_COPY(g_setup.pictureNames[PICTURE_LOGO], "LOGO.BMP");
+        LoadPackagePictures();
+        EXPECT_EQ(g_setup.pictures[PICTURE_SIDE] != NULL, row.own);
+        EXPECT_EQ(g_setup.pictures[PICTURE_LOGO] != NULL, row.own);
+        g_setup.dissolvePending = 1;
+        ScreenShot shot = Open();
+        ExpectLogo(shot, 20, height_ - 60, row.own ? PictureOf(g_setup.pictures[PICTURE_LOGO])
+                                                   : LoadPicture(IDB_LOGO));
+        DrivePage(welcomePage, [&](HWND page) {
+            HWND control = GetDlgItem(page, IDC_SIDE_PICTURE);
+            HBITMAP shown = (HBITMAP)SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0);
+            BITMAP info = {};
+            GetObjectA(shown, sizeof(info), &info);
+            EXPECT_EQ(info.bmWidth, 118);
+            EXPECT_EQ(shown == g_setup.pictures[PICTURE_SIDE], row.own);
+            EXPECT_TRUE(UiWaitPainted(page));
+            RECT rect;
+            GetWindowRect(control, &rect);
+            ScreenShot pageShot = CaptureScreen();
+            int ours = 0, all = 0;
+            for (int y = rect.top; y < rect.bottom; y++)
+                for (int x = rect.left; x < rect.right; x++, all++)
+                    ours += pageShot.Screen(x, y) == red;
+            EXPECT_EQ(ours == all, row.own) << ours << " of " << all << " pixels the package's";
+            if (row.own) {
+                EXPECT_TRUE(UiSaveScreenshot("package-pictures.bmp", page));
+            }
+            UiClick(page, IDC_NEXT);
+        });
+        DestroyWindow(g_setup.mainWindow);
+        g_setup.mainWindow = NULL;
+        FreePackagePictures();
+        RemoveTree(dir);
+    }
 }
 
 // At every screen depth (the entries background_16bpp and background_8bpp

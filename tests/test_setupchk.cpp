@@ -109,6 +109,11 @@ std::string DotSteps()
     return steps + ".";
 }
 
+// the package's own side picture and logo, as the setup wants them
+const COLORREF kGreen = RGB(0, 128, 0);
+const std::string kSide = MakeBmp(118, 234, 4, kGreen);
+const std::string kLogo = MakeBmp(490, 43, 4, kGreen, 3);
+
 const Planted kPlanted[] = {
     { "clean", {}, {}, 0, CHECK_CLEAN, 0, 0, NULL, 0, CHECK_ONLY, NULL },
     { "no script", {}, { { "SETUP.INF", "" } }, 0, CHECK_UNREADABLE, 0, 0, NULL, 0, CHECK_ONLY, NULL },
@@ -265,6 +270,35 @@ const Planted kPlanted[] = {
     // the source path has an empty step: shown with one separator (ExpectFindings)
     { "no directory, one separator", { { 20, "2=B.TX_,B.TXT,Read me,Docs" } }, {}, 0, CHECK_PROBLEMS,
       CHECK_ERROR, 20, "\\B.TX_. Setup: asks the user about the file", 2, CHECK_ONLY, NULL },
+    // The package's own pictures: each fault told at its key, the built-in picture shown.
+    { "own pictures", { { 2, "SidePicture=SIDE.BMP\r\nLogo=BIN\\LOGO.BMP" } },
+      { { "SIDE.BMP", kSide }, { "BIN\\LOGO.BMP", kLogo } }, 0, CHECK_CLEAN, 0, 0, NULL, 0, CHECK_ONLY, NULL },
+    { "picture missing", { { 2, "SidePicture=SIDE.BMP" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 2,
+      "\\SIDE.BMP is not in the package. Setup: shows its built-in side picture.", 1, CHECK_ONLY, NULL },
+    { "picture outside", { { 2, "SidePicture=..\\SIDE.BMP" } }, {}, 0, CHECK_PROBLEMS, CHECK_ERROR, 2,
+      "SidePicture=..\\SIDE.BMP names no file of the package's directory", 1, CHECK_ONLY, NULL },
+    { "picture size", { { 2, "SidePicture=SIDE.BMP" } }, { { "SIDE.BMP", MakeBmp(100, 234, 4, kGreen) } },
+      0, CHECK_PROBLEMS, CHECK_ERROR, 2, "is 100 x 234 pixels; it must be 118 x 234", 1, CHECK_ONLY, NULL },
+    { "picture header", { { 2, "Logo=LOGO.BMP" } }, { { "LOGO.BMP", MakeBmp(490, 43, 4, kGreen, 2, 124) } },
+      0, CHECK_PROBLEMS, CHECK_ERROR, 2, "has a 124-byte header, which Windows 95 cannot read: save it "
+      "as a Windows 3.x BMP (40-byte header). Setup: shows its built-in logo.", 1, CHECK_ONLY, NULL },
+    { "picture depth", { { 2, "SidePicture=SIDE.BMP" } }, { { "SIDE.BMP", MakeBmp(118, 234, 8, kGreen) } },
+      0, CHECK_PROBLEMS, CHECK_ERROR, 2, "has 8 bits per pixel (256 colours); it must have 4 bits per "
+      "pixel (16 colours)", 1, CHECK_ONLY, NULL },
+    { "picture compressed", { { 2, "SidePicture=SIDE.BMP" } },
+      { { "SIDE.BMP", MakeBmp(118, 234, 4, kGreen, 0, 40, BI_RLE4) } }, 0, CHECK_PROBLEMS, CHECK_ERROR, 2,
+      "is compressed: save it uncompressed", 1, CHECK_ONLY, NULL },
+    { "picture not a BMP", { { 2, "SidePicture=SIDE.BMP" } }, { { "SIDE.BMP", "GIF89a" } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 2, "is not a BMP file", 1, CHECK_ONLY, NULL },
+    { "picture cut short", { { 2, "SidePicture=SIDE.BMP" } }, { { "SIDE.BMP", kSide.substr(0, 2000) } }, 0,
+      CHECK_PROBLEMS, CHECK_ERROR, 2, "ends before its pixels do", 1, CHECK_ONLY, NULL },
+    { "logo without a key", { { 2, "Logo=LOGO.BMP" } }, { { "LOGO.BMP", MakeBmp(490, 43, 4, kGreen) } }, 0,
+      CHECK_CLEAN, CHECK_WARNING, 2, "the logo has no pixel of the colour key 0xFF00FF", 1, CHECK_ONLY, NULL },
+    { "side picture with keys", { { 2, "SidePicture=SIDE.BMP" } },
+      { { "SIDE.BMP", MakeBmp(118, 234, 4, kGreen, 2) } }, 0, CHECK_CLEAN, CHECK_WARNING, 2,
+      "236 pixels of the side picture are the colour key", 1, CHECK_ONLY, NULL },
+    { "logo hidden", { { 2, "Logo=LOGO.BMP\r\nOEM=1" } }, { { "LOGO.BMP", kLogo } }, 0, CHECK_CLEAN,
+      CHECK_WARNING, 2, "a logo is given, but OEM is not 0. Setup: shows no logo.", 1, CHECK_ONLY, NULL },
 };
 
 struct Finding { int kind; int line; std::string text; };

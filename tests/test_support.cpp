@@ -54,6 +54,43 @@ void WriteFileBytes(const std::string &path, const std::string &bytes)
     ASSERT_EQ(written, bytes.size()) << path;
 }
 
+static void PutLittle(std::string &bytes, DWORD value, int count)
+{
+    for (int i = 0; i < count; i++)
+        bytes += (char)((value >> (8 * i)) & 0xFF);
+}
+
+std::string MakeBmp(int width, int height, int bits, COLORREF colour, int keyRows,
+                    DWORD headerSize, DWORD compression)
+{
+    DWORD entries = 1u << bits, rowBytes = ((DWORD)width * bits + 31) / 32 * 4;
+    DWORD offset = 14 + headerSize + entries * 4, size = offset + rowBytes * height;
+    std::string bytes = "BM";
+    PutLittle(bytes, size, 4);
+    PutLittle(bytes, 0, 4);
+    PutLittle(bytes, offset, 4);
+    PutLittle(bytes, headerSize, 4);
+    PutLittle(bytes, (DWORD)width, 4);
+    PutLittle(bytes, (DWORD)height, 4);
+    PutLittle(bytes, 1, 2);
+    PutLittle(bytes, (DWORD)bits, 2);
+    PutLittle(bytes, compression, 4);
+    bytes.append(20, '\0');
+    bytes.append(headerSize - 40, '\0');
+    PutLittle(bytes, 0xFF00FF, 4);
+    PutLittle(bytes, (DWORD)GetBValue(colour) | GetGValue(colour) << 8 | GetRValue(colour) << 16, 4);
+    bytes.append((entries - 2) * 4, '\0');
+    for (int y = 0; y < height; y++) {
+        std::string row(rowBytes, '\0');
+        for (int x = 0; x < width && y >= keyRows; x++) {
+            int bit = x * bits;
+            row[bit / 8] = (char)(row[bit / 8] | 1 << (8 - bits - bit % 8));
+        }
+        bytes += row;
+    }
+    return bytes;
+}
+
 std::string ReadFileBytes(const std::string &path)
 {
     // also while a program holds it open for writing (a journal being written)

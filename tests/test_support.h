@@ -14,6 +14,13 @@ void RemoveTree(const std::string &path);
 void WriteFileBytes(const std::string &path, const std::string &bytes);
 std::string ReadFileBytes(const std::string &path);
 bool FileExists(const std::string &path);
+// A BMP file of width x height pixels at 1, 4 or 8 bits: palette entry 0
+// the colour key 0xFF00FF, entry 1 the colour; every pixel entry 1 but
+// the bottom keyRows rows, which are the key. Another header size (a
+// later header, zeros after the first 40 bytes) or a compression makes a
+// file the setup's picture rule refuses.
+std::string MakeBmp(int width, int height, int bits, COLORREF colour, int keyRows = 0,
+                    DWORD headerSize = 40, DWORD compression = BI_RGB);
 // The directory of the running test program (where SETUP.EXE is built).
 std::string ProgramDir();
 

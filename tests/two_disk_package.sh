@@ -5,6 +5,8 @@
 # uninstaller and the companion program. The help file expands to 5,000
 # bytes. The uninstaller is UNINSTAL.EXE given (this build's by default),
 # compressed; make disks and make try-package put this build's in anyway.
+# Its own side picture and logo are 16-colour BMPs, the logo's bottom rows
+# in the colour key.
 #
 #   tests/two_disk_package.sh FOLDER [UNINSTAL.EXE]
 set -eu
@@ -17,6 +19,8 @@ cat >"$pkg/SETUP.INF" <<'INF'
 ProductName=Acme Wheel
 DefaultPath=C:\ACME
 MinimumSpace=100
+SidePicture=ACMESIDE.BMP
+Logo=ACMELOGO.BMP
 [Startup]
 Title=Acme Wheel Mouse Setup
 Mfg=Acme
@@ -62,3 +66,18 @@ done
 printf 'control panel page' >"$pkg/ZRPAGE.DLL"
 printf 'Read me.\r\n' >"$pkg/README.TXT"
 printf '[Version]\r\nSignature="$Chicago$"\r\n' >"$pkg/INF/ACME.INF"
+python3 - "$pkg" <<'PY'
+import os, struct, sys
+def bmp(name, width, height, colour, key_rows):
+    row = (width * 4 + 31) // 32 * 4
+    palette = bytes([255, 0, 255, 0, colour[2], colour[1], colour[0], 0]) + bytes(14 * 4)
+    offset = 14 + 40 + len(palette)
+    pixels = b''.join(bytes(row) if y < key_rows else bytes([0x11] * (width // 2)).ljust(row, b'\0')
+                      for y in range(height))
+    with open(os.path.join(sys.argv[1], name), 'wb') as f:
+        f.write(struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset))
+        f.write(struct.pack('<IiiHHIIiiII', 40, width, height, 1, 4, 0, len(pixels), 0, 0, 0, 0))
+        f.write(palette + pixels)
+bmp('ACMESIDE.BMP', 118, 234, (0, 0, 128), 0)
+bmp('ACMELOGO.BMP', 490, 43, (255, 255, 0), 5)
+PY

@@ -2,6 +2,7 @@
  * with its shadow, and the logo, which dissolves in on the first paint. */
 #include "ui_test.h"
 #include "../res/resource.h"
+#include "../script/package_picture.h"
 
 #define MAIN_CLASS      "SetupMain"
 #define BAND_COUNT      255
@@ -87,7 +88,10 @@ static void PaintBanner(HDC dc)
         SelectObject(dc, previousFont);
 }
 
-/* The logo at the bottom left, only where the paint reaches it. */
+static void DrawBitmapPixels(HDC dc, HBITMAP bitmap, const RECT *origin, int dissolve);
+
+/* The logo at the bottom left, only where the paint reaches it: the
+ * package's own when it has one. */
 static void PaintLogo(HDC dc, const RECT *paintRect)
 {
     RECT logo;
@@ -96,7 +100,11 @@ static void PaintLogo(HDC dc, const RECT *paintRect)
     if (g_setup.noLogo != 0)
         return;
     SetRect(&logo, 20, g_setup.screenHeight - 60, 600, g_setup.screenHeight - 10);
-    if (IntersectRect(&overlap, &logo, paintRect))
+    if (!IntersectRect(&overlap, &logo, paintRect))
+        return;
+    if (g_setup.pictures[PICTURE_LOGO] != NULL)
+        DrawBitmapPixels(dc, g_setup.pictures[PICTURE_LOGO], &logo, g_setup.dissolvePending);
+    else
         DrawTransparentBitmap(dc, IDB_LOGO, &logo, g_setup.dissolvePending);
 }
 
@@ -288,29 +296,33 @@ static void CopyPixelsAtOnce(HDC dc, HDC source, const RECT *origin, int width, 
     }
 }
 
-/* Draws a bitmap resource pixel by pixel with its top-left pixel at the
- * origin's left and top, leaving out the colour key. */
-void DrawTransparentBitmap(HDC dc, WORD bitmapId, const RECT *origin, int dissolve)
+/* Draws a bitmap pixel by pixel with its top-left pixel at the origin's
+ * left and top, leaving out the colour key. */
+static void DrawBitmapPixels(HDC dc, HBITMAP bitmap, const RECT *origin, int dissolve)
 {
     HDC source = CreateCompatibleDC(dc);
-    /* As a DIB section, not converted to the screen's format: at 16 bpp
-     * the key would read back as another colour. */
-    HBITMAP bitmap = (HBITMAP)LoadImageA(g_setup.instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
-                                         0, 0, LR_CREATEDIBSECTION);
-    HGDIOBJ previous;
+    HGDIOBJ previous = SelectObject(source, bitmap);
     BITMAP info;
 
-    if (bitmap == NULL) {
-        DeleteDC(source);
-        return;
-    }
-    previous = SelectObject(source, bitmap);
     GetObjectA(bitmap, sizeof(info), &info);
     if (dissolve)
         CopyPixelsDissolving(dc, source, origin, info.bmWidth, info.bmHeight);
     else
         CopyPixelsAtOnce(dc, source, origin, info.bmWidth, info.bmHeight);
     SelectObject(source, previous);
-    DeleteObject(bitmap);
     DeleteDC(source);
+}
+
+/* The same for a bitmap resource. */
+void DrawTransparentBitmap(HDC dc, WORD bitmapId, const RECT *origin, int dissolve)
+{
+    /* As a DIB section, not converted to the screen's format: at 16 bpp
+     * the key would read back as another colour. */
+    HBITMAP bitmap = (HBITMAP)LoadImageA(g_setup.instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
+                                         0, 0, LR_CREATEDIBSECTION);
+
+    if (bitmap == NULL)
+        return;
+    DrawBitmapPixels(dc, bitmap, origin, dissolve);
+    DeleteObject(bitmap);
 }

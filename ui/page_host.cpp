@@ -46,9 +46,15 @@ static void RunPageLoop(HWND page)
 
 HWND CreatePage(const char *className, WNDPROC pageProc, WORD templateId)
 {
+    HWND page;
+
     RegisterPageClass(className, pageProc);
-    return CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(templateId),
+    page = CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(templateId),
                               g_setup.mainWindow, NULL, 0);
+    /* the controls exist only now, after the page's WM_CREATE */
+    if (page != NULL)
+        ShowSidePicture(page);
+    return page;
 }
 
 PageResult RunPage(const char *className, WNDPROC pageProc, WORD templateId)

@@ -20,4 +20,10 @@ LRESULT CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPA
 /* Background window */
 int CreateMainWindow(void);
 
+/* The package's own pictures: read before the first page, freed after
+ * the last; a page shows the side picture as it is made. */
+void LoadPackagePictures(void);
+void FreePackagePictures(void);
+void ShowSidePicture(HWND page);
+
 #endif
