@@ -4,14 +4,14 @@
 #include "setup_state.h"
 #include "text.h"
 #include "wizard.h"
-#include "../install/file_ops.h"
-#include "../install/install.h"
-#include "../registry/registry.h"
-#include "../res/resource.h"
-#include "../script/containment.h"
-#include "../script/journal.h"
-#include "../script/setup_script.h"
-#include "../ui/ui.h"
+#include "file_ops.h"
+#include "install.h"
+#include "registry.h"
+#include "resource.h"
+#include "containment.h"
+#include "journal.h"
+#include "setup_script.h"
+#include "ui.h"
 
 /* The page each state of the sequence runs. */
 struct WizardPage {

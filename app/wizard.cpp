@@ -3,8 +3,8 @@
 #include "paths.h"
 #include "setup_state.h"
 #include "text.h"
-#include "../registry/values.h"
-#include "../script/journal.h"
+#include "values.h"
+#include "journal.h"
 
 /* Where each state goes on Cancel, Back and Next; "other" results count
  * as Next. With PS2Only the mouse type page is left out both ways. */

@@ -3,7 +3,7 @@
 #define SETUP_WIZARD_H
 
 #include "setup_state.h"
-#include "../registry/components.h"
+#include "components.h"
 
 enum WizardState {
     STATE_WELCOME,

@@ -12,14 +12,14 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
-#include "../install/install_test.h"
-#include "../res/resource.h"
-#include "../script/journal.h"
-#include "../script/setup_script.h"
-#include "../ui/page_host.h"
+#include "setup_state.h"
+#include "text.h"
+#include "file_ops.h"
+#include "install_test.h"
+#include "resource.h"
+#include "journal.h"
+#include "setup_script.h"
+#include "page_host.h"
 
 static double Seconds(void)
 {

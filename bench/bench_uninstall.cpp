@@ -9,10 +9,10 @@
 
 #include <stdio.h>
 
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../script/journal.h"
-#include "../uninstal/uninstall.h"
+#include "setup_state.h"
+#include "text.h"
+#include "journal.h"
+#include "uninstall.h"
 
 enum { FILES = 9999, PER_DIRECTORY = 2000, ENTRIES = 2 * FILES + 2 };
 

@@ -3,14 +3,14 @@
  * registry update. Each step goes to the caller's progress routine. */
 #include "copy_engine.h"
 #include "install.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../res/resource.h"
+#include "paths.h"
+#include "text.h"
+#include "resource.h"
 #include "file_ops.h"
-#include "../registry/registry.h"
-#include "../script/path_rule.h"
-#include "../script/journal.h"
-#include "../script/setup_script.h"
+#include "registry.h"
+#include "path_rule.h"
+#include "journal.h"
+#include "setup_script.h"
 
 #include <lzexpand.h>
 

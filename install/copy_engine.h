@@ -5,7 +5,7 @@
 #ifndef SETUP_COPY_ENGINE_H
 #define SETUP_COPY_ENGINE_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 /* The steps, in the order they come for each disk and file. */
 #define COPY_DISK_STARTED       1   /* disk */

@@ -1,9 +1,9 @@
 /* The target directories inside the destination: every missing level is
  * made, and each one goes into the journal before it is made. */
 #include "copy_engine.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/journal.h"
+#include "text.h"
+#include "resource.h"
+#include "journal.h"
 
 /* Where the part of path below installDir starts, or -1 when the path
  * does not lie below installDir. */

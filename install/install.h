@@ -2,7 +2,7 @@
 #ifndef SETUP_INSTALL_H
 #define SETUP_INSTALL_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -2,12 +2,12 @@
  * the built-in virtual mouse driver, the previous file is kept as
  * system.bak, and the system's separate VMOUSE.VXD is moved aside. */
 #include "install.h"
-#include "../app/stream.h"
-#include "../app/paths.h"
-#include "../app/test_seams.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/journal.h"
+#include "stream.h"
+#include "paths.h"
+#include "test_seams.h"
+#include "text.h"
+#include "resource.h"
+#include "journal.h"
 #include "file_ops.h"
 
 #define LINE_ROOM        128     /* a line's first room; it grows with the line */

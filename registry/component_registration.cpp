@@ -3,8 +3,8 @@
 #include "registry.h"
 #include "components.h"
 #include "values.h"
-#include "../app/text.h"
-#include "../res/resource.h"
+#include "text.h"
+#include "resource.h"
 
 /* Each key is created (or opened) once, then its rows' values are
  * written. The first failure ends the registration, noted for the user. */

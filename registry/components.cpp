@@ -2,7 +2,7 @@
  * handler, the companion program's start-up entry and the uninstall entry. */
 #include "registry.h"
 #include "components.h"
-#include "../app/text.h"
+#include "text.h"
 
 #define HANDLER_CLASS_KEY "CLSID\\" HANDLER_CLSID
 #define MOUSE_HANDLERS    CURRENT_VERSION_KEY "\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers"

@@ -2,9 +2,9 @@
  * list is taken over, or a root-enumerated mouse of our own is made. */
 #include "registry_test.h"
 #include "values.h"
-#include "../app/text.h"
-#include "../script/restore_record.h"
-#include "../res/resource.h"
+#include "text.h"
+#include "restore_record.h"
+#include "resource.h"
 
 #define DEVICE_LIST_KEY   "Config Manager\\Enum"
 #define HARDWARE_KEY_MAX  128   /* room for a whole HardWareKey value */

@@ -2,7 +2,7 @@
  * their own: the uninstaller asks the same question without the
  * registration. */
 #include "registry.h"
-#include "../app/text.h"
+#include "text.h"
 
 const char *const g_ps2MouseIds[2] = { "*PNP0F13\\", "*PNP0F0E\\" };
 

@@ -2,9 +2,9 @@
  * an existing one, creating one. */
 #include "registry.h"
 #include "values.h"
-#include "../app/text.h"
-#include "../script/restore_record.h"
-#include "../res/resource.h"
+#include "text.h"
+#include "restore_record.h"
+#include "resource.h"
 
 #define CLASS_KEY_PREFIX  "System\\CurrentControlSet\\Services\\Class\\"
 #define MOUSE_CLASS_KEY   CLASS_KEY_PREFIX "Mouse"

@@ -3,7 +3,7 @@
 #ifndef SETUP_REGISTRY_H
 #define SETUP_REGISTRY_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 /* Flag nonzero: components, then the mouse device; 0: the device only.
  * Each routine answers 1 when all it had to write is written, and 0 at

@@ -1,12 +1,12 @@
 /* Single registry values: every value the registration writes goes
  * through WriteStringValue or WriteZeroFlags. */
 #include "values.h"
-#include "../app/setup_state.h"
-#include "../app/test_seams.h"
-#include "../res/resource.h"
-#include "../app/text.h"
-#include "../script/restore_record.h"
-#include "../script/journal.h"
+#include "setup_state.h"
+#include "test_seams.h"
+#include "resource.h"
+#include "text.h"
+#include "restore_record.h"
+#include "journal.h"
 
 ValueWriteHook g_valueWriteHook = NULL;
 

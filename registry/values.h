@@ -2,7 +2,7 @@
 #ifndef SETUP_REGISTRY_VALUES_H
 #define SETUP_REGISTRY_VALUES_H
 
-#include <windows.h>
+#include "registry_read.h"
 
 /* Called with the value's name ("" for a key's unnamed value) and the
  * byte count before every value is written. Null in the program; only
@@ -23,10 +23,6 @@ int OpenValueKey(HKEY root, const char *path, HKEY *key);
 int WriteStringValue(HKEY key, const char *name, const char *text);
 /* A REG_BINARY value of four zero bytes (ConfigFlags, DetFlags). */
 int WriteZeroFlags(HKEY key, const char *name);
-/* Reads a value of any type into the buffer as text up to its first zero
- * byte, always terminated. A missing value reads as empty text. Returns 0,
- * with the buffer emptied, when the value does not fit whole. */
-int ReadTextValue(HKEY key, const char *name, char *buffer, int size);
 /* Records the value's old text (any type, up to its first zero byte)
  * under the mouse type's section of the restore record, then writes the
  * new text. */

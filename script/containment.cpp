@@ -1,8 +1,8 @@
 /* Containment of a package: the script's names and directory values must
  * be plain relative paths. */
 #include "containment.h"
-#include "../app/text.h"
-#include "../res/resource.h"
+#include "text.h"
+#include "resource.h"
 
 /* One step of a path, [start, start + length): "." and empty steps are
  * harmless; a step of dots and blanks only is a way up (Windows 95 reads

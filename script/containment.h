@@ -8,7 +8,7 @@
 #ifndef SETUP_CONTAINMENT_H
 #define SETUP_CONTAINMENT_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 #include "path_rule.h"
 

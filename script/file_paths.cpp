@@ -1,7 +1,7 @@
 /* The file table's paths: where each record's file is in the package and
  * where it goes. */
 #include "setup_script.h"
-#include "../app/text.h"
+#include "text.h"
 
 const FileRecord *FindFileRecord(int disk, int file)
 {

@@ -1,8 +1,8 @@
 /* A package's own pictures: the rule that judges the files [Main] names. */
 #include "package_picture.h"
 #include "path_rule.h"
-#include "../app/setup_state.h"
-#include "../app/text.h"
+#include "setup_state.h"
+#include "text.h"
 
 const PictureKind pictureKinds[PICTURE_KINDS] = {
     { "SidePicture", "side picture", 118, 234, 4 },

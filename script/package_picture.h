@@ -8,7 +8,7 @@
 #ifndef SETUP_PACKAGE_PICTURE_H
 #define SETUP_PACKAGE_PICTURE_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 #define PICTURE_SIDE    0       /* the side picture of every page */
 #define PICTURE_LOGO    1       /* the background's logo */

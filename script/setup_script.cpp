@@ -1,9 +1,9 @@
 /* Loads the setup script SETUP.INF and builds the file table. */
 #include "script_test.h"
 #include "package_picture.h"
-#include "../app/text.h"
-#include "../registry/values.h"
-#include "../res/resource.h"
+#include "text.h"
+#include "registry_read.h"
+#include "resource.h"
 
 /* The largest file table: counts are 16-bit and their sum must fit. */
 #define RECORD_COUNT_MAX 32767

@@ -3,7 +3,7 @@
 #ifndef SETUP_SCRIPT_H
 #define SETUP_SCRIPT_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 /* Reads sourceDir\SETUP.INF into the setup state and builds the file
  * table. Needs instance and windowsDir. 0 when the program's directory

@@ -5,11 +5,11 @@
  * check_sources.cpp); then every finding told with its line of the
  * script (check_lines.cpp), its level and what the setup will do. */
 #include "check_run.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/containment.h"
-#include "../script/setup_script.h"
+#include "paths.h"
+#include "text.h"
+#include "resource.h"
+#include "containment.h"
+#include "setup_script.h"
 
 CheckRun g_check;
 

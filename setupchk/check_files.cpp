@@ -3,11 +3,11 @@
  * by the same LZ32 call (check_sources.cpp); the space, the disks' sizes, targets written twice, and the
  * files the registry will name. */
 #include "check_run.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/journal.h"
-#include "../script/setup_script.h"
+#include "paths.h"
+#include "text.h"
+#include "resource.h"
+#include "journal.h"
+#include "setup_script.h"
 
 #include <lzexpand.h>
 

@@ -2,11 +2,11 @@
  * section or a record; and what the loader says of a file line it could
  * not take whole. */
 #include "check_run.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/containment.h"
-#include "../script/setup_script.h"
+#include "paths.h"
+#include "text.h"
+#include "resource.h"
+#include "containment.h"
+#include "setup_script.h"
 
 /* "<TAB>", "<CR>", "<LF>" or "<0xNN>" for a control character. */
 void ControlName(char *buffer, int size, unsigned char c)

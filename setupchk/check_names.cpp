@@ -1,7 +1,7 @@
 /* The names the loader reads, section by section: unknown sections and
  * keys with the nearest known name, and names given twice. */
 #include "check_run.h"
-#include "../app/text.h"
+#include "text.h"
 
 static char UpperAscii(char c)
 {

@@ -1,9 +1,9 @@
 /* The package's own pictures: the files [Main] names for the side picture
  * and the logo, judged by the setup's picture rule, and their colour key. */
 #include "check_run.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/package_picture.h"
+#include "text.h"
+#include "resource.h"
+#include "package_picture.h"
 
 #define COLOUR_KEY_TEXT "the colour key 0xFF00FF (red 255, green 0, blue 255)"
 

@@ -4,8 +4,8 @@
 
 #include "setupchk.h"
 #include "script_lines.h"
-#include "../app/setup_state.h"
-#include "../script/containment.h"
+#include "setup_state.h"
+#include "containment.h"
 
 #define RECORD_MAX    32767     /* the largest file table */
 #define PROBLEM_MAX   400       /* findings kept for printing; more are counted */

@@ -1,12 +1,12 @@
 /* The package check's settings: texts the loader cuts, the counts and
  * their widths, the containment faults and the script's encoding. */
 #include "check_run.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/containment.h"
-#include "../script/setup_script.h"
-#include "../script/package_picture.h"
+#include "paths.h"
+#include "text.h"
+#include "resource.h"
+#include "containment.h"
+#include "setup_script.h"
+#include "package_picture.h"
 
 /* Texts of the script that the loader cuts to their fields. */
 struct TextSetting {

@@ -2,7 +2,7 @@
  * call and read through, with its compressed header; and the short-name
  * rules. */
 #include "check_run.h"
-#include "../app/text.h"
+#include "text.h"
 
 #include <lzexpand.h>
 

@@ -7,8 +7,8 @@
  * Exit status 0: no error, 1: errors, 2: the package cannot be read or
  * the command line is wrong. */
 #include "setupchk.h"
-#include "../app/setup_state.h"
-#include "../app/text.h"
+#include "setup_state.h"
+#include "text.h"
 
 struct Options {
     const char *packageDir;

@@ -4,8 +4,8 @@
  * are found by their places in the file. */
 #include "setupchk.h"
 #include "check_run.h"
-#include "../app/text.h"
-#include "../script/journal.h"
+#include "text.h"
+#include "journal.h"
 
 #define SHOWN_MAX   64          /* bytes of a value's data shown */
 

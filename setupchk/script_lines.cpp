@@ -3,7 +3,7 @@
  * one name it reads the first only, and of two equal keys in it the
  * first. */
 #include "script_lines.h"
-#include "../app/text.h"
+#include "text.h"
 
 #define SCRIPT_SIZE_MAX (64u << 20)     /* larger files are not read */
 

@@ -4,7 +4,7 @@
 #ifndef SETUPCHK_SCRIPT_LINES_H
 #define SETUPCHK_SCRIPT_LINES_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 #define SCRIPT_ANSI         0
 #define SCRIPT_UTF8_BOM     1   /* begins with the bytes EF BB BF */

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "../app/test_seams.h"
-#include "../res/resource.h"
+#include "test_seams.h"
+#include "resource.h"
 #include "install_traces.h"
 #include "restart_watcher.h"
 #include "ui_driver.h"

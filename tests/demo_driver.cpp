@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "../res/resource.h"
-#include "../script/journal.h"
-#include "../setupchk/setupchk.h"
+#include "resource.h"
+#include "journal.h"
+#include "setupchk.h"
 #include "install_traces.h"
 #include "restart_watcher.h"
 #include "ui_driver.h"

@@ -2,7 +2,7 @@
 
 #include <shlwapi.h>
 
-#include "../res/resource.h"
+#include "resource.h"
 #include "test_support.h"
 
 static void CopyTree(const std::string &from, const std::string &to)

@@ -4,13 +4,13 @@
 
 #include <string.h>
 
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../install/install_test.h"
-#include "../res/resource.h"
-#include "../script/setup_script.h"
-#include "../ui/page_host.h"
-#include "../ui/ui.h"
+#include "paths.h"
+#include "text.h"
+#include "install_test.h"
+#include "resource.h"
+#include "setup_script.h"
+#include "page_host.h"
+#include "ui.h"
 #include "test_support.h"
 
 int g_registryUpdates;

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 // Bytes that compress somewhat (text with noise), the same for a seed.
 std::string SampleBytes(size_t size, unsigned seed);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "../registry/components.h"
+#include "components.h"
 #include "install_traces.h"
 #include "test_support.h"
 

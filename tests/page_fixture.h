@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../ui/ui_test.h"
+#include "setup_state.h"
+#include "text.h"
+#include "resource.h"
+#include "ui_test.h"
 #include "ui_driver.h"
 
 struct PageKind {

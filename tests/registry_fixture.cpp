@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "../app/text.h"
-#include "../registry/values.h"
+#include "text.h"
+#include "values.h"
 
 std::vector<ValueWrite> RegistryTest::written_;
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 #include "test_support.h"
 
 #define DEVICE_LIST "Config Manager\\Enum\\"

@@ -13,12 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/package_picture.h"
-#include "../ui/ui.h"
-#include "../ui/ui_test.h"
+#include "setup_state.h"
+#include "text.h"
+#include "resource.h"
+#include "package_picture.h"
+#include "ui.h"
+#include "ui_test.h"
 #include "page_fixture.h"
 #include "test_support.h"
 

@@ -2,7 +2,7 @@
 // directory, the free space, the one-level creation; and the directory
 // browser.
 #include "page_fixture.h"
-#include "../script/journal.h"
+#include "journal.h"
 #include "test_support.h"
 
 #include <dlgs.h>

@@ -3,7 +3,7 @@
 // system.ini checked.
 #include "e2e_fixture.h"
 
-#include "../res/resource.h"
+#include "resource.h"
 #include "test_support.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../app/wizard.h"
-#include "../install/install_test.h"
-#include "../res/resource.h"
+#include "setup_state.h"
+#include "text.h"
+#include "wizard.h"
+#include "install_test.h"
+#include "resource.h"
 #include "install_fixtures.h"
 #include "ui_driver.h"
 #include "test_support.h"

@@ -3,10 +3,10 @@
 // reader knows, an existing file is saved before it is written over.
 #include <gtest/gtest.h>
 
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
-#include "../script/journal.h"
+#include "setup_state.h"
+#include "text.h"
+#include "file_ops.h"
+#include "journal.h"
 #include "test_support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // the way WinMain prepares it.
 #include <gtest/gtest.h>
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 int main(int argc, char **argv)
 {

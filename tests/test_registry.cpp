@@ -6,13 +6,13 @@
 
 #include <set>
 
-#include "../app/test_seams.h"
-#include "../app/text.h"
-#include "../app/wizard.h"
-#include "../registry/components.h"
-#include "../registry/registry_test.h"
-#include "../script/journal.h"
-#include "../script/setup_script.h"
+#include "test_seams.h"
+#include "text.h"
+#include "wizard.h"
+#include "components.h"
+#include "registry_test.h"
+#include "journal.h"
+#include "setup_script.h"
 #include "registry_fixture.h"
 
 namespace {

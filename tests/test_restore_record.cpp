@@ -3,8 +3,9 @@
 
 #include <string.h>
 
-#include "../app/text.h"
-#include "../script/script_test.h"
+#include "text.h"
+#include "restore_record.h"
+#include "script_test.h"
 #include "registry_fixture.h"
 
 TEST_F(RestoreRecord, ReadsTheDefaultWithoutAFile)

@@ -11,10 +11,10 @@
 #include <functional>
 #include <map>
 
-#include "../res/resource.h"
-#include "../app/test_seams.h"
-#include "../script/journal.h"
-#include "../uninstal/uninstall.h"
+#include "resource.h"
+#include "test_seams.h"
+#include "journal.h"
+#include "uninstall.h"
 #include "machine_state.h"
 #include "test_support.h"
 

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "../app/setup_state.h"
-#include "../script/containment.h"
-#include "../script/script_test.h"
+#include "setup_state.h"
+#include "containment.h"
+#include "script_test.h"
 #include "test_support.h"
 
 namespace {

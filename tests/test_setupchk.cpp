@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "../install/file_ops.h"
-#include "../res/resource.h"
-#include "../setupchk/setupchk.h"
+#include "file_ops.h"
+#include "resource.h"
+#include "setupchk.h"
 #include "e2e_fixture.h"
 #include "test_support.h"
 

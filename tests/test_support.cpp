@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "../script/journal.h"
+#include "journal.h"
 
 #include <gtest/gtest.h>
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "../app/paths.h"
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../install/install.h"
+#include "paths.h"
+#include "setup_state.h"
+#include "text.h"
+#include "install.h"
 #include "test_support.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <windows.h>
 
-#include "../app/command_line.h"
-#include "../app/stream.h"
-#include "../app/text.h"
+#include "command_line.h"
+#include "stream.h"
+#include "text.h"
 
 namespace {
 

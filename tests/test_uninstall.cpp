@@ -3,12 +3,12 @@
 // the removal reported as not complete, and replaced files come back.
 #include <gtest/gtest.h>
 
-#include "../app/setup_state.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
-#include "../registry/components.h"
-#include "../script/journal.h"
-#include "../uninstal/uninstall.h"
+#include "setup_state.h"
+#include "text.h"
+#include "file_ops.h"
+#include "components.h"
+#include "journal.h"
+#include "uninstall.h"
 #include "registry_fixture.h"
 #include "test_support.h"
 

@@ -4,9 +4,9 @@
 
 #include <string.h>
 
-#include "../app/setup_state.h"
-#include "../app/wizard.h"
-#include "../res/resource.h"
+#include "setup_state.h"
+#include "wizard.h"
+#include "resource.h"
 #include "test_support.h"
 
 namespace {

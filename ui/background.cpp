@@ -1,8 +1,8 @@
 /* The full-screen background window: a blue gradient, the banner title
  * with its shadow, and the logo, which dissolves in on the first paint. */
 #include "ui_test.h"
-#include "../res/resource.h"
-#include "../script/package_picture.h"
+#include "resource.h"
+#include "package_picture.h"
 
 #define MAIN_CLASS      "SetupMain"
 #define BAND_COUNT      255

@@ -3,9 +3,9 @@
  * dialog, and on Next checks, asks about and creates the directory. */
 #include "page_host.h"
 #include "ui_test.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../script/journal.h"
+#include "text.h"
+#include "resource.h"
+#include "journal.h"
 
 #include <commdlg.h>
 #include <dlgs.h>

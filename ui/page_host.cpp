@@ -3,8 +3,8 @@
  * every page shares. */
 #include "page_host.h"
 #include "ui.h"
-#include "../app/text.h"
-#include "../res/resource.h"
+#include "text.h"
+#include "resource.h"
 
 static void RegisterPageClass(const char *className, WNDPROC pageProc)
 {

@@ -2,7 +2,7 @@
 #ifndef SETUP_PAGE_HOST_H
 #define SETUP_PAGE_HOST_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 /* Registers the page's class and creates the page from its template,
  * owned by the background window; null when it cannot be created. */

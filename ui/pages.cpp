@@ -2,7 +2,7 @@
  * and the restart choice. */
 #include "page_host.h"
 #include "ui.h"
-#include "../res/resource.h"
+#include "resource.h"
 
 /* ---- Welcome page ---- */
 

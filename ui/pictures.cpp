@@ -2,8 +2,8 @@
  * they pass the picture rule; the built-in ones otherwise. Read once, from
  * the disk the setup starts from, before any disk is changed. */
 #include "ui.h"
-#include "../res/resource.h"
-#include "../script/package_picture.h"
+#include "resource.h"
+#include "package_picture.h"
 
 void LoadPackagePictures(void)
 {

@@ -3,7 +3,7 @@
 #ifndef SETUP_UI_H
 #define SETUP_UI_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 /* Page host */
 PageResult RunPage(const char *className, WNDPROC pageProc, WORD templateId);

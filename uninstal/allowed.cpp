@@ -2,15 +2,15 @@
  * the setup could have made; and the path comparisons that decide it. */
 #include "undo_parts.h"
 #include "uninstal_res.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
-#include "../install/install.h"
-#include "../registry/components.h"
-#include "../registry/registry.h"
-#include "../registry/values.h"
-#include "../script/path_rule.h"
-#include "../script/journal.h"
+#include "paths.h"
+#include "text.h"
+#include "file_ops.h"
+#include "install.h"
+#include "components.h"
+#include "registry.h"
+#include "values.h"
+#include "path_rule.h"
+#include "journal.h"
 
 int SameStart(const char *text, const char *start, int length)
 {

@@ -10,13 +10,13 @@
  * here and this program's file goes at the next start of Windows. */
 #include "uninstall.h"
 #include "uninstal_res.h"
-#include "../app/paths.h"
-#include "../app/temp_copy.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
-#include "../registry/components.h"
-#include "../registry/values.h"
-#include "../script/journal.h"
+#include "paths.h"
+#include "temp_copy.h"
+#include "text.h"
+#include "file_ops.h"
+#include "components.h"
+#include "values.h"
+#include "journal.h"
 
 /* The name the uninstall entry gives, when the entry names this program. */
 static void ReadEntryName(void)

@@ -2,7 +2,7 @@
  * refused, and whether the removal is complete. */
 #include "uninstall.h"
 #include "uninstal_res.h"
-#include "../app/text.h"
+#include "text.h"
 
 /* A string-table text with the product name for its "%s". */
 static void AppendProductText(char *text, int size, UINT id)

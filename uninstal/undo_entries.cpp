@@ -2,14 +2,14 @@
  * line, moves), and the lists of what was kept or refused. */
 #include "undo_parts.h"
 #include "uninstal_res.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
-#include "../install/install.h"
-#include "../registry/components.h"
-#include "../registry/values.h"
-#include "../script/path_rule.h"
-#include "../script/journal.h"
+#include "paths.h"
+#include "text.h"
+#include "file_ops.h"
+#include "install.h"
+#include "components.h"
+#include "values.h"
+#include "path_rule.h"
+#include "journal.h"
 
 /* ---- what is reported ---- */
 

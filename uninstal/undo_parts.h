@@ -3,9 +3,9 @@
 #define UNINSTAL_UNDO_PARTS_H
 
 #include "uninstall.h"
-#include "../registry/registry.h"
-#include "../script/path_rule.h"
-#include "../script/journal.h"
+#include "registry.h"
+#include "path_rule.h"
+#include "journal.h"
 
 #define NAMES_MAX   64
 #define ENUM_KEY    "Enum\\"

@@ -2,13 +2,13 @@
  * what the setup wrote. */
 #include "undo_parts.h"
 #include "uninstal_res.h"
-#include "../app/paths.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
-#include "../install/install.h"
-#include "../registry/components.h"
-#include "../registry/values.h"
-#include "../script/journal.h"
+#include "paths.h"
+#include "text.h"
+#include "file_ops.h"
+#include "install.h"
+#include "components.h"
+#include "values.h"
+#include "journal.h"
 
 /* One value as the registry holds it or the journal names it. */
 struct ValueData {

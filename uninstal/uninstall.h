@@ -11,7 +11,7 @@
  *   takeover could choose, or its own root device) or that device's
  *   driver class key; the mouse line must be a "mouse=" line that fits
  *   its line and makes no other key or section. Paths are judged by
- *   the setup's one path rule (script/path_rule.h): an entry that is
+ *   the setup's one path rule (base/path_rule.h): an entry that is
  *   not its own canonical form is refused. Every other entry is
  *   refused and listed, and the removal counts as not complete.
  * - A thing is undone only while it is as the setup left it: a file by
@@ -47,7 +47,7 @@
 #ifndef UNINSTAL_UNINSTALL_H
 #define UNINSTAL_UNINSTALL_H
 
-#include "../app/setup_state.h"
+#include "setup_state.h"
 
 #define KEPT_TEXT_MAX   3072    /* the lines listing what was kept */
 #define KEPT_SHOWN      12      /* items listed by name; the rest counted */

@@ -183,4 +183,15 @@ const char *JournalRootName(HKEY root);
 /* "HKLM\path" into its root and path; null root when it is not one. */
 HKEY JournalSplitKey(const char *named, const char **path);
 
+/* ---- The safe replace (safe_replace.cpp) ---- */
+
+/* Puts a copy of `from` in place of `target`: the copy is made beside the
+ * target under a name of its own, then the target is set aside and the
+ * copy renamed into its place (a rename never replaces a file). The
+ * journal describes the replace with both names first (JournalReplace),
+ * so a run ended between the renames is finished by the next. When the
+ * target is in use, the copy is left to replace it at the next start of
+ * Windows (*later is then 1). 1 when done or left for the restart. */
+int ReplaceFileSafely(const char *from, const char *target, int *later);
+
 #endif

@@ -6,5 +6,8 @@
 /* 1 when the value is recorded (or already was, or there is no
  * destination); 0 when the journal could not keep the record. */
 int RecordOriginalValue(const char *section, const char *key, const char *value);
+/* The restore record's text of key in section, or defaultText (for the
+ * tests). */
+const char *ReadSetupValue(const char *section, const char *key, const char *defaultText);
 
 #endif

@@ -1,7 +1,7 @@
 /* The path rule that SETUP.EXE's package check, UNINSTAL.EXE's entry
  * check and SETUPCHK share; described in path_rule.h. */
 #include "path_rule.h"
-#include "../app/text.h"
+#include "text.h"
 
 #include <windows.h>
 

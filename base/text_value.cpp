@@ -1,8 +1,6 @@
-/* A registry value read as text, the one way every program reads one;
- * apart from the writes, so that a program that only reads links no
- * journal. */
-#include "values.h"
-#include "../app/text.h"
+/* A registry value read as text. */
+#include "registry_read.h"
+#include "text.h"
 
 int ReadTextValue(HKEY key, const char *name, char *buffer, int size)
 {

@@ -1,7 +1,7 @@
-/* File operations both programs share: the checksum that tells a file
- * again, the whole-file copy, the safe replace of a file and the
- * WININIT.INI lines that finish at the next start of Windows what cannot
- * be done now. All through the platform's own file calls. */
+/* File operations every program shares: the checksum that tells a file
+ * again, the whole-file copy and the WININIT.INI lines that finish at the
+ * next start of Windows what cannot be done now. All through the
+ * platform's own file calls. */
 #ifndef SETUP_FILE_OPS_H
 #define SETUP_FILE_OPS_H
 
@@ -33,15 +33,6 @@ int CopyWholeFile(const char *from, const char *to, DWORD *size, DWORD *crc);
 /* A free name beside the target: the stem (three characters), a number
  * and ".TMP", an 8.3 name. 0 when there is none. */
 int FreeNameBeside(char *name, int size, const char *target, const char *stem);
-
-/* Puts a copy of `from` in place of `target`: the copy is made beside the
- * target under a name of its own, then the target is set aside and the
- * copy renamed into its place (a rename never replaces a file). The
- * journal describes the replace with both names first (JournalReplace),
- * so a run ended between the renames is finished by the next. When the
- * target is in use, the copy is left to replace it at the next start of
- * Windows (*later is then 1). 1 when done or left for the restart. */
-int ReplaceFileSafely(const char *from, const char *target, int *later);
 
 /* Adds "target=source" at the end of [rename] of WININIT.INI in the
  * Windows directory (WININIT.EXE works top to bottom, so the lines run in

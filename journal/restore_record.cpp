@@ -1,8 +1,8 @@
 /* The restore record: the registry values the setup replaced, kept in
  * installDir\SETUP.INF under the mouse type's section, each written once. */
-#include "script_test.h"
-#include "../app/setup_state.h"
-#include "../app/text.h"
+#include "restore_record.h"
+#include "setup_state.h"
+#include "text.h"
 #include "journal.h"
 
 /* What the reader gives for an absent key: no value of a profile line can

@@ -3,11 +3,11 @@
  * engine does the work; the page shows each step it reports, and keeps
  * its own messages moving meanwhile. */
 #include "install_test.h"
-#include "../app/test_seams.h"
-#include "../app/text.h"
-#include "../res/resource.h"
-#include "../ui/page_host.h"
-#include "../ui/ui.h"
+#include "test_seams.h"
+#include "text.h"
+#include "resource.h"
+#include "page_host.h"
+#include "ui.h"
 
 /* The page's user data is 1 while its installation runs. */
 #define PAGE_WORKING 1

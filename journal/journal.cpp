@@ -1,11 +1,11 @@
 /* The change journal's writer (the reader is journal_read.cpp); the
  * format is described in journal.h. */
 #include "journal.h"
-#include "../app/setup_state.h"
-#include "../app/paths.h"
-#include "../app/test_seams.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
+#include "setup_state.h"
+#include "paths.h"
+#include "test_seams.h"
+#include "text.h"
+#include "file_ops.h"
 
 #define PENDING_DIRS 8
 

@@ -3,8 +3,8 @@
  * target that is missing comes back from the name it was set aside as,
  * and the temporary names of the replace go. */
 #include "journal.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
+#include "text.h"
+#include "file_ops.h"
 
 /* The name part of a path. */
 static const char *NameOf(const char *path)

@@ -1,8 +1,8 @@
 /* The change journal's reader: every line back into its entry, damaged
  * lines counted; the format is described in journal.h. */
 #include "journal.h"
-#include "../app/text.h"
-#include "../install/file_ops.h"
+#include "text.h"
+#include "file_ops.h"
 
 static int HexValue(char c)
 {

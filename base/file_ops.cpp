@@ -1,9 +1,8 @@
-/* Checksums, whole-file copies, the safe replace and WININIT.INI. */
+/* Checksums, whole-file copies and WININIT.INI. */
 #include "file_ops.h"
-#include "../app/paths.h"
-#include "../app/test_seams.h"
-#include "../app/text.h"
-#include "../script/journal.h"
+#include "paths.h"
+#include "test_seams.h"
+#include "text.h"
 
 #define CHUNK 65536
 
@@ -153,56 +152,6 @@ int FreeNameBeside(char *name, int size, const char *target, const char *stem)
         if (GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
             return 1;
     }
-    return 0;
-}
-
-int ReplaceFileSafely(const char *from, const char *target, int *later)
-{
-    char fresh[MAX_PATH], aside[MAX_PATH];
-    int exists = GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES;
-    DWORD mark;
-
-    *later = 0;
-    /* both names are chosen, and journaled, before the first step */
-    if (!FreeNameBeside(fresh, sizeof(fresh), target, "~SN") ||
-        (exists && !FreeNameBeside(aside, sizeof(aside), target, "~SO")))
-        return 0;
-    mark = JournalReplace(target, fresh, exists ? aside : NULL, 0);
-    if (!CopyWholeFile(from, fresh, NULL, NULL)) {
-        JournalReplaceDone(mark);
-        return 0;
-    }
-    if (!exists) {
-        if (MoveFileA(fresh, target)) {
-            JournalReplaceDone(mark);
-            return 1;
-        }
-        DeleteFileA(fresh);
-        JournalReplaceDone(mark);
-        return 0;
-    }
-    /* the old file goes aside first and comes back when the new one
-     * cannot take its place */
-    if (MoveFileA(target, aside)) {
-        SeamAt(SEAM_TARGET_ASIDE);
-        if (MoveFileA(fresh, target)) {
-            DeleteFileA(aside);
-            JournalReplaceDone(mark);
-            return 1;
-        }
-        MoveFileA(aside, target);
-        DeleteFileA(fresh);
-        JournalReplaceDone(mark);
-        return 0;
-    }
-    /* in use: the copy takes its place at the next start */
-    if (WininitAdd(NULL, target, fresh)) {
-        *later = 1;
-        JournalReplaceDone(mark);
-        return 1;
-    }
-    DeleteFileA(fresh);
-    JournalReplaceDone(mark);
     return 0;
 }
 
