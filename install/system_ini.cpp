@@ -11,8 +11,7 @@
 #include "file_ops.h"
 
 #define LINE_ROOM        128     /* a line's first room; it grows with the line */
-#define MOUSE_LINE       "mouse=*vmouse\n"
-#define SECTION_386ENH   "[386Enh]"
+#define MOUSE_LINE       MOUSE_LINE_TEXT "\n"
 
 /* A whole line of any length, kept in memory that grows with it. */
 struct Line {
@@ -148,9 +147,9 @@ static int RewriteSystemIni(const char *mouseLine, const char *expected, int kee
 
     /* An empty Windows directory would put the files at a drive root. */
     if (g_setup.windowsDir[0] == '\0' ||
-        !PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, "system.ini") ||
-        !PathJoin(newPath, sizeof(newPath), g_setup.windowsDir, "system.new") ||
-        !PathJoin(bakPath, sizeof(bakPath), g_setup.windowsDir, "system.bak"))
+        !PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, SYSTEM_INI) ||
+        !PathJoin(newPath, sizeof(newPath), g_setup.windowsDir, SYSTEM_INI_NEW) ||
+        !PathJoin(bakPath, sizeof(bakPath), g_setup.windowsDir, SYSTEM_INI_BACKUP))
         return MOUSE_LINE_FAILED;
 
     /* the whole replace with its names, before system.new is made: a run
@@ -222,9 +221,9 @@ static int MoveVmouseAside(void)
     DWORD attributes;
 
     if (!ReadSystemDirectory(systemDir, sizeof(systemDir)) ||
-        !PathJoin(vxdPath, sizeof(vxdPath), systemDir, "VMM32\\VMOUSE.VXD") ||
-        !PathJoin(bakPath, sizeof(bakPath), systemDir, "VMM32\\VMOUSE.BAK")) {
-        NoteFailure(IDS_SYSTEM_INI_FAILED, "VMM32\\VMOUSE.VXD");
+        !PathJoin(vxdPath, sizeof(vxdPath), systemDir, VMOUSE_VXD) ||
+        !PathJoin(bakPath, sizeof(bakPath), systemDir, VMOUSE_BAK)) {
+        NoteFailure(IDS_SYSTEM_INI_FAILED, VMOUSE_VXD);
         return 0;
     }
     attributes = GetFileAttributesA(vxdPath);
@@ -256,8 +255,8 @@ int UpdateSystemIni(void)
     /* a replace an earlier run left cut short is finished first */
     JournalOpen();
     if (RewriteSystemIni(MOUSE_LINE, NULL, 0) != MOUSE_LINE_SET) {
-        if (!PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, "system.ini"))
-            TEXT_COPY(iniPath, "system.ini");
+        if (!PathJoin(iniPath, sizeof(iniPath), g_setup.windowsDir, SYSTEM_INI))
+            TEXT_COPY(iniPath, SYSTEM_INI);
         NoteFailure(IDS_SYSTEM_INI_FAILED, iniPath);
         return 0;
     }

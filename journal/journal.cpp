@@ -36,12 +36,15 @@ static void LineByte(char c)
         lineFits = 0;
 }
 
-static void LineStart(const char *kind)
+/* A new line begins with its kind's name, as the reader knows it. */
+static void LineStart(int kind)
 {
+    const char *name = g_journalKindNames[kind];
+
     lineLength = 0;
     lineFits = 1;
-    while (*kind != '\0')
-        LineByte(*kind++);
+    while (*name != '\0')
+        LineByte(*name++);
 }
 
 static void LineBytes(const BYTE *data, DWORD length)
@@ -181,7 +184,7 @@ static int WriteNames(HANDLE file)
     int disk, count = 0;
     short index;
 
-    LineStart("NAMES");
+    LineStart(J_NAMES);
     for (disk = 0; disk < g_setup.diskCount && disk < DISK_MAX; disk++) {
         for (index = 0; index < g_setup.fileCounts[disk]; index++) {
             record = g_setup.fileTable[disk] + index;
@@ -193,7 +196,7 @@ static int WriteNames(HANDLE file)
             if (lineLength + 3 * lstrlenA(name) + 16 > (int)sizeof(line) - 12) {
                 if (!LineWrite(file))
                     return 0;
-                LineStart("NAMES");
+                LineStart(J_NAMES);
                 count = 0;
             }
             LineText(name);
@@ -240,11 +243,11 @@ static int OpenJournal(void)
     for (i = 0; i < pendingDirCount; i++) {
         if (!OnPathOf(pendingDirs[i], g_setup.installDir))
             continue;
-        LineStart("DIR");
+        LineStart(J_DIR);
         LineText(pendingDirs[i]);
         begun = begun && LineWrite(journalFile);
     }
-    LineStart("RUN");
+    LineStart(J_RUN);
     LineText(JOURNAL_VERSION);
     LineText(lstrcmpiA(g_setup.installDir, g_setup.sourceDir) == 0 ? "U" : "N");
     LineText(g_setup.productName);
@@ -288,7 +291,7 @@ int JournalEnd(void)
     int ended = 1;
 
     if (journalFile != NULL) {
-        LineStart("END");
+        LineStart(J_END);
         ended = LineWriteDurable(journalFile);
         SeamReportFlushes(FileFlushCount());
     }
@@ -307,7 +310,7 @@ int JournalDirectory(const char *path)
         return 0;
     open = OpenJournal();
     if (open == 1) {
-        LineStart("DIR");
+        LineStart(J_DIR);
         LineText(full);
         return LineWrite(journalFile);
     }
@@ -329,7 +332,7 @@ int JournalFileBefore(const char *path)
     if (!FullPath(full, sizeof(full), path))
         return 0;
     if (!IsFile(full)) {
-        LineStart("FILE");
+        LineStart(J_FILE);
         LineText(full);
         LineText("NEW");
         return LineWrite(journalFile);
@@ -339,7 +342,7 @@ int JournalFileBefore(const char *path)
     TextFormat(name, sizeof(name), "%08lX.SAV", (unsigned long)offset);
     if (!FileSum(full, &size, &crc) || !PathJoin(saved, sizeof(saved), g_setup.installDir, name))
         return 0;
-    LineStart("FILE");
+    LineStart(J_FILE);
     LineText(full);
     LineText("OLD");
     LineDecimal(size);
@@ -360,7 +363,7 @@ int JournalFileDone(const char *path)
         return result;
     if (!FullPath(full, sizeof(full), path) || !FileSum(full, &size, &crc))
         return 0;
-    LineStart("DONE");
+    LineStart(J_DONE);
     LineText(full);
     LineDecimal(size);
     LineHex(crc);
@@ -424,7 +427,7 @@ int JournalKey(HKEY root, const char *path)
         if (KeyExists(root, level) ||
             !TEXT_COPY(named, rootName) || !TEXT_APPEND(named, "\\") || !TEXT_APPEND(named, level))
             continue;
-        LineStart("KEY");
+        LineStart(J_KEY);
         LineText(named);
         if (!LineWrite(journalFile))
             return 0;
@@ -446,7 +449,7 @@ int JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD
         return 0;
     if (name == NULL)
         name = "";
-    LineStart("VALUE");
+    LineStart(J_VALUE);
     LineText(currentKey);
     LineText(name);
     found = RegQueryValueExA(key, name, NULL, &originalType, NULL, &length);
@@ -486,7 +489,7 @@ int JournalMouseLine(const char *oldLine, const char *newLine)
 
     if (!JournalOpenFor(&result))
         return result;
-    LineStart("LINE");
+    LineStart(J_LINE);
     LineTextToLineEnd(oldLine);
     LineTextToLineEnd(newLine);
     return LineWriteDurable(journalFile);
@@ -501,7 +504,7 @@ int JournalMove(const char *from, const char *to)
         return result;
     if (!FullPath(fullFrom, sizeof(fullFrom), from) || !FullPath(fullTo, sizeof(fullTo), to))
         return 0;
-    LineStart("MOVE");
+    LineStart(J_MOVE);
     LineText(fullFrom);
     LineText(fullTo);
     return LineWriteDurable(journalFile);
@@ -533,7 +536,7 @@ int JournalUndone(const char *path, DWORD offset)
 
     if (file == NULL)
         return 0;
-    LineStart("UNDO");
+    LineStart(J_UNDO);
     LineDecimal(offset);
     return LineWrite(file);
 }
@@ -577,7 +580,7 @@ DWORD JournalReplace(const char *target, const char *fresh, const char *aside, i
     if (file == NULL)
         return 0;
     offset = SetFilePointer(file, 0, NULL, FILE_END);
-    LineStart("SWAP");
+    LineStart(J_SWAP);
     LineText(target);
     LineText(fresh);
     LineText(aside != NULL ? aside : "-");
@@ -593,7 +596,7 @@ void JournalReplaceDone(DWORD mark)
 
     if (mark == 0 || (file = ReplaceJournal()) == NULL)
         return;
-    LineStart("UNDO");
+    LineStart(J_UNDO);
     LineDecimal(mark - 1);
     LineWrite(file);
 }

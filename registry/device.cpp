@@ -6,14 +6,13 @@
 #include "restore_record.h"
 #include "resource.h"
 
-#define DEVICE_LIST_KEY   "Config Manager\\Enum"
 #define HARDWARE_KEY_MAX  128   /* room for a whole HardWareKey value */
 #define KEY_NAME_MAX      256   /* a key name has at most 255 characters */
 #define DRIVER_NAME_MAX   256   /* room for a device's Driver value */
 
 /* What a takeover or the root device writes for one kind of mouse. */
 struct MouseKind {
-    const char *mouseType;      /* "PS2" or "Serial" */
+    const char *mouseType;      /* one of g_mouseTypes */
     const char *deviceName;     /* DeviceDesc and the driver description */
     const char *infSection;
     const char *detectFunction; /* DetFunc of the root device */
@@ -23,7 +22,7 @@ static void GetMouseKind(int serial, MouseKind *kind)
 {
     DriverInfo *info = &g_setup.driverInfo;
 
-    kind->mouseType = serial ? "Serial" : "PS2";
+    kind->mouseType = g_mouseTypes[serial ? MOUSE_TYPE_SERIAL : MOUSE_TYPE_PS2];
     kind->deviceName = serial ? info->serialName : info->ps2Name;
     kind->infSection = serial ? info->serialInfSection : info->ps2InfSection;
     kind->detectFunction = serial ? "*:DETECTSERIALMOUSE" : "*:DETECTPS2MOUSE";
@@ -69,10 +68,10 @@ static int AttachNewDriverKey(HKEY device, const MouseKind *kind)
     char driverKey[KEY_NAME_MAX];
 
     if (!AllocateDriverKeyName(driverKey, sizeof(driverKey))) {
-        NoteFailure(IDS_REGISTRY_FAILED, "Driver");
+        NoteFailure(IDS_REGISTRY_FAILED, g_deviceValues[DEVICE_DRIVER]);
         return 0;
     }
-    return WriteStringValue(device, "Driver", driverKey) &&
+    return WriteStringValue(device, g_deviceValues[DEVICE_DRIVER], driverKey) &&
            CreateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
 }
 
@@ -85,23 +84,23 @@ static int TakeOverDevice(const char *hardwareKey, const MouseKind *kind)
     int done;
 
     TEXT_COPY(g_setup.mouseType, kind->mouseType);
-    if (!TEXT_COPY(path, "Enum\\") || !TEXT_APPEND(path, hardwareKey)) {
+    if (!TEXT_COPY(path, ENUM_KEY "\\") || !TEXT_APPEND(path, hardwareKey)) {
         NoteFailure(IDS_REGISTRY_FAILED, hardwareKey);
         return 0;
     }
     if (!OpenValueKey(HKEY_LOCAL_MACHINE, path, &device))
         return 0;
-    if (!RecordOriginalValue(g_setup.mouseType, "SubKey1", path)) {
+    if (!RecordOriginalValue(g_setup.mouseType, g_recordKeys[RECORD_DEVICE_KEY], path)) {
         RegCloseKey(device);
-        NoteFailure(IDS_JOURNAL_FAILED, "SubKey1");
+        NoteFailure(IDS_JOURNAL_FAILED, g_recordKeys[RECORD_DEVICE_KEY]);
         return 0;
     }
-    done = TakeOverValue(device, "DeviceDesc", kind->deviceName) &&
-           WriteZeroFlags(device, "ConfigFlags") &&
-           TakeOverValue(device, "Mfg", g_setup.driverInfo.mfg);
+    done = TakeOverValue(device, g_deviceValues[DEVICE_DESC], kind->deviceName) &&
+           WriteZeroFlags(device, g_deviceValues[DEVICE_CONFIG_FLAGS]) &&
+           TakeOverValue(device, g_deviceValues[DEVICE_MFG], g_setup.driverInfo.mfg);
     /* A Driver too long to name a key is left as it is: replacing it
      * would lose it, and a cut name could point at another device's key. */
-    if (done && ReadTextValue(device, "Driver", driverKey, sizeof(driverKey))) {
+    if (done && ReadTextValue(device, g_deviceValues[DEVICE_DRIVER], driverKey, sizeof(driverKey))) {
         if (driverKey[0] != '\0')
             done = UpdateDriverClassKey(driverKey, kind->deviceName, kind->infSection);
         else
@@ -122,12 +121,12 @@ static int CreateRootDevice(void)
     TEXT_COPY(g_setup.mouseType, kind.mouseType);
     if (!CreateValueKey(HKEY_LOCAL_MACHINE, ROOT_DEVICE_KEY, &device))
         return 0;
-    done = WriteStringValue(device, "Class", "Mouse") &&
-           WriteStringValue(device, "DeviceDesc", kind.deviceName) &&
-           WriteStringValue(device, "Mfg", g_setup.driverInfo.mfg) &&
-           WriteZeroFlags(device, "ConfigFlags") &&
-           WriteZeroFlags(device, "DetFlags") &&
-           WriteStringValue(device, "DetFunc", kind.detectFunction) &&
+    done = WriteStringValue(device, g_deviceValues[DEVICE_CLASS], "Mouse") &&
+           WriteStringValue(device, g_deviceValues[DEVICE_DESC], kind.deviceName) &&
+           WriteStringValue(device, g_deviceValues[DEVICE_MFG], g_setup.driverInfo.mfg) &&
+           WriteZeroFlags(device, g_deviceValues[DEVICE_CONFIG_FLAGS]) &&
+           WriteZeroFlags(device, g_deviceValues[DEVICE_DET_FLAGS]) &&
+           WriteStringValue(device, g_deviceValues[DEVICE_DET_FUNC], kind.detectFunction) &&
            AttachNewDriverKey(device, &kind);
     RegCloseKey(device);
     return done;

@@ -8,9 +8,9 @@ const char *const g_ps2MouseIds[2] = { "*PNP0F13\\", "*PNP0F0E\\" };
 
 int CouldTakeOverDevice(const char *path)
 {
-    const char *hardwareKey = path + 5;
+    const char *hardwareKey = path + sizeof(ENUM_KEY);
 
-    if (!TextSameStartNoCase(path, "Enum\\", 5))
+    if (!TextSameStartNoCase(path, ENUM_KEY "\\", sizeof(ENUM_KEY)))
         return 0;
     if (lstrcmpiA(path, ROOT_DEVICE_KEY) == 0)
         return 1;

@@ -6,23 +6,27 @@
 #include "restore_record.h"
 #include "resource.h"
 
-#define CLASS_KEY_PREFIX  "System\\CurrentControlSet\\Services\\Class\\"
-#define MOUSE_CLASS_KEY   CLASS_KEY_PREFIX "Mouse"
 #define CLASS_PATH_MAX    512
 #define KEY_NAME_MAX      256   /* a key name has at most 255 characters */
 #define NUMBER_LIMIT      32768 /* driver key numbers looked at for a gap */
 
-/* A value the package gives a driver class key. */
-struct ClassValue {
-    const char *name;
-    const char *text;
-};
+/* The texts of the class key's values, in the order of g_classValues. */
+static void ClassValueTexts(const char **texts, const char *description, const char *infSection)
+{
+    texts[CLASS_MOUSE_DRIVER] = g_setup.driverInfo.mouseDriver;
+    texts[CLASS_INF_PATH] = g_setup.driverInfo.mouseInf;
+    texts[CLASS_DRIVER_DESC] = description;
+    texts[CLASS_DRIVER_DATE] = g_setup.driverInfo.driverDate;
+    texts[CLASS_INF_SECTION] = infSection;
+    texts[CLASS_DEV_LOADER] = VMOUSE_DEVICE;
+    texts[CLASS_MOUSE_TYPE] = g_setup.mouseType;
+}
 
 /* The class key path of a driver key name; 0 when it does not fit, and
  * then no key is opened under a cut name. */
 static int BuildClassKeyPath(char *path, int size, const char *driverKey)
 {
-    if (!TextCopy(path, size, CLASS_KEY_PREFIX) || !TextAppend(path, size, driverKey)) {
+    if (!TextCopy(path, size, CLASS_FLOOR "\\") || !TextAppend(path, size, driverKey)) {
         path[0] = '\0';
         return 0;
     }
@@ -88,18 +92,11 @@ int AllocateDriverKeyName(char *name, int size)
 
 int UpdateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
 {
-    const ClassValue values[] = {
-        { "MouseDriver", g_setup.driverInfo.mouseDriver },
-        { "InfPath", g_setup.driverInfo.mouseInf },
-        { "DriverDesc", description },
-        { "DriverDate", g_setup.driverInfo.driverDate },
-        { "InfSection", infSection },
-    };
+    const char *texts[CLASS_VALUES];
     char path[CLASS_PATH_MAX];
     HKEY key;
     LONG result;
-    size_t i;
-    int done;
+    int i, done;
 
     if (!BuildClassKeyPath(path, sizeof(path), driverKey)) {
         NoteFailure(IDS_REGISTRY_FAILED, driverKey);
@@ -108,38 +105,36 @@ int UpdateDriverClassKey(const char *driverKey, const char *description, const c
     if (!StartValueKey(HKEY_LOCAL_MACHINE, path))
         return 0;
     result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key);
-    if (!RecordOriginalValue(g_setup.mouseType, "SubKey2", path)) {
+    if (!RecordOriginalValue(g_setup.mouseType, g_recordKeys[RECORD_CLASS_KEY], path)) {
         if (result == ERROR_SUCCESS)
             RegCloseKey(key);
-        NoteFailure(IDS_JOURNAL_FAILED, "SubKey2");
+        NoteFailure(IDS_JOURNAL_FAILED, g_recordKeys[RECORD_CLASS_KEY]);
         return 0;
     }
     if (result != ERROR_SUCCESS)
         return CreateDriverClassKey(driverKey, description, infSection);
+    ClassValueTexts(texts, description, infSection);
     done = 1;
-    for (i = 0; done && i < sizeof(values) / sizeof(values[0]); i++)
-        done = TakeOverValue(key, values[i].name, values[i].text);
+    for (i = 0; done && i < RECORDED_CLASS_VALUES; i++)
+        done = TakeOverValue(key, g_classValues[i], texts[i]);
     /* DevLoader stays as it is; the old MouseType is not kept */
-    done = done && WriteStringValue(key, "MouseType", g_setup.mouseType);
+    done = done && WriteStringValue(key, g_classValues[CLASS_MOUSE_TYPE], texts[CLASS_MOUSE_TYPE]);
     RegCloseKey(key);
     return done;
 }
 
 int CreateDriverClassKey(const char *driverKey, const char *description, const char *infSection)
 {
-    const ClassValue values[] = {
-        { "DevLoader", "*vmouse" },
-        { "MouseType", g_setup.mouseType },
-        { "MouseDriver", g_setup.driverInfo.mouseDriver },
-        { "InfPath", g_setup.driverInfo.mouseInf },
-        { "DriverDesc", description },
-        { "DriverDate", g_setup.driverInfo.driverDate },
-        { "InfSection", infSection },
+    /* the loader and the mouse type first, then the values a takeover
+     * replaces */
+    static const BYTE order[CLASS_VALUES] = {
+        CLASS_DEV_LOADER, CLASS_MOUSE_TYPE, CLASS_MOUSE_DRIVER, CLASS_INF_PATH,
+        CLASS_DRIVER_DESC, CLASS_DRIVER_DATE, CLASS_INF_SECTION,
     };
+    const char *texts[CLASS_VALUES];
     char path[CLASS_PATH_MAX];
     HKEY key;
-    size_t i;
-    int done = 1;
+    int i, done = 1;
 
     if (!BuildClassKeyPath(path, sizeof(path), driverKey)) {
         NoteFailure(IDS_REGISTRY_FAILED, driverKey);
@@ -147,8 +142,9 @@ int CreateDriverClassKey(const char *driverKey, const char *description, const c
     }
     if (!CreateValueKey(HKEY_LOCAL_MACHINE, path, &key))
         return 0;
-    for (i = 0; done && i < sizeof(values) / sizeof(values[0]); i++)
-        done = WriteStringValue(key, values[i].name, values[i].text);
+    ClassValueTexts(texts, description, infSection);
+    for (i = 0; done && i < CLASS_VALUES; i++)
+        done = WriteStringValue(key, g_classValues[order[i]], texts[order[i]]);
     RegCloseKey(key);
     return done;
 }

@@ -4,6 +4,7 @@
 #define SETUP_REGISTRY_H
 
 #include "setup_state.h"
+#include "mouse_keys.h"
 
 /* Flag nonzero: components, then the mouse device; 0: the device only.
  * Each routine answers 1 when all it had to write is written, and 0 at
@@ -15,8 +16,6 @@ int RegisterComponents(void);
  * or a present mouse whose hardware key holds one of the ids a takeover
  * looks for, in its order (two of PS/2 mice, one of serial mice, then the
  * serial enumerator with the package's id). */
-#define ROOT_DEVICE_PARENT  "Enum\\Root\\VeltoMouse"
-#define ROOT_DEVICE_KEY     ROOT_DEVICE_PARENT "\\0000"
 #define SERIAL_MOUSE_ID     "*PNP0F0C\\"
 #define SERIAL_ENUMERATOR   "SERENUM\\"
 extern const char *const g_ps2MouseIds[2];

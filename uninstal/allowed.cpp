@@ -67,10 +67,10 @@ int FileAllowed(const char *path, const char *const *allowedNames, int allowedCo
         return !Same(path, g_uninstall.journalPath);
     if (!PathDirectory(dir, sizeof(dir), path))
         return 0;
-    if (Same(dir, g_setup.windowsDir) && Same(name, "system.bak"))
+    if (Same(dir, g_setup.windowsDir) && Same(name, SYSTEM_INI_BACKUP))
         return 1;
-    if (PathJoin(other, sizeof(other), g_uninstall.systemDir, "VMM32") && Same(dir, other) &&
-        Same(name, "VMOUSE.BAK"))
+    if (PathJoin(other, sizeof(other), g_uninstall.systemDir, VMM32_DIR) && Same(dir, other) &&
+        Same(name, VMOUSE_BAK_NAME))
         return 1;
     /* the setup's SYSTEM is the Windows directory's (the same as the
      * system directory on Windows 95) */
@@ -102,9 +102,9 @@ int DirectoryAllowed(const char *path)
 /* "Mouse\NNNN" below the class key: digits only, at least four. */
 static int ClassInstance(const char *path)
 {
-    int length = lstrlenA(CLASS_KEY), i;
+    int length = lstrlenA(MOUSE_CLASS_KEY), i;
 
-    if (!Below(path, CLASS_KEY))
+    if (!Below(path, MOUSE_CLASS_KEY))
         return 0;
     for (i = length + 1; path[i] != '\0'; i++) {
         if (path[i] < '0' || path[i] > '9')
@@ -118,7 +118,7 @@ static int DeviceKey(const char *path)
 {
     int levels = 0;
 
-    if (!Below(path, "Enum"))
+    if (!Below(path, ENUM_KEY))
         return 0;
     for (; *path != '\0'; path++)
         levels += *path == '\\';
@@ -272,8 +272,8 @@ int KeyAllowed(const char *named)
         return 0;
     /* the levels above the root device and the mouse class, where a
      * registry lacked them, are the setup's too; each goes only empty */
-    return BelowOrSame(ROOT_DEVICE, path) || Same(path, ROOT_DEVICE "\\0000") ||
-           (BelowOrSame(CLASS_KEY, path) && BelowOrSame(path, CLASS_FLOOR)) ||
+    return BelowOrSame(ROOT_DEVICE_PARENT, path) || Same(path, ROOT_DEVICE_PARENT "\\0000") ||
+           (BelowOrSame(MOUSE_CLASS_KEY, path) && BelowOrSame(path, CLASS_FLOOR)) ||
            Chosen(chosen.classes, chosen.classCount, path);
 }
 
@@ -286,12 +286,6 @@ static int NameIn(const char *name, const char *const *list)
     return 0;
 }
 
-const char *const g_deviceValues[] = {
-    "DeviceDesc", "Mfg", "Class", "ConfigFlags", "DetFlags", "DetFunc", "Driver", NULL };
-const char *const g_classValues[] = {
-    "MouseDriver", "InfPath", "DriverDesc", "DriverDate", "InfSection", "DevLoader", "MouseType", NULL };
-const char *const g_recordSections[2] = { "PS2", "Serial" };
-const char *const g_recordKeys[2] = { "SubKey1", "SubKey2" };
 
 int ValueAllowed(const char *named, const char *name)
 {
@@ -320,7 +314,7 @@ int MouseLineAllowed(const char *line, DWORD length)
 {
     DWORD i;
 
-    if (length < 6 || length > 118 || !SameStart(line, "mouse=", 6))
+    if (length < 6 || length > MOUSE_LINE_MAX || !SameStart(line, "mouse=", 6))
         return 0;
     for (i = 0; i < length; i++) {
         if ((BYTE)line[i] < ' ' || line[i] == 0x7F || line[i] == '[' || (i >= 6 && line[i] == '='))

@@ -234,9 +234,9 @@ static void RestoreFromRecord(void)
     if (!PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") || !IsFile(record))
         return;
     for (s = 0; s < 2; s++) {
-        GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[0], "", device, sizeof(device), record);
+        GetPrivateProfileStringA(g_mouseTypes[s], g_recordKeys[0], "", device, sizeof(device), record);
         for (k = 0; k < 2; k++) {
-            GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[k], "", path, sizeof(path), record);
+            GetPrivateProfileStringA(g_mouseTypes[s], g_recordKeys[k], "", path, sizeof(path), record);
             if (!TEXT_COPY(keyName, "HKLM\\") || !TEXT_APPEND(keyName, path) || path[0] == '\0' ||
                 !RecordedKeyAllowed(device, path, k) ||
                 RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
@@ -244,7 +244,7 @@ static void RestoreFromRecord(void)
             for (n = 0; n < counts[k]; n++) {
                 if (HasEntry(J_VALUE, keyName, valueNames[k][n]))
                     continue;
-                GetPrivateProfileStringA(g_recordSections[s], valueNames[k][n], "\n", value, sizeof(value), record);
+                GetPrivateProfileStringA(g_mouseTypes[s], valueNames[k][n], "\n", value, sizeof(value), record);
                 if (lstrcmpA(value, "\n") == 0)
                     continue;
                 if (value[0] == '\0')

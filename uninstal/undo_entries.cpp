@@ -296,10 +296,10 @@ static int UndoKey(int index)
 static int UndoMouseLine(int index)
 {
     const JournalEntry *entry = &g_undoJournal.entries[index];
-    char original[128];
+    char original[MOUSE_LINE_MAX + 2];
     int result;
 
-    if (!MouseLineAllowed(entry->fields[0], entry->lengths[0]) || lstrcmpA(entry->fields[1], MOUSE_LINE_NEW) != 0)
+    if (!MouseLineAllowed(entry->fields[0], entry->lengths[0]) || lstrcmpA(entry->fields[1], MOUSE_LINE_TEXT) != 0)
         return -1;
     TEXT_COPY(original, entry->fields[0]);
     TEXT_APPEND(original, "\n");
@@ -321,8 +321,8 @@ static int UndoMove(int index)
     const JournalEntry *entry = &g_undoJournal.entries[index];
     char vxd[MAX_PATH], bak[MAX_PATH];
 
-    if (!PathJoin(vxd, sizeof(vxd), g_uninstall.systemDir, "VMM32\\VMOUSE.VXD") ||
-        !PathJoin(bak, sizeof(bak), g_uninstall.systemDir, "VMM32\\VMOUSE.BAK") ||
+    if (!PathJoin(vxd, sizeof(vxd), g_uninstall.systemDir, VMOUSE_VXD) ||
+        !PathJoin(bak, sizeof(bak), g_uninstall.systemDir, VMOUSE_BAK) ||
         !Same(entry->fields[0], vxd) || !Same(entry->fields[1], bak))
         return -1;
     if (GetFileAttributesA(vxd) != INVALID_FILE_ATTRIBUTES || GetFileAttributesA(bak) == INVALID_FILE_ATTRIBUTES)

@@ -8,11 +8,6 @@
 #include "journal.h"
 
 #define NAMES_MAX   64
-#define ENUM_KEY    "Enum\\"
-#define ROOT_DEVICE ROOT_DEVICE_PARENT
-#define CLASS_FLOOR "System\\CurrentControlSet\\Services\\Class"
-#define CLASS_KEY   CLASS_FLOOR "\\Mouse"
-#define MOUSE_LINE_NEW "mouse=*vmouse"
 
 extern Journal g_undoJournal;
 extern const char *g_undoNames[NAMES_MAX];  /* the package's Windows file names */
@@ -39,16 +34,6 @@ void ChooseKeys(void);
  * SubKey2 (classKey 1: path is its driver class key): only a device the
  * registration could choose, and the class key it names. */
 int RecordedKeyAllowed(const char *device, const char *path, int classKey);
-
-/* The values of a chosen device and of its driver class key that the
- * setup writes (null-ended); the first ones of each list are those the
- * restore record keeps, under the sections and keys named here. */
-extern const char *const g_deviceValues[];
-extern const char *const g_classValues[];
-#define RECORDED_DEVICE_VALUES  2
-#define RECORDED_CLASS_VALUES   5
-extern const char *const g_recordSections[2];   /* "PS2", "Serial" */
-extern const char *const g_recordKeys[2];       /* the device's, the class key's */
 
 /* 1 for the restore record, installDir\SETUP.INF: the setup's own file. */
 int IsRestoreRecord(const char *path);

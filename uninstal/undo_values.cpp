@@ -69,7 +69,7 @@ static int LoggedValue(const JournalEntry *entry, int field, ValueData *value)
 
 static void NoteDriverChange(const char *path)
 {
-    if (SameStart(path, ENUM_KEY, 5) || SameStart(path, "System\\", 7))
+    if (SameStart(path, ENUM_KEY "\\", 5) || SameStart(path, "System\\", 7))
         g_uninstall.restart = 1;
 }
 
@@ -107,11 +107,11 @@ static int RecordedOriginal(const char *keyPath, const char *name, char *text, i
     if (!PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF"))
         return 0;
     for (s = 0; s < 2; s++) {
-        GetPrivateProfileStringA(g_recordSections[s], g_recordKeys[Below(keyPath, "Enum") ? 0 : 1], "", subKey,
+        GetPrivateProfileStringA(g_mouseTypes[s], g_recordKeys[Below(keyPath, ENUM_KEY) ? 0 : 1], "", subKey,
                                  sizeof(subKey), record);
         if (!Same(subKey, keyPath))
             continue;
-        GetPrivateProfileStringA(g_recordSections[s], name, "\n", text, (DWORD)size, record);
+        GetPrivateProfileStringA(g_mouseTypes[s], name, "\n", text, (DWORD)size, record);
         if (lstrcmpA(text, "\n") != 0)
             return 1;
     }
