@@ -11,8 +11,6 @@ void InitSetupState(void)
     g_setup.backEnabled = 1;
     g_setup.restartAfterFinish = 1;
     g_setup.dissolvePending = 1;
-    g_setup.sourceHandle = -1;
-    g_setup.targetHandle = -1;
 }
 
 /* Four buffers used in turn, so a caller may hold up to four texts. */

@@ -100,9 +100,6 @@ struct SetupState {
     HBITMAP pictures[PICTURE_KINDS];  /* the package's side picture and logo, null: built-in */
     /* private to the directory browser */
     char browsePath[TEXT_MAX];
-    /* private to the copy engine: LZ handles of the file under way */
-    INT sourceHandle;
-    INT targetHandle;
 };
 
 extern SetupState g_setup;

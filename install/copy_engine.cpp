@@ -23,13 +23,13 @@ short FilePercentage(short file, short count)
     return (short)((100L * ((long)file + 1)) / (long)count);
 }
 
-static void OpenSourceFile(const char *path)
+/* The source opened for reading, or -1. */
+static INT OpenSourceFile(const char *path)
 {
     OFSTRUCT openRecord;
+    INT source = LZOpenFileA((LPSTR)path, &openRecord, OF_READ);
 
-    g_setup.sourceHandle = LZOpenFileA((LPSTR)path, &openRecord, OF_READ);
-    if (g_setup.sourceHandle < 0)
-        g_setup.sourceHandle = -1;
+    return source < 0 ? -1 : source;
 }
 
 /* Copies the open source into the open target; 1 only when the whole
@@ -71,10 +71,10 @@ static INT CreateTarget(const char *path)
         return -1;
     opened = TextFindLastChar(openRecord.szPathName, '\\');
     opened = opened != NULL ? opened + 1 : openRecord.szPathName;
-    if (lstrcmpiA(asked != NULL ? asked + 1 : path, opened) != 0) {
+    if (!PathSame(asked != NULL ? asked + 1 : path, opened)) {
         LZClose(target);
         asked = TextFindLastChar(fallback, '\\');
-        if (!fallbackThere && lstrcmpiA(asked != NULL ? asked + 1 : fallback, opened) == 0)
+        if (!fallbackThere && PathSame(asked != NULL ? asked + 1 : fallback, opened))
             DeleteFileA(openRecord.szPathName);
         return -1;
     }
@@ -87,27 +87,26 @@ static INT CreateTarget(const char *path)
  * held), or the copy stopped part-way (a full disk, damaged compressed
  * data) and what it wrote is removed, so that no short file looks
  * installed. */
-static int CopyToTarget(const char *path)
+static int CopyToTarget(INT source, const char *path)
 {
+    INT target = -1;
     int copied = 1;
 
-    g_setup.targetHandle = -1;
     /* an existing target is saved by the journal first, and is not
      * written over when it could not be */
-    if (g_setup.sourceHandle != -1 && !JournalFileBefore(path)) {
-        LZClose(g_setup.sourceHandle);
-        g_setup.sourceHandle = -1;
+    if (source != -1 && !JournalFileBefore(path)) {
+        LZClose(source);
+        source = -1;
         copied = 0;
     }
-    if (g_setup.sourceHandle != -1) {
-        g_setup.targetHandle = CreateTarget(path);
-        copied = g_setup.targetHandle != -1 &&
-                 CopyWhole(g_setup.sourceHandle, g_setup.targetHandle);
+    if (source != -1) {
+        target = CreateTarget(path);
+        copied = target != -1 && CopyWhole(source, target);
     }
-    if (g_setup.sourceHandle != -1)
-        LZClose(g_setup.sourceHandle);
-    if (g_setup.targetHandle != -1) {
-        LZClose(g_setup.targetHandle);
+    if (source != -1)
+        LZClose(source);
+    if (target != -1) {
+        LZClose(target);
         if (!copied) {
             DeleteFileA(path);
         } else if (!JournalFileDone(path)) {
@@ -116,8 +115,6 @@ static int CopyToTarget(const char *path)
             copied = 0;
         }
     }
-    g_setup.sourceHandle = -1;
-    g_setup.targetHandle = -1;
     return copied;
 }
 
@@ -201,11 +198,11 @@ static void NoteIgnored(const CopyStep *step)
 }
 
 /* Opens the file's source, asking while it cannot be read. 1 with the
- * source open; 1 with sourceHandle -1 when the user ignored the file;
+ * source open in *source; 1 with *source -1 when the user ignored the file;
  * 0 on Abort or Cancel. A path the LZ functions cannot take, or a
  * record the script gave no whole line, counts as a source that cannot
  * be read. */
-static int OpenSourceAsking(CopyStep *step, short *diskSeen, const char *target,
+static int OpenSourceAsking(CopyStep *step, short *diskSeen, const char *target, INT *source,
                             CopyProgress progress, void *context)
 {
     char path[TEXT_MAX];
@@ -213,10 +210,10 @@ static int OpenSourceAsking(CopyStep *step, short *diskSeen, const char *target,
 
     for (;;) {
         built = BuildSourcePath(path, sizeof(path), step->disk, step->file);
-        g_setup.sourceHandle = -1;
+        *source = -1;
         if (built && lstrlenA(path) < LZ_PATH_MAX && target != NULL && lstrlenA(target) < LZ_PATH_MAX)
-            OpenSourceFile(path);
-        if (g_setup.sourceHandle != -1)
+            *source = OpenSourceFile(path);
+        if (*source != -1)
             return 1;
         if (step->drive[0] != '\0' && !DiskInDrive(step, step->disk)) {
             if (!WaitForDisk(step, diskSeen, progress, context))
@@ -265,6 +262,7 @@ static int CopyOneFile(CopyStep *step, short *diskSeen, CopyProgress progress, v
     const FileRecord *record = FindFileRecord(step->disk, step->file);
     char path[TEXT_MAX], targetName[TEXT_MAX];
     int goOn, copied, targetBuilt;
+    INT source = -1;
 
     NameStep(step, record);
     step->percentage = FilePercentage(step->file, g_setup.fileCounts[step->disk]);
@@ -278,14 +276,14 @@ static int CopyOneFile(CopyStep *step, short *diskSeen, CopyProgress progress, v
             return 0;
     }
     targetBuilt = BuildTargetPath(path, sizeof(path), step->disk, step->file);
-    if (!OpenSourceAsking(step, diskSeen, targetBuilt ? path : NULL, progress, context))
+    if (!OpenSourceAsking(step, diskSeen, targetBuilt ? path : NULL, &source, progress, context))
         return 0;
     goOn = Tell(step, COPY_FILE_OPENED, progress, context);
 
     copied = 1;
-    if (g_setup.sourceHandle != -1)
+    if (source != -1)
         MakeTargetParent(path);
-    if (!CopyToTarget(path))
+    if (!CopyToTarget(source, path))
         copied = 0;
     return Tell(step, COPY_FILE_DONE, progress, context) && goOn && copied;
 }

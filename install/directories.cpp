@@ -1,6 +1,7 @@
 /* The target directories inside the destination: every missing level is
  * made, and each one goes into the journal before it is made. */
 #include "copy_engine.h"
+#include "path_rule.h"
 #include "text.h"
 #include "resource.h"
 #include "journal.h"
@@ -18,7 +19,7 @@ static int BelowInstallDir(const char *path)
     for (i = 0; i < length; i++)
         prefix[i] = path[i];
     prefix[length] = '\0';
-    if (lstrcmpiA(prefix, g_setup.installDir) != 0)
+    if (!PathSame(prefix, g_setup.installDir))
         return -1;
     if (g_setup.installDir[length - 1] == '\\')
         return length;

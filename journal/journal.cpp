@@ -1,6 +1,7 @@
 /* The change journal's writer (the reader is journal_read.cpp); the
  * format is described in journal.h. */
 #include "journal.h"
+#include "path_rule.h"
 #include "setup_state.h"
 #include "paths.h"
 #include "test_seams.h"
@@ -9,20 +10,26 @@
 
 #define PENDING_DIRS 8
 
-/* The open journals are null while closed, and nothing here starts
- * other than zero: the programs then carry no .data section. */
-static HANDLE journalFile;
-static char journalPath[MAX_PATH];
-static int journalDisabled;
-static long entriesWritten;
-static char currentKey[JOURNAL_LINE_MAX / 4];
-static char pendingDirs[PENDING_DIRS][MAX_PATH];
-static int pendingDirCount;
-
-/* The line being built. */
-static char line[JOURNAL_LINE_MAX];
-static int lineLength;
-static int lineFits;
+/* The writer's state, in one place: the setup's journal and the
+ * uninstaller's (null while closed), the run's last key and the
+ * directories it made before the journal could be opened, the replace
+ * lines' journal and the line being built. Nothing here starts other
+ * than zero: the programs then carry no .data section. */
+static struct {
+    HANDLE file;
+    char path[MAX_PATH];
+    int disabled;
+    long entriesWritten;
+    char currentKey[JOURNAL_LINE_MAX / 4];
+    char pendingDirs[PENDING_DIRS][MAX_PATH];
+    int pendingDirCount;
+    HANDLE undoFile;            /* stays open between the uninstaller's UNDO lines */
+    char undoPath[MAX_PATH];
+    char replacePath[MAX_PATH];
+    char line[JOURNAL_LINE_MAX];
+    int lineLength;
+    int lineFits;
+} writer;
 
 static const char hexDigits[] = "0123456789ABCDEF";
 
@@ -30,10 +37,10 @@ static const char hexDigits[] = "0123456789ABCDEF";
 
 static void LineByte(char c)
 {
-    if (lineLength + 1 < (int)sizeof(line))
-        line[lineLength++] = c;
+    if (writer.lineLength + 1 < (int)sizeof(writer.line))
+        writer.line[writer.lineLength++] = c;
     else
-        lineFits = 0;
+        writer.lineFits = 0;
 }
 
 /* A new line begins with its kind's name, as the reader knows it. */
@@ -41,8 +48,8 @@ static void LineStart(int kind)
 {
     const char *name = g_journalKindNames[kind];
 
-    lineLength = 0;
-    lineFits = 1;
+    writer.lineLength = 0;
+    writer.lineFits = 1;
     while (*name != '\0')
         LineByte(*name++);
 }
@@ -98,24 +105,24 @@ static void LineDecimal(DWORD number)
  * the entry it names. */
 static int LineWrite(HANDLE file)
 {
-    DWORD crc = Crc32(0, (const BYTE *)line, (DWORD)lineLength);
+    DWORD crc = Crc32(0, (const BYTE *)writer.line, (DWORD)writer.lineLength);
     DWORD written;
     int i;
 
-    if (!lineFits || lineLength + 12 > (int)sizeof(line))
+    if (!writer.lineFits || writer.lineLength + 12 > (int)sizeof(writer.line))
         return 0;
-    line[lineLength++] = ' ';
-    line[lineLength++] = '*';
+    writer.line[writer.lineLength++] = ' ';
+    writer.line[writer.lineLength++] = '*';
     for (i = 7; i >= 0; i--)
-        line[lineLength + i] = hexDigits[(crc >> (4 * (7 - i))) & 15];
-    lineLength += 8;
-    line[lineLength++] = '\r';
-    line[lineLength++] = '\n';
+        writer.line[writer.lineLength + i] = hexDigits[(crc >> (4 * (7 - i))) & 15];
+    writer.lineLength += 8;
+    writer.line[writer.lineLength++] = '\r';
+    writer.line[writer.lineLength++] = '\n';
     if (SeamJournalWriteFails() ||
-        !WriteFile(file, line, (DWORD)lineLength, &written, NULL) || written != (DWORD)lineLength)
+        !WriteFile(file, writer.line, (DWORD)writer.lineLength, &written, NULL) || written != (DWORD)writer.lineLength)
         return 0;
-    entriesWritten++;
-    SeamAfterJournalEntry(entriesWritten);
+    writer.entriesWritten++;
+    SeamAfterJournalEntry(writer.entriesWritten);
     return 1;
 }
 
@@ -130,7 +137,7 @@ static int LineWriteDurable(HANDLE file)
 
 void JournalEnable(int on)
 {
-    journalDisabled = !on;
+    writer.disabled = !on;
 }
 
 int BuildJournalPath(char *path, int size)
@@ -193,7 +200,7 @@ static int WriteNames(HANDLE file)
             if (!record->targetIsAbsolute ||
                 !TextCopy(name, sizeof(record->targetName), record->targetName) || name[0] == '\0')
                 continue;
-            if (lineLength + 3 * lstrlenA(name) + 16 > (int)sizeof(line) - 12) {
+            if (writer.lineLength + 3 * lstrlenA(name) + 16 > (int)sizeof(writer.line) - 12) {
                 if (!LineWrite(file))
                     return 0;
                 LineStart(J_NAMES);
@@ -218,12 +225,12 @@ static int OpenJournal(void)
     char path[MAX_PATH];
     int i, begun = 1;
 
-    if (journalDisabled)
+    if (writer.disabled)
         return JOURNAL_NONE;
     if (!BuildJournalPath(path, sizeof(path)))
         return g_setup.installDir[0] == '\0' ? JOURNAL_NONE : JOURNAL_FAILED;
-    if (journalFile != NULL) {
-        if (lstrcmpiA(path, journalPath) == 0)
+    if (writer.file != NULL) {
+        if (PathSame(path, writer.path))
             return 1;
         JournalClose();
     }
@@ -232,29 +239,29 @@ static int OpenJournal(void)
     /* a replace an earlier run left cut short is finished before this
      * run changes anything */
     JournalFinishReplaces(path);
-    journalFile = OpenForAppend(path);
-    if (journalFile == INVALID_HANDLE_VALUE) {
-        journalFile = NULL;
+    writer.file = OpenForAppend(path);
+    if (writer.file == INVALID_HANDLE_VALUE) {
+        writer.file = NULL;
         return JOURNAL_FAILED;
     }
-    TEXT_COPY(journalPath, path);
+    TEXT_COPY(writer.path, path);
     /* directories made before the journal had a place, shallowest first;
      * they go even before the run's first line, the sooner the better */
-    for (i = 0; i < pendingDirCount; i++) {
-        if (!OnPathOf(pendingDirs[i], g_setup.installDir))
+    for (i = 0; i < writer.pendingDirCount; i++) {
+        if (!OnPathOf(writer.pendingDirs[i], g_setup.installDir))
             continue;
         LineStart(J_DIR);
-        LineText(pendingDirs[i]);
-        begun = begun && LineWrite(journalFile);
+        LineText(writer.pendingDirs[i]);
+        begun = begun && LineWrite(writer.file);
     }
     LineStart(J_RUN);
     LineText(JOURNAL_VERSION);
-    LineText(lstrcmpiA(g_setup.installDir, g_setup.sourceDir) == 0 ? "U" : "N");
+    LineText(PathSame(g_setup.installDir, g_setup.sourceDir) ? "U" : "N");
     LineText(g_setup.productName);
-    begun = begun && LineWrite(journalFile) && WriteNames(journalFile);
+    begun = begun && LineWrite(writer.file) && WriteNames(writer.file);
     /* the directory the destination page made is on the disk at once */
-    begun = begun && FileFlush(journalFile);
-    pendingDirCount = 0;
+    begun = begun && FileFlush(writer.file);
+    writer.pendingDirCount = 0;
     if (!begun) {
         JournalClose();
         return JOURNAL_FAILED;
@@ -279,20 +286,20 @@ int JournalOpen(void)
 
 void JournalClose(void)
 {
-    if (journalFile != NULL)
-        CloseHandle(journalFile);
-    journalFile = NULL;
-    journalPath[0] = '\0';
-    currentKey[0] = '\0';
+    if (writer.file != NULL)
+        CloseHandle(writer.file);
+    writer.file = NULL;
+    writer.path[0] = '\0';
+    writer.currentKey[0] = '\0';
 }
 
 int JournalEnd(void)
 {
     int ended = 1;
 
-    if (journalFile != NULL) {
+    if (writer.file != NULL) {
         LineStart(J_END);
-        ended = LineWriteDurable(journalFile);
+        ended = LineWriteDurable(writer.file);
         SeamReportFlushes(FileFlushCount());
     }
     JournalClose();
@@ -304,7 +311,7 @@ int JournalDirectory(const char *path)
     char full[MAX_PATH];
     int open;
 
-    if (journalDisabled)
+    if (writer.disabled)
         return 1;
     if (!FullPath(full, sizeof(full), path))
         return 0;
@@ -312,12 +319,12 @@ int JournalDirectory(const char *path)
     if (open == 1) {
         LineStart(J_DIR);
         LineText(full);
-        return LineWrite(journalFile);
+        return LineWrite(writer.file);
     }
-    if (open == JOURNAL_FAILED || pendingDirCount >= PENDING_DIRS)
+    if (open == JOURNAL_FAILED || writer.pendingDirCount >= PENDING_DIRS)
         return 0;
-    TEXT_COPY(pendingDirs[pendingDirCount], full);
-    pendingDirCount++;
+    TEXT_COPY(writer.pendingDirs[writer.pendingDirCount], full);
+    writer.pendingDirCount++;
     return 1;
 }
 
@@ -335,10 +342,10 @@ int JournalFileBefore(const char *path)
         LineStart(J_FILE);
         LineText(full);
         LineText("NEW");
-        return LineWrite(journalFile);
+        return LineWrite(writer.file);
     }
     /* the saved copy is named after the entry's place in the journal */
-    offset = SetFilePointer(journalFile, 0, NULL, FILE_CURRENT);
+    offset = SetFilePointer(writer.file, 0, NULL, FILE_CURRENT);
     TextFormat(name, sizeof(name), "%08lX.SAV", (unsigned long)offset);
     if (!FileSum(full, &size, &crc) || !PathJoin(saved, sizeof(saved), g_setup.installDir, name))
         return 0;
@@ -348,7 +355,7 @@ int JournalFileBefore(const char *path)
     LineDecimal(size);
     LineHex(crc);
     LineText(saved);
-    if (!LineWriteDurable(journalFile))
+    if (!LineWriteDurable(writer.file))
         return 0;
     return CopyWholeFile(full, saved, NULL, NULL);
 }
@@ -367,7 +374,7 @@ int JournalFileDone(const char *path)
     LineText(full);
     LineDecimal(size);
     LineHex(crc);
-    return LineWrite(journalFile);
+    return LineWrite(writer.file);
 }
 
 const char *JournalRootName(HKEY root)
@@ -406,15 +413,15 @@ static int KeyExists(HKEY root, const char *path)
 int JournalKey(HKEY root, const char *path)
 {
     const char *rootName = JournalRootName(root);
-    char level[sizeof(currentKey)], named[sizeof(currentKey)];
+    char level[sizeof(writer.currentKey)], named[sizeof(writer.currentKey)];
     int end, result;
 
-    currentKey[0] = '\0';
+    writer.currentKey[0] = '\0';
     if (!JournalOpenFor(&result))
         return result;
-    if (rootName == NULL || path == NULL || !TEXT_COPY(currentKey, rootName) ||
-        !TEXT_APPEND(currentKey, "\\") || !TEXT_APPEND(currentKey, path)) {
-        currentKey[0] = '\0';
+    if (rootName == NULL || path == NULL || !TEXT_COPY(writer.currentKey, rootName) ||
+        !TEXT_APPEND(writer.currentKey, "\\") || !TEXT_APPEND(writer.currentKey, path)) {
+        writer.currentKey[0] = '\0';
         return 0;
     }
     /* every missing level, the shortest first: RegCreateKeyEx makes them all */
@@ -429,7 +436,7 @@ int JournalKey(HKEY root, const char *path)
             continue;
         LineStart(J_KEY);
         LineText(named);
-        if (!LineWrite(journalFile))
+        if (!LineWrite(writer.file))
             return 0;
     }
     return 1;
@@ -445,12 +452,12 @@ int JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD
     if (!JournalOpenFor(&result))
         return result;
     /* a value of a key the journal was not told of could not be undone */
-    if (currentKey[0] == '\0')
+    if (writer.currentKey[0] == '\0')
         return 0;
     if (name == NULL)
         name = "";
     LineStart(J_VALUE);
-    LineText(currentKey);
+    LineText(writer.currentKey);
     LineText(name);
     found = RegQueryValueExA(key, name, NULL, &originalType, NULL, &length);
     if (found != ERROR_SUCCESS) {
@@ -470,7 +477,7 @@ int JournalValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD
     LineDecimal(type);
     LineBytes(data, size);
     /* a value that existed is replaced: its original must outlive a power cut */
-    return found == ERROR_SUCCESS ? LineWriteDurable(journalFile) : LineWrite(journalFile);
+    return found == ERROR_SUCCESS ? LineWriteDurable(writer.file) : LineWrite(writer.file);
 }
 
 /* The text up to its line end. */
@@ -492,7 +499,7 @@ int JournalMouseLine(const char *oldLine, const char *newLine)
     LineStart(J_LINE);
     LineTextToLineEnd(oldLine);
     LineTextToLineEnd(newLine);
-    return LineWriteDurable(journalFile);
+    return LineWriteDurable(writer.file);
 }
 
 int JournalMove(const char *from, const char *to)
@@ -507,27 +514,25 @@ int JournalMove(const char *from, const char *to)
     LineStart(J_MOVE);
     LineText(fullFrom);
     LineText(fullTo);
-    return LineWriteDurable(journalFile);
+    return LineWriteDurable(writer.file);
 }
 
 /* The uninstaller's journal stays open between its UNDO lines: one open
  * per line would cost more than the removal itself. */
-static HANDLE undoFile;
-static char undoPath[MAX_PATH];
 
 /* The uninstaller's journal at path, opened for appending once. */
 static HANDLE UndoJournal(const char *path)
 {
-    if (undoFile != NULL && lstrcmpiA(path, undoPath) != 0)
+    if (writer.undoFile != NULL && !PathSame(path, writer.undoPath))
         JournalUndoneClose();
-    if (undoFile == NULL) {
-        undoFile = OpenForAppend(path);
-        if (undoFile == INVALID_HANDLE_VALUE)
-            undoFile = NULL;
-        if (undoFile == NULL || !TEXT_COPY(undoPath, path))
+    if (writer.undoFile == NULL) {
+        writer.undoFile = OpenForAppend(path);
+        if (writer.undoFile == INVALID_HANDLE_VALUE)
+            writer.undoFile = NULL;
+        if (writer.undoFile == NULL || !TEXT_COPY(writer.undoPath, path))
             JournalUndoneClose();
     }
-    return undoFile;
+    return writer.undoFile;
 }
 
 int JournalUndone(const char *path, DWORD offset)
@@ -543,20 +548,18 @@ int JournalUndone(const char *path, DWORD offset)
 
 void JournalUndoneClose(void)
 {
-    if (undoFile != NULL)
-        CloseHandle(undoFile);
-    undoFile = NULL;
-    undoPath[0] = '\0';
+    if (writer.undoFile != NULL)
+        CloseHandle(writer.undoFile);
+    writer.undoFile = NULL;
+    writer.undoPath[0] = '\0';
 }
 
 /* ---- replaces ---- */
 
-static char replacePath[MAX_PATH];
-
 void JournalReplacesTo(const char *path)
 {
-    if (path == NULL || !TEXT_COPY(replacePath, path))
-        replacePath[0] = '\0';
+    if (path == NULL || !TEXT_COPY(writer.replacePath, path))
+        writer.replacePath[0] = '\0';
 }
 
 /* The open journal a replace line goes to: the setup's own (never
@@ -565,11 +568,11 @@ void JournalReplacesTo(const char *path)
 static HANDLE ReplaceJournal(void)
 {
     /* the setup's journal is open from the destination page on */
-    if (!journalDisabled && journalFile != NULL)
-        return journalFile;
-    if (replacePath[0] == '\0' || !IsFile(replacePath))
+    if (!writer.disabled && writer.file != NULL)
+        return writer.file;
+    if (writer.replacePath[0] == '\0' || !IsFile(writer.replacePath))
         return NULL;
-    return UndoJournal(replacePath);
+    return UndoJournal(writer.replacePath);
 }
 
 DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept)
@@ -590,13 +593,13 @@ DWORD JournalReplace(const char *target, const char *fresh, const char *aside, i
     return offset + 1;
 }
 
-void JournalReplaceDone(DWORD mark)
+int JournalReplaceDone(DWORD mark)
 {
     HANDLE file;
 
     if (mark == 0 || (file = ReplaceJournal()) == NULL)
-        return;
+        return 1;
     LineStart(J_UNDO);
     LineDecimal(mark - 1);
-    LineWrite(file);
+    return LineWrite(file);
 }

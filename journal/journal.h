@@ -102,8 +102,9 @@ int JournalOpen(void);
  * the journal is opened. */
 int JournalDirectory(const char *path);
 /* Before a file is created or written over: an existing file is saved
- * first. 0 when it exists and could not be saved (the caller must not
- * write over it); 1 otherwise, also without a journal. */
+ * first. 0 when its entry (NEW or OLD) could not be written or an
+ * existing file could not be saved: the caller must then not write it.
+ * 1 otherwise, also without a journal. */
 int JournalFileBefore(const char *path);
 /* After the file is complete: its size and checksum. */
 int JournalFileDone(const char *path);
@@ -131,8 +132,10 @@ void JournalReplacesTo(const char *path);
  * paths, aside null when target does not exist. A mark for JournalReplaceDone, 0 when
  * no journal took the line. */
 DWORD JournalReplace(const char *target, const char *fresh, const char *aside, int asideKept);
-/* The replace is finished (or was left for the next start of Windows). */
-void JournalReplaceDone(DWORD mark);
+/* The replace is finished (or was left for the next start of Windows):
+ * its UNDO line. 1 when it is written or there is none to write; a
+ * replace whose UNDO is missing is found finished by the next run. */
+int JournalReplaceDone(DWORD mark);
 /* Finishes what replaces cut short left, newest first, before anything
  * else is done: a missing target comes back from its aside copy (or its
  * complete fresh one), the temporary names go; each SWAP handled gets an

@@ -1,6 +1,7 @@
 /* The restore record: the registry values the setup replaced, kept in
  * installDir\SETUP.INF under the mouse type's section, each written once. */
 #include "restore_record.h"
+#include "path_rule.h"
 #include "setup_state.h"
 #include "text.h"
 #include "journal.h"
@@ -63,7 +64,7 @@ int RecordOriginalValue(const char *section, const char *key, const char *value)
     }
     /* the journal saves the record (or notes it new) once a run, and
      * keeps its checksum after every write */
-    if (lstrcmpiA(journaledRecord, path) != 0) {
+    if (!PathSame(journaledRecord, path)) {
         if (!JournalFileBefore(path)) {
             if (line != NULL)
                 LocalFree(line);

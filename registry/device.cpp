@@ -163,9 +163,9 @@ static int RegisterMouseDevice(void)
     return CreateRootDevice();
 }
 
-int UpdateRegistry(int flag)
+int UpdateRegistry(int withComponents)
 {
-    if (flag != 0 && !RegisterComponents())
+    if (withComponents != 0 && !RegisterComponents())
         return 0;
     return RegisterMouseDevice();
 }

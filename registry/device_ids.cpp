@@ -2,6 +2,7 @@
  * their own: the uninstaller asks the same question without the
  * registration. */
 #include "registry.h"
+#include "path_rule.h"
 #include "text.h"
 
 const char *const g_ps2MouseIds[2] = { "*PNP0F13\\", "*PNP0F0E\\" };
@@ -12,7 +13,7 @@ int CouldTakeOverDevice(const char *path)
 
     if (!TextSameStartNoCase(path, ENUM_KEY "\\", sizeof(ENUM_KEY)))
         return 0;
-    if (lstrcmpiA(path, ROOT_DEVICE_KEY) == 0)
+    if (PathSame(path, ROOT_DEVICE_KEY))
         return 1;
     return TextFind(hardwareKey, g_ps2MouseIds[0]) != NULL || TextFind(hardwareKey, g_ps2MouseIds[1]) != NULL ||
            TextFind(hardwareKey, SERIAL_MOUSE_ID) != NULL ||

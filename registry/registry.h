@@ -6,11 +6,12 @@
 #include "setup_state.h"
 #include "mouse_keys.h"
 
-/* Flag nonzero: components, then the mouse device; 0: the device only.
+/* withComponents nonzero: the components, then the mouse device (the
+ * install page); 0: the device only (the -u mode).
  * Each routine answers 1 when all it had to write is written, and 0 at
  * the first key or value (or journal entry) that failed, which it has
  * noted for the user (NoteFailure); what it wrote before is journaled. */
-int UpdateRegistry(int flag);
+int UpdateRegistry(int withComponents);
 int RegisterComponents(void);
 /* The device keys the registration chooses from: its own root device,
  * or a present mouse whose hardware key holds one of the ids a takeover

@@ -3,6 +3,8 @@
  * by the same LZ32 call (check_sources.cpp); the space, the disks' sizes, targets written twice, and the
  * files the registry will name. */
 #include "check_run.h"
+#include "path_rule.h"
+#include "components.h"
 #include "paths.h"
 #include "text.h"
 #include "resource.h"
@@ -288,7 +290,7 @@ void CheckSameTargets(int recordCount)
             BuildTargetPath(second, sizeof(second), diskB, fileB);
             FullPathOf(first, full[0], MAX_PATH);
             FullPathOf(second, full[1], MAX_PATH);
-            if (lstrcmpiA(full[0], full[1]) != 0)
+            if (!PathSame(full[0], full[1]))
                 continue;
             TextFormat(text, sizeof(text), "same target as line %d: %s. Setup: copies both; "
                        "this one, copied later, wins.", RecordLine(diskA, fileA), full[1]);
@@ -315,7 +317,7 @@ static int IsInstalled(const char *path, int recordCount, int *missing)
         if (!BuildTargetPath(target, sizeof(target), disk, file))
             continue;
         FullPathOf(target, full, sizeof(full));
-        if (lstrcmpiA(full, wanted) != 0)
+        if (!PathSame(full, wanted))
             continue;
         if (g_check.installs[index])
             return 1;
@@ -360,7 +362,7 @@ void CheckOwnFiles(int recordCount)
             if (!g_check.installs[index] || !BuildTargetPath(target, sizeof(target), disk, file))
                 continue;
             FullPathOf(target, full, sizeof(full));
-            if (lstrcmpiA(full, wanted) != 0)
+            if (!PathSame(full, wanted))
                 continue;
             /* the journal is open while the files are copied: it cannot be written over */
             if (i == 0)
@@ -377,30 +379,43 @@ void CheckOwnFiles(int recordCount)
     }
 }
 
+/* The file a component value names in the destination directory: its
+ * text up to the first blank (the Run value gives the program a switch). */
+static int ComponentFile(const ComponentValue *value, char *name, int size)
+{
+    int length;
+
+    if (value->kind != COMPONENT_INSTALLED)
+        return 0;
+    length = TextSpanTo(value->text, " ");
+    if (length >= size)
+        return 0;
+    CopyBytes(name, value->text, (unsigned int)length);
+    name[length] = '\0';
+    return 1;
+}
+
 /* The files the registry will name, each where it names it. */
 void CheckComponents(int recordCount)
 {
-    static const struct {
-        const char *name;
-        const char *registered;
-    } programs[] = {
-        { "UNINSTAL.EXE", "as the uninstall command (UninstallString)" },
-        { "VARIRE.EXE", "to start with Windows (Run value Kestrel)" },
-        { "ZRPAGE.DLL", "as the Mouse control panel page (InProcServer32)" },
-    };
     char path[TEXT_MAX], text[MESSAGE_MAX], directory[TEXT_MAX], what[TEXT_MAX];
+    char name[TEXT_MAX];
+    const ComponentValue *value;
     const char *setup = g_check.refused ? "Setup: refuses this package as it stands; once it "
                                           "is accepted, it" : "Setup:";
     int i, line, programLine, missing;
 
     programLine = recordCount > 0 ? SectionLine(IDS_DISK1) : SectionLine(IDS_FILE_COUNTS_SECTION);
-    for (i = 0; i < COUNT_OF(programs); i++) {
-        if (!PathJoin(path, sizeof(path), g_setup.installDir, programs[i].name) ||
+    for (i = 0; i < g_componentValueCount; i++) {
+        value = &g_componentValues[i];
+        if (!ComponentFile(value, name, sizeof(name)) ||
+            !PathJoin(path, sizeof(path), g_setup.installDir, name) ||
             IsInstalled(path, recordCount, &missing))
             continue;
-        TextFormat(what, sizeof(what), "%s into the destination directory", programs[i].name);
-        TextFormat(text, sizeof(text), "%s registers %s %s, and that file will not exist.",
-                   setup, path, programs[i].registered);
+        TextFormat(what, sizeof(what), "%s into the destination directory", name);
+        TextFormat(text, sizeof(text), "%s registers %s as the value %s of %s\\%s, and that file "
+                   "will not exist.", setup, path, value->name != NULL ? value->name : "(default)",
+                   value->root == HKEY_CLASSES_ROOT ? "HKCR" : "HKLM", value->path);
         ComponentMissing(programLine, missing, what, text);
     }
     for (i = 0; i < 2; i++) {

@@ -9,6 +9,7 @@
  * WININIT.INI. When no copy can be made or started, the removal runs
  * here and this program's file goes at the next start of Windows. */
 #include "uninstall.h"
+#include "path_rule.h"
 #include "uninstal_res.h"
 #include "paths.h"
 #include "temp_copy.h"
@@ -29,7 +30,7 @@ static void ReadEntryName(void)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     ours = ReadTextValue(key, "UninstallString", command, sizeof(command)) &&
-           lstrcmpiA(command, g_uninstall.programPath) == 0;
+           PathSame(command, g_uninstall.programPath);
     if (!ours || !ReadTextValue(key, "DisplayName", g_setup.productName, sizeof(g_setup.productName)))
         g_setup.productName[0] = '\0';
     RegCloseKey(key);
