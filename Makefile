@@ -1,8 +1,8 @@
-# The two commands of the README:
+# The README's two set-up commands:
 #   make demo   builds SETUP.EXE and runs the wizard on the sample package
 #   make test   builds every target and runs every test under Wine
-# and a package author's: make check-package, make try-package and
-# make disks (PKG=dir), below.
+# then make bench, and a package author's three: make check-package,
+# make try-package and make disks (PKG=dir), below.
 #   make bench  the copy phase against a bare LZ32 loop, and the start-up
 #               and the whole installation under Wine, for both builds
 # Both install what is missing first (Debian 12, as root).

@@ -1,5 +1,6 @@
 /* SETUP.EXE: the entry point and the wizard sequence. */
 #include "paths.h"
+#include "fixed_texts.h"
 #include "temp_copy.h"
 #include "setup_state.h"
 #include "text.h"
@@ -187,11 +188,11 @@ static void RunNormalMode(const char *commandLine)
     copy = ReadCopyCommand(commandLine, packageDir, sizeof(packageDir));
     if (CompanionRunning() || IsAlreadyInstalled()) {
         FinishInstalledReplaces();
-        ShowWarning(IDS_OTHER_MOUSE_PROGRAM, "Warning", MB_ICONEXCLAMATION);
+        ShowWarning(IDS_OTHER_MOUSE_PROGRAM, TEXT_WARNING, MB_ICONEXCLAMATION);
         return;
     }
     if ((GetVersion() & 0x80000000u) == 0) {
-        ShowWarning(IDS_WIN95_ONLY, "Warning", MB_ICONEXCLAMATION);
+        ShowWarning(IDS_WIN95_ONLY, TEXT_WARNING, MB_ICONEXCLAMATION);
         return;
     }
     if (!OwnPath(ownPath, sizeof(ownPath)))

@@ -14,13 +14,6 @@ int StreamOpen(Stream *stream, const char *path, const char *mode)
     return stream->file != INVALID_HANDLE_VALUE;
 }
 
-void StreamOpenOutput(Stream *stream)
-{
-    FillBytes(stream, 0, sizeof(*stream));
-    stream->writing = 1;
-    stream->file = GetStdHandle(STD_OUTPUT_HANDLE);
-}
-
 static int Flush(Stream *stream)
 {
     DWORD written = 0;

@@ -22,8 +22,6 @@ struct Stream {
 /* mode: "rb", "rt", "wb" or "wt"; writing makes the file anew. 1 when
  * the file is open. */
 int StreamOpen(Stream *stream, const char *path, const char *mode);
-/* The standard output, for a console program. */
-void StreamOpenOutput(Stream *stream);
 /* 1 when every write reached the file and it closed cleanly. */
 int StreamClose(Stream *stream);
 

@@ -69,7 +69,8 @@
 #define IDI_DISK_DONE               202
 
 /* Page buttons, common to every page */
-#define IDC_NEXT                    1   /* "Finish" on the finish page, "Cancel" on the install page */
+#define IDC_NEXT                    1   /* "&Next >"; "Finish" on the finish page */
+#define IDC_INSTALL_CANCEL          1   /* the same id: the install page's "Cancel" */
 #define IDC_CANCEL                  2
 #define IDC_BACK                    3
 

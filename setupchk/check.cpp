@@ -13,39 +13,6 @@
 
 CheckRun g_check;
 
-void ZeroBytes(void *data, DWORD size)
-{
-    unsigned char *p = (unsigned char *)data;
-    DWORD i;
-
-    for (i = 0; i < size; i++)
-        p[i] = 0;
-}
-
-void Say(const char *text)
-{
-    g_check.output(CHECK_INFO, 0, text, g_check.context);
-}
-
-/* text: "what. Setup: what it does." */
-void AddProblem(int line, int level, const char *text)
-{
-    Problem *problem;
-
-    if (level == LEVEL_ERROR)
-        g_check.errors++;
-    else
-        g_check.warnings++;
-    if (g_check.kept >= PROBLEM_MAX)
-        return;
-    problem = &g_check.problems[g_check.kept++];
-    problem->line = line;
-    problem->level = level;
-    TEXT_COPY(problem->text, text);
-}
-
-#define ERROR_AT(line, text)   AddProblem((line), LEVEL_ERROR, (text))
-#define WARNING_AT(line, text) AddProblem((line), LEVEL_WARNING, (text))
 
 static void TellProblem(const Problem *problem)
 {
@@ -97,7 +64,7 @@ static void TellProblems(void)
     if (g_check.errors + g_check.warnings > g_check.kept) {
         TextFormat(more, sizeof(more), "... and %d more findings",
                    g_check.errors + g_check.warnings - g_check.kept);
-        Say(more);
+        TellInfo(more);
     }
 }
 
@@ -120,48 +87,48 @@ static void TellSettings(const char *packageDir)
                    g_check.shownDir, packageDir);
     else
         TextFormat(text, sizeof(text), "Package            %s", packageDir);
-    Say(text);
+    TellInfo(text);
     TextFormat(text, sizeof(text), "Product name       %s", g_setup.productName);
-    Say(text);
+    TellInfo(text);
     TextFormat(text, sizeof(text), "Caption            %s", g_setup.caption);
-    Say(text);
+    TellInfo(text);
     TextFormat(text, sizeof(text), "Banner title       %s", g_setup.bannerTitle);
-    Say(text);
+    TellInfo(text);
     if (g_setup.installDir[0] != '\0')
         TextFormat(text, sizeof(text), "Default directory  %s (with Windows in %s)",
                    g_setup.installDir, g_setup.windowsDir);
     else
         TextFormat(text, sizeof(text), "Default directory  none: targets shown under %s "
                    "(with Windows in %s)", CHOSEN_DIR, g_setup.windowsDir);
-    Say(text);
+    TellInfo(text);
     TextFormat(text, sizeof(text), "Minimum space      %d KB", (int)g_setup.minimumSpaceKb);
-    Say(text);
+    TellInfo(text);
     if (g_setup.ps2Only)
         TextFormat(text, sizeof(text), "Mouse              PS/2 only (PS2Only=%d): no mouse "
                    "type page", g_setup.ps2Only);
     else
         TextFormat(text, sizeof(text), "Mouse              %s proposed (DefaultSerialMouse=%d), "
                    "PS2Only=0", g_setup.serialMouse ? "serial" : "PS/2", g_setup.serialMouse);
-    Say(text);
+    TellInfo(text);
     TextFormat(text, sizeof(text), "Logo               %s (OEM=%d)",
                g_setup.noLogo ? "left out" : "shown", g_setup.noLogo);
-    Say(text);
+    TellInfo(text);
     for (i = 0; i < COUNT_OF(driverValues); i++) {
         TextFormat(text, sizeof(text), "%-18s %s", driverKeys[i], driverValues[i]);
-        Say(text);
+        TellInfo(text);
     }
     for (d = 0; d < DIRECTORY_KEYS; d++) {
         if (g_setup.directoryNames[d][0] == '\0')
             continue;
         TextFormat(text, sizeof(text), "%-18s %s", directoryKeys[d], g_setup.directoryNames[d]);
-        Say(text);
+        TellInfo(text);
     }
     TextFormat(text, sizeof(text), "Disks              %d", (int)g_setup.diskCount);
-    Say(text);
+    TellInfo(text);
     for (d = 0; d < g_setup.diskCount; d++) {
         DiskName(d, disk, sizeof(disk));
         TextFormat(text, sizeof(text), "  %-16s %d files", disk, (int)g_setup.fileCounts[d]);
-        Say(text);
+        TellInfo(text);
     }
     /* what the setup does with the disks when it is started from a floppy */
     for (d = 1; d < g_setup.diskCount; d++) {
@@ -169,7 +136,7 @@ static void TellSettings(const char *packageDir)
         TextFormat(text, sizeof(text), "  From a floppy drive, Setup asks for %s as \"Please insert "
                    "the disk labelled '%s' into drive A:.\"", disk,
                    g_setup.diskLabels[d][0] != '\0' ? g_setup.diskLabels[d] : disk);
-        Say(text);
+        TellInfo(text);
     }
 }
 
@@ -268,7 +235,7 @@ int CheckPackageShown(const char *packageDir, const char *shownDir, int options,
     char directory[MAX_PATH], summary[128];
     int result, length;
 
-    ZeroBytes(&g_check, sizeof(g_check));
+    FillBytes(&g_check, 0, sizeof(g_check));
     g_check.output = output;
     g_check.context = context;
     if (shownDir != NULL && !TEXT_COPY(g_check.shownDir, shownDir))
@@ -296,11 +263,11 @@ int CheckPackageShown(const char *packageDir, const char *shownDir, int options,
     }
     FreeScriptLines(&g_check.script);
 
-    Say("");
+    TellInfo("");
     TellProblems();
     TextFormat(summary, sizeof(summary), "%d error%s, %d warning%s.", g_check.errors,
                g_check.errors == 1 ? "" : "s", g_check.warnings, g_check.warnings == 1 ? "" : "s");
-    Say(summary);
+    TellInfo(summary);
     result = g_check.errors > 0 ? CHECK_PROBLEMS : CHECK_CLEAN;
     if ((options & CHECK_STRICT) && g_check.warnings > 0)
         result = CHECK_PROBLEMS;

@@ -64,7 +64,7 @@ static void TellRow(int disk, int file, int line, const char *source, const char
     Column(row, sizeof(row), target, g_check.targetWidth);
     TextFormat(piece, sizeof(piece), " %9s %9s  %s", stored, expanded, description);
     TEXT_APPEND(row, piece);
-    Say(row);
+    TellInfo(row);
 }
 
 static void CheckShortNames(int line, const FileRecord *record)
@@ -181,7 +181,7 @@ static LONG CheckRecord(int disk, int file)
         ERROR_AT(line, text);
     }
     written = -1;
-    ZeroBytes(&facts, sizeof(facts));
+    FillBytes(&facts, 0, sizeof(facts));
     if (haveSource) {
         InspectSource(source, &facts);
         written = CheckSource(line, source, record, &facts);
@@ -243,7 +243,7 @@ static void CheckSpace(unsigned long long total)
     TextFormat(text, sizeof(text), "Total              %lu bytes expanded = %lu KB; "
                "MinimumSpace %d KB", (unsigned long)(total < 0xFFFFFFFFull ? total : 0xFFFFFFFFull),
                shownKb, (int)g_setup.minimumSpaceKb);
-    Say(text);
+    TellInfo(text);
     if (kb <= (unsigned long long)(g_setup.minimumSpaceKb > 0 ? g_setup.minimumSpaceKb : 0))
         return;
     line = LineOf(IDS_MAIN_SECTION, "MinimumSpace");
@@ -443,16 +443,16 @@ void TellFileTable(void)
     LONG written;
 
     MeasureColumns();
-    Say("");
+    TellInfo("");
     TextFormat(text, sizeof(text), "Files (targets with the default directory and Windows in %s)",
                g_setup.windowsDir);
-    Say(text);
+    TellInfo(text);
     TEXT_COPY(row, "Disk   No  Line  ");
     Column(row, sizeof(row), "Source", g_check.sourceWidth);
     TEXT_APPEND(row, "  ");
     Column(row, sizeof(row), "Target", g_check.targetWidth);
     TEXT_APPEND(row, "    Stored  Expanded  Description");
-    Say(row);
+    TellInfo(row);
     for (disk = 0; disk < g_setup.diskCount; disk++) {
         for (file = 0; file < g_setup.fileCounts[disk]; file++) {
             written = CheckRecord(disk, file);

@@ -214,7 +214,7 @@ void CheckNames(void)
                            "it.", name, hint);
                 WARNING_AT(line->number, text);
             }
-            ZeroBytes(seen, sizeof(seen));
+            FillBytes(seen, 0, sizeof(seen));
             continue;
         }
         if (line->section < 0) {

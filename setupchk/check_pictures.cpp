@@ -77,7 +77,7 @@ static long CountKeyPixels(const char *path, const PictureFacts *facts)
         return -1;
     }
     /* palette entries are blue, green, red, unused */
-    ZeroBytes(isKey, sizeof(isKey));
+    FillBytes(isKey, 0, sizeof(isKey));
     for (e = 0; e < entries && e < 256; e++) {
         const BYTE *entry = bytes + sizeof(facts->file) + sizeof(*info) + e * 4;
         isKey[e] = entry[0] == 255 && entry[1] == 0 && entry[2] == 255;

@@ -54,10 +54,9 @@ struct CheckRun {
 
 extern CheckRun g_check;
 
-/* The run (check.cpp). */
-void ZeroBytes(void *data, DWORD size);
+/* Reporting (check_report.cpp), what every part of the check calls. */
 /* A line of the settings or the file table. */
-void Say(const char *text);
+void TellInfo(const char *text);
 /* A finding; text: "what. Setup: what it does." */
 void AddProblem(int line, int level, const char *text);
 #define ERROR_AT(line, text)   AddProblem((line), LEVEL_ERROR, (text))

@@ -224,7 +224,7 @@ void CheckCounts(void)
 
     for (disk = 0; disk < DISK_MAX; disk++) {
         DiskName(disk, section, sizeof(section));
-        ZeroBytes(&keys, sizeof(keys));
+        FillBytes(&keys, 0, sizeof(keys));
         keys.count = disk < g_setup.diskCount ? g_setup.fileCounts[disk] : 0;
         index = FindScriptSection(&g_check.script, section);
         if (index >= 0)

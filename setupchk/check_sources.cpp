@@ -96,10 +96,10 @@ void InspectSource(const char *path, SourceFacts *facts)
     INT source;
     LONG got;
 
-    ZeroBytes(facts, sizeof(*facts));
+    FillBytes(facts, 0, sizeof(*facts));
     facts->present = attributes != INVALID_FILE_ATTRIBUTES &&
                      !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    ZeroBytes(&openRecord, sizeof(openRecord));
+    FillBytes(&openRecord, 0, sizeof(openRecord));
     source = LZOpenFileA((LPSTR)path, &openRecord, OF_READ);
     if (source < 0) {
         if (facts->present) {

@@ -272,7 +272,7 @@ int ListJournal(const char *path, CheckOutput output, void *context)
     char text[MESSAGE_MAX];
     int damaged;
 
-    ZeroBytes(&listing, sizeof(listing));
+    FillBytes(&listing, 0, sizeof(listing));
     listing.output = output;
     listing.context = context;
     if (!JournalRead(path, &journal)) {

@@ -1,6 +1,7 @@
 /* The full-screen background window: a blue gradient, the banner title
  * with its shadow, and the logo, which dissolves in on the first paint. */
 #include "ui_test.h"
+#include "fixed_texts.h"
 #include "resource.h"
 #include "package_picture.h"
 
@@ -249,7 +250,7 @@ static void DrainMessages(void)
 int CreateMainWindow(void)
 {
     RegisterMainClass();
-    g_setup.mainWindow = CreateWindowExA(0, MAIN_CLASS, "Setup",
+    g_setup.mainWindow = CreateWindowExA(0, MAIN_CLASS, TEXT_SETUP,
                                          WS_POPUP | WS_VISIBLE | WS_BORDER,
                                          CW_USEDEFAULT, CW_USEDEFAULT,
                                          CW_USEDEFAULT, CW_USEDEFAULT,

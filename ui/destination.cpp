@@ -2,6 +2,7 @@
  * lets the user pick another one through the platform's old-style file
  * dialog, and on Next checks, asks about and creates the directory. */
 #include "page_host.h"
+#include "fixed_texts.h"
 #include "ui_test.h"
 #include "text.h"
 #include "resource.h"
@@ -183,7 +184,7 @@ static void BrowseForDirectory(HWND owner)
     request.nMaxFile = sizeof(browseFileName);
     request.lpstrInitialDir = "C:\\";
     /* Without a title the platform names the dialog "Open File". */
-    request.lpstrTitle = "Browse Directory";
+    request.lpstrTitle = TEXT_BROWSE_DIRECTORY;
     /* Without OFN_LONGNAMES the old-style dialog of Windows 95 lists and
      * returns 8.3 names. */
     request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK |

@@ -3,6 +3,7 @@
  * engine does the work; the page shows each step it reports, and keeps
  * its own messages moving meanwhile. */
 #include "install_test.h"
+#include "fixed_texts.h"
 #include "test_seams.h"
 #include "text.h"
 #include "resource.h"
@@ -31,7 +32,7 @@ void PumpOneMessage(HWND page)
     if (!PeekMessageA(&message, page, 0, 0, PM_REMOVE))
         return;
     /* A posted command 1 would cancel; only the button's own click does. */
-    if (message.message == WM_COMMAND && message.wParam == IDC_NEXT)
+    if (message.message == WM_COMMAND && message.wParam == IDC_INSTALL_CANCEL)
         return;
     TranslateMessage(&message);
     DispatchMessageA(&message);
@@ -154,7 +155,7 @@ static int ShowCopyStep(const CopyStep *step, void *context)
         PumpOneMessage(canvas->page);
         break;
     case COPY_UPDATING_REGISTRY:
-        ShowControlText(canvas->page, IDC_INSTALL_STATUS, "Updating Registry...");
+        ShowControlText(canvas->page, IDC_INSTALL_STATUS, TEXT_UPDATING_REGISTRY);
         DiscardMessagesFor(SeamPause(1000));
         break;
     }
@@ -268,7 +269,7 @@ static LRESULT OnInstallClose(HWND page)
 static LRESULT OnInstallCommand(HWND page, WPARAM wParam, LPARAM lParam)
 {
     switch (wParam) {
-    case IDC_NEXT:  /* the page's Cancel button */
+    case IDC_INSTALL_CANCEL:
         OnInstallCancel(page);
         return 0;
     }

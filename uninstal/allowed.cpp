@@ -12,29 +12,24 @@
 #include "path_rule.h"
 #include "journal.h"
 
-int SameStart(const char *text, const char *start, int length)
+int StartsNoCase(const char *text, const char *start, int length)
 {
     return lstrlenA(text) >= length && TextSameStartNoCase(text, start, length);
 }
 
-int Same(const char *a, const char *b)
-{
-    return PathSame(a, b);
-}
-
 /* 1 when path lies below dir (not dir itself): keys, and file paths
  * already known to be plain. */
-int Below(const char *path, const char *dir)
+int PathBelow(const char *path, const char *dir)
 {
     int length = lstrlenA(dir);
 
-    return length > 0 && lstrlenA(path) > length + 1 && SameStart(path, dir, length) &&
+    return length > 0 && lstrlenA(path) > length + 1 && StartsNoCase(path, dir, length) &&
            path[length] == '\\';
 }
 
-int BelowOrSame(const char *path, const char *dir)
+int PathBelowOrSame(const char *path, const char *dir)
 {
-    return Same(path, dir) || Below(path, dir);
+    return PathSame(path, dir) || PathBelow(path, dir);
 }
 
 const char *NamePart(const char *path)
@@ -64,24 +59,24 @@ int FileAllowed(const char *path, const char *const *allowedNames, int allowedCo
     if (!PlainFullPath(path))
         return 0;
     if (PathWithin(path, g_setup.installDir))
-        return !Same(path, g_uninstall.journalPath);
+        return !PathSame(path, g_uninstall.journalPath);
     if (!PathDirectory(dir, sizeof(dir), path))
         return 0;
-    if (Same(dir, g_setup.windowsDir) && Same(name, SYSTEM_INI_BACKUP))
+    if (PathSame(dir, g_setup.windowsDir) && PathSame(name, SYSTEM_INI_BACKUP))
         return 1;
-    if (PathJoin(other, sizeof(other), g_uninstall.systemDir, VMM32_DIR) && Same(dir, other) &&
-        Same(name, VMOUSE_BAK_NAME))
+    if (PathJoin(other, sizeof(other), g_uninstall.systemDir, VMM32_DIR) && PathSame(dir, other) &&
+        PathSame(name, VMOUSE_BAK_NAME))
         return 1;
     /* the setup's SYSTEM is the Windows directory's (the same as the
      * system directory on Windows 95) */
-    if (!Same(dir, g_setup.windowsDir) && !Same(dir, g_uninstall.systemDir) &&
-        !(PathJoin(other, sizeof(other), g_setup.windowsDir, "SYSTEM") && Same(dir, other)) &&
-        !(PathJoin(other, sizeof(other), g_setup.windowsDir, "INF") && Same(dir, other)))
+    if (!PathSame(dir, g_setup.windowsDir) && !PathSame(dir, g_uninstall.systemDir) &&
+        !(PathJoin(other, sizeof(other), g_setup.windowsDir, "SYSTEM") && PathSame(dir, other)) &&
+        !(PathJoin(other, sizeof(other), g_setup.windowsDir, "INF") && PathSame(dir, other)))
         return 0;
     if (IsWindowsOwnFile(name))
         return 0;
     for (i = 0; i < allowedCount; i++) {
-        if (Same(name, allowedNames[i]))
+        if (PathSame(name, allowedNames[i]))
             return 1;
     }
     return 0;
@@ -93,9 +88,9 @@ int DirectoryAllowed(const char *path)
 {
     if (!PlainFullPath(path) || lstrlenA(path) <= 3)
         return 0;
-    if (Same(path, g_setup.installDir) || PathWithin(path, g_setup.installDir))
+    if (PathSame(path, g_setup.installDir) || PathWithin(path, g_setup.installDir))
         return 1;
-    return PathWithin(g_setup.installDir, path) && !Same(g_setup.windowsDir, path) &&
+    return PathWithin(g_setup.installDir, path) && !PathSame(g_setup.windowsDir, path) &&
            !PathWithin(g_setup.windowsDir, path);
 }
 
@@ -104,7 +99,7 @@ static int ClassInstance(const char *path)
 {
     int length = lstrlenA(MOUSE_CLASS_KEY), i;
 
-    if (!Below(path, MOUSE_CLASS_KEY))
+    if (!PathBelow(path, MOUSE_CLASS_KEY))
         return 0;
     for (i = length + 1; path[i] != '\0'; i++) {
         if (path[i] < '0' || path[i] > '9')
@@ -118,7 +113,7 @@ static int DeviceKey(const char *path)
 {
     int levels = 0;
 
-    if (!Below(path, ENUM_KEY))
+    if (!PathBelow(path, ENUM_KEY))
         return 0;
     for (; *path != '\0'; path++)
         levels += *path == '\\';
@@ -143,7 +138,7 @@ static int Chosen(char list[][MAX_PATH], int count, const char *path)
     int i;
 
     for (i = 0; i < count; i++) {
-        if (Same(list[i], path))
+        if (PathSame(list[i], path))
             return 1;
     }
     return 0;
@@ -216,7 +211,7 @@ void ChooseKeys(void)
         }
         if (entry->kind == J_KEY && Chosen(candidates, candidateCount, path))
             Choose(chosen.classes, &chosen.classCount, path);
-        if (entry->kind != J_VALUE || !Same(entry->fields[1], "Driver") ||
+        if (entry->kind != J_VALUE || !PathSame(entry->fields[1], "Driver") ||
             !Chosen(chosen.devices, chosen.deviceCount, path))
             continue;
         for (field = 3; field <= 5; field += 2) {
@@ -238,9 +233,9 @@ int RecordedKeyAllowed(const char *device, const char *path, int classKey)
           (DeviceKey(device) && CouldTakeOverDevice(device))))
         return 0;
     if (!classKey)
-        return Same(device, path);
+        return PathSame(device, path);
     return Chosen(chosen.classes, chosen.classCount, path) ||
-           (LiveClassKey(device, key, sizeof(key)) && Same(key, path));
+           (LiveClassKey(device, key, sizeof(key)) && PathSame(key, path));
 }
 
 /* A level of a component key that the setup may have made: the key
@@ -250,10 +245,10 @@ static int ComponentLevel(HKEY root, const char *path)
     const char *floor = root == HKEY_CLASSES_ROOT ? "CLSID" : CURRENT_VERSION_KEY;
     int i;
 
-    if (!Below(path, floor))
+    if (!PathBelow(path, floor))
         return 0;
     for (i = 0; i < g_componentValueCount; i++) {
-        if (g_componentValues[i].root == root && BelowOrSame(g_componentValues[i].path, path))
+        if (g_componentValues[i].root == root && PathBelowOrSame(g_componentValues[i].path, path))
             return 1;
     }
     return 0;
@@ -272,15 +267,15 @@ int KeyAllowed(const char *named)
         return 0;
     /* the levels above the root device and the mouse class, where a
      * registry lacked them, are the setup's too; each goes only empty */
-    return BelowOrSame(ROOT_DEVICE_PARENT, path) || Same(path, ROOT_DEVICE_PARENT "\\0000") ||
-           (BelowOrSame(MOUSE_CLASS_KEY, path) && BelowOrSame(path, CLASS_FLOOR)) ||
+    return PathBelowOrSame(ROOT_DEVICE_PARENT, path) || PathSame(path, ROOT_DEVICE_PARENT "\\0000") ||
+           (PathBelowOrSame(MOUSE_CLASS_KEY, path) && PathBelowOrSame(path, CLASS_FLOOR)) ||
            Chosen(chosen.classes, chosen.classCount, path);
 }
 
 static int NameIn(const char *name, const char *const *list)
 {
     for (; *list != NULL; list++) {
-        if (Same(name, *list))
+        if (PathSame(name, *list))
             return 1;
     }
     return 0;
@@ -298,7 +293,7 @@ int ValueAllowed(const char *named, const char *name)
         return 0;
     for (i = 0; i < g_componentValueCount; i++) {
         row = &g_componentValues[i];
-        if (row->root == root && Same(row->path, path) && Same(row->name != NULL ? row->name : "", name))
+        if (row->root == root && PathSame(row->path, path) && PathSame(row->name != NULL ? row->name : "", name))
             return 1;
     }
     if (root != HKEY_LOCAL_MACHINE)
@@ -314,7 +309,7 @@ int MouseLineAllowed(const char *line, DWORD length)
 {
     DWORD i;
 
-    if (length < 6 || length > MOUSE_LINE_MAX || !SameStart(line, "mouse=", 6))
+    if (length < 6 || length > MOUSE_LINE_MAX || !StartsNoCase(line, "mouse=", 6))
         return 0;
     for (i = 0; i < length; i++) {
         if ((BYTE)line[i] < ' ' || line[i] == 0x7F || line[i] == '[' || (i >= 6 && line[i] == '='))

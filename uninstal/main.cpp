@@ -9,6 +9,7 @@
  * WININIT.INI. When no copy can be made or started, the removal runs
  * here and this program's file goes at the next start of Windows. */
 #include "uninstall.h"
+#include "fixed_texts.h"
 #include "path_rule.h"
 #include "uninstal_res.h"
 #include "paths.h"
@@ -96,7 +97,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     /* a drive root or the Windows directory is no installation's */
     if (!UninstallSetDirectory(dir)) {
         TEXT_COPY(g_setup.productName, LoadText(IDS_SOME_PRODUCT));
-        ShowTextMessage(NULL, IDS_NOTHING_REMOVED, "Warning", MB_OK | MB_ICONEXCLAMATION);
+        ShowTextMessage(NULL, IDS_NOTHING_REMOVED, TEXT_WARNING, MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     g_uninstall.runningCopy = copy;

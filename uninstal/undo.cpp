@@ -37,13 +37,13 @@ static int WayBack(const JournalEntry *entry)
                                        : !JournalText(entry, 1) || !ValueAllowed(entry->fields[0], entry->fields[1])))
             return 0;
         return JournalSplitKey(entry->fields[0], &path) == HKEY_LOCAL_MACHINE &&
-               (BelowOrSame(path, UNINSTALL_ENTRY_KEY) || Below(UNINSTALL_ENTRY_KEY, path)) ? 1 : 0;
+               (PathBelowOrSame(path, UNINSTALL_ENTRY_KEY) || PathBelow(UNINSTALL_ENTRY_KEY, path)) ? 1 : 0;
     case J_FILE:
-        if (Same(entry->fields[0], g_uninstall.programPath))
+        if (PathSame(entry->fields[0], g_uninstall.programPath))
             return 2;
         return IsRestoreRecord(entry->fields[0]);
     case J_DIR:
-        return Same(g_setup.installDir, entry->fields[0]) || PathWithin(g_setup.installDir, entry->fields[0])
+        return PathSame(g_setup.installDir, entry->fields[0]) || PathWithin(g_setup.installDir, entry->fields[0])
                    ? 3 : 0;
     }
     return 0;
@@ -111,7 +111,7 @@ static void MarkUndone(void)
     }
 }
 
-/* A path's hash, the letters A to Z equal to a to z as Same compares. */
+/* A path's hash, the letters A to Z equal to a to z as PathSame compares. */
 static DWORD PathHash(const char *path)
 {
     DWORD hash = 2166136261u;
@@ -152,7 +152,7 @@ static int IndexDone(void)
         /* open addressing: the slot of this path, or the free one after */
         for (at = PathHash(entry->fields[0]) & (slots - 1);; at = (at + 1) & (slots - 1)) {
             j = newest[at];
-            if (j < 0 || Same(g_undoJournal.entries[j].fields[0], entry->fields[0]))
+            if (j < 0 || PathSame(g_undoJournal.entries[j].fields[0], entry->fields[0]))
                 break;
         }
         if (entry->kind == J_FILE)
@@ -171,8 +171,8 @@ static int HasEntry(int kind, const char *first, const char *second)
 
     for (i = 0; i < g_undoJournal.count; i++) {
         const JournalEntry *entry = &g_undoJournal.entries[i];
-        if (entry->kind == kind && Same(entry->fields[0], first) &&
-            (second == NULL || (entry->fieldCount > 1 && Same(entry->fields[1], second))))
+        if (entry->kind == kind && PathSame(entry->fields[0], first) &&
+            (second == NULL || (entry->fieldCount > 1 && PathSame(entry->fields[1], second))))
             return 1;
     }
     return 0;
@@ -192,7 +192,7 @@ static int JournalDamaged(void)
         return 1;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         named = ReadTextValue(key, "UninstallString", command, sizeof(command)) &&
-                Same(command, g_uninstall.programPath);
+                PathSame(command, g_uninstall.programPath);
         RegCloseKey(key);
     }
     return named && !HasEntry(J_VALUE, "HKLM\\" UNINSTALL_ENTRY_KEY, "UninstallString");
@@ -304,8 +304,8 @@ static void RemoveProvableComponents(void)
             g_uninstall.changes++;
         empty = KeyIsEmpty(key);
         RegCloseKey(key);
-        if (empty && (Same(NamePart(row->path), "Kestrel") || Same(NamePart(row->path), "ZRMousePage") ||
-                      Same(NamePart(row->path), "InProcServer32") || Same(NamePart(row->path), HANDLER_CLSID)) &&
+        if (empty && (PathSame(NamePart(row->path), "Kestrel") || PathSame(NamePart(row->path), "ZRMousePage") ||
+                      PathSame(NamePart(row->path), "InProcServer32") || PathSame(NamePart(row->path), HANDLER_CLSID)) &&
             RegDeleteKeyA(row->root, row->path) == ERROR_SUCCESS)
             g_uninstall.changes++;
     }
@@ -326,7 +326,7 @@ static void RemoveOwnDirectory(void)
         return;
     do {
         others += lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0 &&
-                  !Same(found.cFileName, UNINSTALL_PROGRAM);
+                  !PathSame(found.cFileName, UNINSTALL_PROGRAM);
     } while (FindNextFileA(search, &found));
     FindClose(search);
     if (others > 0)
@@ -350,7 +350,7 @@ int UninstallSetDirectory(const char *installDir)
         !ReadSystemDirectory(g_uninstall.systemDir, sizeof(g_uninstall.systemDir)))
         return 0;
     /* the Windows directory or one above it is never an installation's */
-    if (BelowOrSame(g_setup.windowsDir, installDir))
+    if (PathBelowOrSame(g_setup.windowsDir, installDir))
         return 0;
     g_uninstall.haveJournal = IsFile(g_uninstall.journalPath);
     return 1;
@@ -414,7 +414,7 @@ void UninstallRun(void)
             RemoveSavedCopies();
             /* the journal goes before the program that reads it */
             if (!DeleteFileA(g_uninstall.journalPath))
-                Keep(g_uninstall.journalPath, IDS_KEPT_FAILED);
+                KeepListed(g_uninstall.journalPath, IDS_KEPT_FAILED);
             UndoPass(2);
             /* this program goes also when it was put here by hand */
             if (IsFile(g_uninstall.programPath) && !HasEntry(J_FILE, g_uninstall.programPath, NULL))

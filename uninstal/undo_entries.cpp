@@ -1,5 +1,5 @@
-/* Undoing single journal entries (files, directories, keys, the mouse
- * line, moves), and the lists of what was kept or refused. */
+/* Undoing single journal entries: files, directories, keys, the mouse
+ * line, moves (values in undo_values.cpp). */
 #include "undo_parts.h"
 #include "uninstal_res.h"
 #include "paths.h"
@@ -10,56 +10,6 @@
 #include "values.h"
 #include "path_rule.h"
 #include "journal.h"
-
-/* ---- what is reported ---- */
-
-static void AddLine(char *list, int size, int *count, const char *what, const char *why)
-{
-    char line[2 * MAX_PATH];
-
-    (*count)++;
-    if (*count > KEPT_SHOWN)
-        return;
-    TEXT_COPY(line, "\n- ");
-    TEXT_APPEND(line, what);
-    if (why != NULL) {
-        TEXT_APPEND(line, " (");
-        TEXT_APPEND(line, why);
-        TEXT_APPEND(line, ")");
-    }
-    TextAppend(list, size, line);
-}
-
-void Keep(const char *what, UINT reasonId)
-{
-    /* a user's change, or bytes set aside: another run could do no more */
-    if (reasonId == IDS_KEPT_CHANGED || reasonId == IDS_KEPT_SET_ASIDE)
-        g_uninstall.keptFinal++;
-    AddLine(g_uninstall.kept, sizeof(g_uninstall.kept), &g_uninstall.keptCount, what, LoadText(reasonId));
-}
-
-/* An entry that names something the setup does not change, shown as its
- * kind and first field, made printable. */
-void Refuse(const JournalEntry *entry)
-{
-    char what[MAX_PATH];
-    DWORD i;
-    int at;
-
-    TEXT_COPY(what, g_journalKindNames[entry->kind]);
-    TEXT_APPEND(what, " ");
-    at = lstrlenA(what);
-    for (i = 0; i < entry->lengths[0] && at < (int)sizeof(what) - 1; i++) {
-        BYTE c = (BYTE)entry->fields[0][i];
-        what[at++] = c < ' ' || c == 0x7F ? '?' : (char)c;
-    }
-    what[at] = '\0';
-    if (entry->kind == J_VALUE && entry->fieldCount > 1) {
-        TEXT_APPEND(what, ": ");
-        TEXT_APPEND(what, JournalText(entry, 1) ? entry->fields[1] : "?");
-    }
-    AddLine(g_uninstall.refused, sizeof(g_uninstall.refused), &g_uninstall.refusedCount, what, NULL);
-}
 
 /* A file for WININIT.INI to delete at the next start; 0 when it cannot be
  * left there (then reported). */
@@ -104,11 +54,11 @@ static int FileMatches(const char *path, const JournalEntry *entry, int sizeFiel
 
 int RemoveFile(const char *path)
 {
-    if (Same(path, g_uninstall.programPath) && !g_uninstall.runningCopy) {
+    if (PathSame(path, g_uninstall.programPath) && !g_uninstall.runningCopy) {
         /* this program cannot delete itself while it runs */
         if (DeleteAtRestart(path))
             return UNDO_DONE;
-        Keep(path, IDS_KEPT_FAILED);
+        KeepListed(path, IDS_KEPT_FAILED);
         return UNDO_KEPT;
     }
     if (DeleteFileA(path)) {
@@ -116,7 +66,7 @@ int RemoveFile(const char *path)
         return UNDO_DONE;
     }
     if (!DeleteAtRestart(path)) {
-        Keep(path, IDS_KEPT_FAILED);
+        KeepListed(path, IDS_KEPT_FAILED);
         return UNDO_KEPT;
     }
     g_uninstall.changes++;
@@ -128,13 +78,13 @@ int IsRestoreRecord(const char *path)
 {
     char record[MAX_PATH];
 
-    return PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") && Same(path, record);
+    return PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF") && PathSame(path, record);
 }
 
 int SavedCopyAllowed(const char *saved)
 {
     return PlainFullPath(saved) && PathWithin(saved, g_setup.installDir) && lstrlenA(NamePart(saved)) == 12 &&
-           Same(NamePart(saved) + 8, ".SAV");
+           PathSame(NamePart(saved) + 8, ".SAV");
 }
 
 /* Bytes the journal cannot account for are set aside under a name beside
@@ -146,7 +96,7 @@ static int SetAside(const char *path)
 
     if (!FreeNameBeside(aside, sizeof(aside), path, "~SK") || !MoveFileA(path, aside))
         return 0;
-    Keep(aside, IDS_KEPT_SET_ASIDE);
+    KeepListed(aside, IDS_KEPT_SET_ASIDE);
     return 1;
 }
 
@@ -167,7 +117,7 @@ static int UndoFile(int index)
         if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             return UNDO_DONE;
         if (done != NULL && !own && !FileMatches(path, done, 1)) {
-            Keep(path, IDS_KEPT_CHANGED);
+            KeepListed(path, IDS_KEPT_CHANGED);
             return UNDO_KEPT;
         }
         return RemoveFile(path);
@@ -180,20 +130,20 @@ static int UndoFile(int index)
         return UNDO_DONE;
     }
     if (IsFile(path) && !own && done != NULL && !FileMatches(path, done, 1)) {
-        Keep(path, IDS_KEPT_CHANGED);
+        KeepListed(path, IDS_KEPT_CHANGED);
         return UNDO_KEPT;
     }
     if (!FileMatches(saved, entry, 2)) {
-        Keep(path, IDS_KEPT_NO_COPY);
+        KeepListed(path, IDS_KEPT_NO_COPY);
         return UNDO_KEPT;
     }
     /* without its completion entry nothing says whose the bytes are */
     if (IsFile(path) && !own && done == NULL && !SetAside(path)) {
-        Keep(path, IDS_KEPT_FAILED);
+        KeepListed(path, IDS_KEPT_FAILED);
         return UNDO_KEPT;
     }
     if (!ReplaceFileSafely(saved, path, &later)) {
-        Keep(path, IDS_KEPT_FAILED);
+        KeepListed(path, IDS_KEPT_FAILED);
         return UNDO_KEPT;
     }
     if (later)
@@ -223,7 +173,7 @@ static int OnlyPendingInside(const char *dir)
         pending = 0;
         if (PathJoin(path, sizeof(path), dir, found.cFileName)) {
             for (i = 0; i < g_uninstall.pendingCount; i++)
-                pending = pending || Same(g_uninstall.pending[i], path);
+                pending = pending || PathSame(g_uninstall.pending[i], path);
         }
         only = pending;
     } while (only && FindNextFileA(search, &found));
@@ -247,9 +197,9 @@ static int UndoDirectory(int index)
     if (OnlyPendingInside(path)) {
         /* WININIT.INI removes files only: the directory must wait */
         g_uninstall.directoryInUse = 1;
-        Keep(path, IDS_KEPT_IN_USE);
+        KeepListed(path, IDS_KEPT_IN_USE);
     } else {
-        Keep(path, IDS_KEPT_NOT_EMPTY);
+        KeepListed(path, IDS_KEPT_NOT_EMPTY);
     }
     /* what keeps it is listed on its own, or is not the setup's */
     g_uninstall.keptDirectories++;
@@ -282,11 +232,11 @@ static int UndoKey(int index)
     empty = KeyIsEmpty(key);
     RegCloseKey(key);
     if (!empty) {
-        Keep(entry->fields[0], IDS_KEPT_NOT_EMPTY);
+        KeepListed(entry->fields[0], IDS_KEPT_NOT_EMPTY);
         return UNDO_KEPT;
     }
     if (RegDeleteKeyA(root, path) != ERROR_SUCCESS) {
-        Keep(entry->fields[0], IDS_KEPT_FAILED);
+        KeepListed(entry->fields[0], IDS_KEPT_FAILED);
         return UNDO_KEPT;
     }
     g_uninstall.changes++;
@@ -312,7 +262,7 @@ static int UndoMouseLine(int index)
     /* put back already by an earlier run that was ended before its note */
     if (result == MOUSE_LINE_OTHER && SetSystemIniMouseLine(original, original) == MOUSE_LINE_SET)
         return UNDO_DONE;
-    Keep("system.ini [386Enh] mouse", result == MOUSE_LINE_OTHER ? IDS_KEPT_CHANGED : IDS_KEPT_FAILED);
+    KeepListed("system.ini [386Enh] mouse", result == MOUSE_LINE_OTHER ? IDS_KEPT_CHANGED : IDS_KEPT_FAILED);
     return UNDO_KEPT;
 }
 
@@ -323,12 +273,12 @@ static int UndoMove(int index)
 
     if (!PathJoin(vxd, sizeof(vxd), g_uninstall.systemDir, VMOUSE_VXD) ||
         !PathJoin(bak, sizeof(bak), g_uninstall.systemDir, VMOUSE_BAK) ||
-        !Same(entry->fields[0], vxd) || !Same(entry->fields[1], bak))
+        !PathSame(entry->fields[0], vxd) || !PathSame(entry->fields[1], bak))
         return -1;
     if (GetFileAttributesA(vxd) != INVALID_FILE_ATTRIBUTES || GetFileAttributesA(bak) == INVALID_FILE_ATTRIBUTES)
         return UNDO_DONE;
     if (!MoveFileA(bak, vxd)) {
-        Keep(vxd, IDS_KEPT_FAILED);
+        KeepListed(vxd, IDS_KEPT_FAILED);
         return UNDO_KEPT;
     }
     g_uninstall.changes++;

@@ -16,13 +16,14 @@ extern int *g_undoDone;     /* per FILE entry: the index of its DONE, or -1 */
 
 #define UNDO_DONE 1     /* undone, or nothing was left to undo */
 #define UNDO_KEPT 0     /* left as it is and listed */
+#define UNDO_REFUSED (-1)   /* not the setup's to change: refused */
 
-/* Paths and texts (allowed.cpp): the same path in any case, a path
- * inside a directory, the name part, a full path without "." steps. */
-int SameStart(const char *text, const char *start, int length);
-int Same(const char *a, const char *b);
-int Below(const char *path, const char *dir);
-int BelowOrSame(const char *path, const char *dir);
+/* Paths and texts (allowed.cpp), compared as base's PathSame compares:
+ * a text's start in any case, a key or path inside another (or it), the
+ * name part, a full path without "." steps. */
+int StartsNoCase(const char *text, const char *start, int length);
+int PathBelow(const char *path, const char *dir);
+int PathBelowOrSame(const char *path, const char *dir);
 const char *NamePart(const char *path);
 int PlainFullPath(const char *path);
 int DirectoryAllowed(const char *path);
@@ -40,9 +41,14 @@ int IsRestoreRecord(const char *path);
 /* 1 for a saved copy's path as the journal writer names it. */
 int SavedCopyAllowed(const char *saved);
 
-/* Single entries (undo_entries.cpp, undo_values.cpp): each returns
- * UNDO_DONE or UNDO_KEPT. */
+/* Reporting (undo_report.cpp): an entry that names something the setup
+ * does not change, listed as refused (KeepListed, in uninstall.h, lists
+ * what is kept). */
 void Refuse(const JournalEntry *entry);
+
+/* Single entries (undo_entries.cpp, undo_values.cpp): each returns
+ * UNDO_DONE or UNDO_KEPT, or UNDO_REFUSED for an entry that names
+ * something the setup does not change (the caller refuses it). */
 int RemoveFile(const char *path);
 int KeyIsEmpty(HKEY key);
 int UndoEntry(int index);

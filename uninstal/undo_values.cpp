@@ -69,7 +69,7 @@ static int LoggedValue(const JournalEntry *entry, int field, ValueData *value)
 
 static void NoteDriverChange(const char *path)
 {
-    if (SameStart(path, ENUM_KEY "\\", 5) || SameStart(path, "System\\", 7))
+    if (StartsNoCase(path, ENUM_KEY "\\", 5) || StartsNoCase(path, "System\\", 7))
         g_uninstall.restart = 1;
 }
 
@@ -95,7 +95,7 @@ static void KeepValue(const char *keyName, const char *name, UINT reasonId)
     TEXT_COPY(what, keyName);
     TEXT_APPEND(what, ": ");
     TEXT_APPEND(what, name[0] != '\0' ? name : "(default)");
-    Keep(what, reasonId);
+    KeepListed(what, reasonId);
 }
 
 /* The restore record's original of a value, when it holds one. */
@@ -107,9 +107,9 @@ static int RecordedOriginal(const char *keyPath, const char *name, char *text, i
     if (!PathJoin(record, sizeof(record), g_setup.installDir, "SETUP.INF"))
         return 0;
     for (s = 0; s < 2; s++) {
-        GetPrivateProfileStringA(g_mouseTypes[s], g_recordKeys[Below(keyPath, ENUM_KEY) ? 0 : 1], "", subKey,
+        GetPrivateProfileStringA(g_mouseTypes[s], g_recordKeys[PathBelow(keyPath, ENUM_KEY) ? 0 : 1], "", subKey,
                                  sizeof(subKey), record);
-        if (!Same(subKey, keyPath))
+        if (!PathSame(subKey, keyPath))
             continue;
         GetPrivateProfileStringA(g_mouseTypes[s], name, "\n", text, (DWORD)size, record);
         if (lstrcmpA(text, "\n") != 0)

@@ -79,7 +79,7 @@ struct UninstallState {
 extern UninstallState g_uninstall;
 
 /* Reasons, the ids of UNINSTAL.EXE's string table. */
-void Keep(const char *what, UINT reasonId);
+void KeepListed(const char *what, UINT reasonId);
 
 /* Sets the installation directory (and the paths that follow from it);
  * 0 when it is unusable (a drive root, the Windows directory or above). */
