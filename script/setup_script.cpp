@@ -1,6 +1,7 @@
 /* Loads the setup script SETUP.INF and builds the file table. */
 #include "script_test.h"
 #include "package_picture.h"
+#include "script_keys.h"
 #include "text.h"
 #include "registry_read.h"
 #include "resource.h"
@@ -221,9 +222,7 @@ static void LoadDiskRecords(int disk)
     }
 }
 
-/* The eight driver strings, in the order of their keys "Mfg" to "SeialName". */
-#define DRIVER_STRING_COUNT 8
-
+/* The driver strings, in the order of their keys "Mfg" to "SeialName". */
 static char *DriverString(int index)
 {
     DriverInfo *info = &g_setup.driverInfo;
@@ -299,9 +298,9 @@ int LoadSetupScriptFrom(const char *programPath)
         LoadDiskRecords(disk);
 
     mainSection = LoadText(IDS_MAIN_SECTION);
-    g_setup.noLogo = ReadScriptInt(mainSection, "OEM", 0);
-    g_setup.serialMouse = ReadScriptInt(mainSection, "DefaultSerialMouse", 1);
-    g_setup.ps2Only = ReadScriptInt(mainSection, "PS2Only", 0);
+    g_setup.noLogo = ReadScriptInt(mainSection, KEY_OEM, 0);
+    g_setup.serialMouse = ReadScriptInt(mainSection, KEY_DEFAULT_SERIAL, 1);
+    g_setup.ps2Only = ReadScriptInt(mainSection, KEY_PS2_ONLY, 0);
     for (i = 0; i < PICTURE_KINDS; i++) {
         ReadScriptText(LoadText(IDS_MAIN_SECTION), pictureKinds[i].key, "",
                        g_setup.pictureNames[i], TEXT_MAX);
@@ -315,7 +314,7 @@ int LoadSetupScriptFrom(const char *programPath)
         ReadScriptText(startup, LoadText(IDS_MFG + i), "", DriverString(i),
                        DRIVER_TEXT_MAX);
     }
-    ReadScriptText(LoadText(IDS_STARTUP_SECTION), "PnpID", "1234",
+    ReadScriptText(LoadText(IDS_STARTUP_SECTION), KEY_PNP_ID, "1234",
                    g_setup.driverInfo.pnpId, sizeof(g_setup.driverInfo.pnpId));
     return 1;
 }

@@ -70,10 +70,6 @@ static void TellProblems(void)
 
 static void TellSettings(const char *packageDir)
 {
-    static const char *const driverKeys[] = {
-        "Mfg", "MouseDriver", "MouseInf", "DriverDate", "PS2InfSection", "SerialInfSection",
-        "PS2Name", "SeialName", "PnpID",
-    };
     const DriverInfo *info = &g_setup.driverInfo;
     const char *const driverValues[] = { info->mfg, info->mouseDriver, info->mouseInf,
                                          info->driverDate, info->ps2InfSection,
@@ -114,7 +110,7 @@ static void TellSettings(const char *packageDir)
                g_setup.noLogo ? "left out" : "shown", g_setup.noLogo);
     TellInfo(text);
     for (i = 0; i < COUNT_OF(driverValues); i++) {
-        TextFormat(text, sizeof(text), "%-18s %s", driverKeys[i], driverValues[i]);
+        TextFormat(text, sizeof(text), "%-18s %s", startupKeys[1 + i], driverValues[i]);
         TellInfo(text);
     }
     for (d = 0; d < DIRECTORY_KEYS; d++) {
@@ -236,6 +232,7 @@ int CheckPackageShown(const char *packageDir, const char *shownDir, int options,
     int result, length;
 
     FillBytes(&g_check, 0, sizeof(g_check));
+    LoadKnownNames();
     g_check.output = output;
     g_check.context = context;
     if (shownDir != NULL && !TEXT_COPY(g_check.shownDir, shownDir))

@@ -1,6 +1,9 @@
 /* The names the loader reads, section by section: unknown sections and
  * keys with the nearest known name, and names given twice. */
 #include "check_run.h"
+#include "resource.h"
+#include "package_picture.h"
+#include "script_keys.h"
 #include "text.h"
 
 static char UpperAscii(char c)
@@ -65,25 +68,18 @@ void DidYouMean(char *buffer, int size, const char *nearest, const char *before,
     }
 }
 
-/* The names the loader reads, section by section. */
-static const char *const sectionNames[] = {
-    "Main", "Startup", "DiskLabel", "DirectoryName", "FileCounts",
-    "Disk1", "Disk2", "Disk3", "Disk4", "Disk5", "Disk6",
-};
-static const char *const mainKeys[] = {
-    "DefaultPath", "ProductName", "MinimumSpace", "OEM", "DefaultSerialMouse", "PS2Only",
-    "SidePicture", "Logo",
-};
-static const char *const startupKeys[] = {
-    "Title", "Mfg", "MouseDriver", "MouseInf", "DriverDate", "PS2InfSection",
-    "SerialInfSection", "PS2Name", "SeialName", "PnpID",
-};
-static const char *const diskKeys[] = { "Disk1", "Disk2", "Disk3", "Disk4", "Disk5", "Disk6" };
-const char *const directoryKeys[DIRECTORY_KEYS] = {
-    "RootDir", "SubDir1", "SubDir2", "SubDir3", "SubDir4", "SubDir5", "SubDir6",
-    "WinDir", "WinSystemDir", "WinInfDir",
-};
-
+/* The names the loader reads, section by section: from the string table
+ * where the loader takes them from it, else by the loader's own names.
+ * LoadKnownNames fills them before a check. */
+#define SECTION_COUNT   11      /* Main ... FileCounts, Disk1 ... Disk6 */
+#define NAME_ROOM       24
+static const char *sectionNames[SECTION_COUNT];
+static const char *mainKeys[8];
+const char *startupKeys[DRIVER_STRING_COUNT + 2];
+static const char *diskKeys[DISK_MAX];
+const char *directoryKeys[DIRECTORY_KEYS];
+static char nameRoom[SECTION_COUNT + DIRECTORY_KEYS + DRIVER_STRING_COUNT + 4][NAME_ROOM];
+static int namesUsed;
 
 struct KnownSection {
     const char *name;
@@ -91,15 +87,58 @@ struct KnownSection {
     int keyCount;
 };
 
-static const KnownSection knownSections[] = {
-    { "Main", mainKeys, COUNT_OF(mainKeys) },
-    { "Startup", startupKeys, COUNT_OF(startupKeys) },
-    { "DiskLabel", diskKeys, COUNT_OF(diskKeys) },
-    { "DirectoryName", directoryKeys, COUNT_OF(directoryKeys) },
-    { "FileCounts", diskKeys, COUNT_OF(diskKeys) },
-    { "Disk1", NULL, 0 }, { "Disk2", NULL, 0 }, { "Disk3", NULL, 0 },
-    { "Disk4", NULL, 0 }, { "Disk5", NULL, 0 }, { "Disk6", NULL, 0 },
-};
+static KnownSection knownSections[SECTION_COUNT];
+
+/* A string-table name, kept (the loader's texts rotate). */
+static const char *TableName(UINT id)
+{
+    char *room;
+
+    if (namesUsed >= COUNT_OF(nameRoom))
+        return "";
+    room = nameRoom[namesUsed++];
+    TextCopy(room, NAME_ROOM, LoadText(id));
+    return room;
+}
+
+void LoadKnownNames(void)
+{
+    static const UINT sectionIds[5] = {
+        IDS_MAIN_SECTION, IDS_STARTUP_SECTION, IDS_DISK_LABEL_SECTION, IDS_DIRECTORY_SECTION,
+        IDS_FILE_COUNTS_SECTION,
+    };
+    int i;
+
+    namesUsed = 0;
+    for (i = 0; i < 5; i++)
+        sectionNames[i] = TableName(sectionIds[i]);
+    for (i = 0; i < DISK_MAX; i++)
+        sectionNames[5 + i] = diskKeys[i] = TableName(IDS_DISK1 + i);
+    for (i = 0; i < DIRECTORY_KEYS; i++)
+        directoryKeys[i] = TableName(IDS_ROOT_DIR + i);
+    mainKeys[0] = TableName(IDS_DEFAULT_PATH);
+    mainKeys[1] = TableName(IDS_PRODUCT_NAME);
+    mainKeys[2] = TableName(IDS_MINIMUM_SPACE);
+    mainKeys[3] = KEY_OEM;
+    mainKeys[4] = KEY_DEFAULT_SERIAL;
+    mainKeys[5] = KEY_PS2_ONLY;
+    mainKeys[6] = pictureKinds[PICTURE_SIDE].key;
+    mainKeys[7] = pictureKinds[PICTURE_LOGO].key;
+    startupKeys[0] = TableName(IDS_TITLE);
+    for (i = 0; i < DRIVER_STRING_COUNT; i++)
+        startupKeys[1 + i] = TableName(IDS_MFG + i);
+    startupKeys[1 + DRIVER_STRING_COUNT] = KEY_PNP_ID;
+    for (i = 0; i < SECTION_COUNT; i++) {
+        knownSections[i].name = sectionNames[i];
+        knownSections[i].keys = NULL;
+        knownSections[i].keyCount = 0;
+    }
+    knownSections[0].keys = mainKeys, knownSections[0].keyCount = COUNT_OF(mainKeys);
+    knownSections[1].keys = startupKeys, knownSections[1].keyCount = COUNT_OF(startupKeys);
+    knownSections[2].keys = diskKeys, knownSections[2].keyCount = COUNT_OF(diskKeys);
+    knownSections[3].keys = directoryKeys, knownSections[3].keyCount = COUNT_OF(directoryKeys);
+    knownSections[4].keys = diskKeys, knownSections[4].keyCount = COUNT_OF(diskKeys);
+}
 
 static const KnownSection *FindKnownSection(const char *name)
 {

@@ -83,8 +83,12 @@ int RecordLine(int disk, int file);
 int RecordIndex(const FileRecord *record);
 void LocateRecord(const FileRecord *record, int *disk, int *file);
 
-/* The names the loader reads (check_names.cpp). */
-extern const char *const directoryKeys[DIRECTORY_KEYS];
+/* The names the loader reads (check_names.cpp), from the string table
+ * where the loader takes them from it; filled by LoadKnownNames. */
+void LoadKnownNames(void);
+extern const char *directoryKeys[DIRECTORY_KEYS];
+/* [Startup]'s keys: Title, the driver strings, PnpID. */
+extern const char *startupKeys[];
 const char *NearestName(const char *name, const char *const *names, int count);
 /* " (did you mean <before>nearest<after>?)", or empty without a nearest. */
 void DidYouMean(char *buffer, int size, const char *nearest, const char *before,
