@@ -2,7 +2,8 @@
  * and a logo ("Logo"): files in the package's directory, shown in place of
  * the built-in ones when each is a bitmap of the built-in one's size and
  * colour depth. The rule is Windows 95's reading of a BMP file: the
- * 40-byte header of Windows 3.x bitmaps (Windows 95 reads no later one),
+ * 40-byte header of Windows 3.x bitmaps (which every Windows reads; not
+ * so the 124-byte one editors write now, which Windows 95 does not know),
  * uncompressed, bottom-up. SETUP.EXE and SETUPCHK judge a picture with
  * this rule alone. */
 #ifndef SETUP_PACKAGE_PICTURE_H

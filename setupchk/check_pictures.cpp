@@ -27,9 +27,9 @@ static void TellFault(int line, int kind, int fault, const char *path, const Pic
         TextFormat(what, sizeof(what), "the %s %s is not a BMP file", k->what, shown);
         break;
     case PICTURE_HEADER:
-        TextFormat(what, sizeof(what), "the %s %s has a %lu-byte header, which Windows 95 "
-                   "cannot read: save it as a Windows 3.x BMP (40-byte header)", k->what,
-                   shown, (unsigned long)info->biSize);
+        TextFormat(what, sizeof(what), "the %s %s has a %lu-byte header; the setup takes only "
+                   "the 40-byte header of Windows 3.x bitmaps, the one every Windows reads: save "
+                   "it as a Windows 3.x BMP", k->what, shown, (unsigned long)info->biSize);
         break;
     case PICTURE_SIZE:
         TextFormat(what, sizeof(what), "the %s %s is %ld x %ld pixels; it must be %d x %d, "

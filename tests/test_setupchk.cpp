@@ -280,8 +280,9 @@ const Planted kPlanted[] = {
     { "picture size", { { 2, "SidePicture=SIDE.BMP" } }, { { "SIDE.BMP", MakeBmp(100, 234, 4, kGreen) } },
       0, CHECK_PROBLEMS, CHECK_ERROR, 2, "is 100 x 234 pixels; it must be 118 x 234", 1, CHECK_ONLY, NULL },
     { "picture header", { { 2, "Logo=LOGO.BMP" } }, { { "LOGO.BMP", MakeBmp(490, 43, 4, kGreen, 2, 124) } },
-      0, CHECK_PROBLEMS, CHECK_ERROR, 2, "has a 124-byte header, which Windows 95 cannot read: save it "
-      "as a Windows 3.x BMP (40-byte header). Setup: shows its built-in logo.", 1, CHECK_ONLY, NULL },
+      0, CHECK_PROBLEMS, CHECK_ERROR, 2, "has a 124-byte header; the setup takes only the 40-byte "
+      "header of Windows 3.x bitmaps, the one every Windows reads: save it as a Windows 3.x BMP. Setup: "
+      "shows its built-in logo.", 1, CHECK_ONLY, NULL },
     { "picture depth", { { 2, "SidePicture=SIDE.BMP" } }, { { "SIDE.BMP", MakeBmp(118, 234, 8, kGreen) } },
       0, CHECK_PROBLEMS, CHECK_ERROR, 2, "has 8 bits per pixel (256 colours); it must have 4 bits per "
       "pixel (16 colours)", 1, CHECK_ONLY, NULL },
