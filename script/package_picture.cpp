@@ -9,9 +9,7 @@ const PictureKind pictureKinds[PICTURE_KINDS] = {
     { "Logo",        "logo",         490, 43,  4 },
 };
 
-/* The palette entries a picture's header gives (0: as many as its depth
- * allows). */
-static DWORD PaletteEntries(const BITMAPINFOHEADER *info)
+DWORD PaletteEntries(const BITMAPINFOHEADER *info)
 {
     if (info->biClrUsed != 0 || info->biBitCount > 8)
         return info->biClrUsed;

@@ -47,6 +47,9 @@ struct PictureFacts {
  * path, or PICTURE_NONE, or what is wrong with it (the path, when there is
  * one, and the facts read are given either way). */
 int FindPackagePicture(int kind, char *path, int size, PictureFacts *facts);
+/* The palette entries a picture holds: those its header gives, or as
+ * many as its depth allows when it gives 0. */
+DWORD PaletteEntries(const BITMAPINFOHEADER *info);
 /* The bytes of one row of pixels: rows are kept to whole 32-bit words. */
 DWORD PictureRowBytes(LONG width, WORD bits);
 

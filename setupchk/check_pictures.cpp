@@ -39,8 +39,7 @@ static void TellFault(int line, int kind, int fault, const char *path, const Pic
     case PICTURE_DEPTH:
         TextFormat(what, sizeof(what), "the %s %s has %u bits per pixel (%lu colours); it "
                    "must have %d bits per pixel (%d colours), like the built-in one", k->what,
-                   shown, (unsigned)info->biBitCount, info->biClrUsed != 0 || info->biBitCount > 8
-                   ? (unsigned long)info->biClrUsed : 1ul << info->biBitCount, k->bits,
+                   shown, (unsigned)info->biBitCount, (unsigned long)PaletteEntries(info), k->bits,
                    1 << k->bits);
         break;
     case PICTURE_COMPRESSED:
@@ -60,7 +59,7 @@ static long CountKeyPixels(const char *path, const PictureFacts *facts)
 {
     const BITMAPINFOHEADER *info = &facts->info;
     DWORD rowBytes = PictureRowBytes(info->biWidth, info->biBitCount);
-    DWORD entries = info->biClrUsed != 0 ? info->biClrUsed : (DWORD)1 << info->biBitCount;
+    DWORD entries = PaletteEntries(info);
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     BYTE *bytes = (BYTE *)GlobalAlloc(GMEM_FIXED, facts->fileSize);
     DWORD got = 0, e;

@@ -155,6 +155,23 @@ bool RegistryKeyExists(HKEY root, const std::string &path)
     return true;
 }
 
+std::vector<std::string> SubkeyNames(HKEY root, const std::string &path)
+{
+    std::vector<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    for (DWORD i = 0;; i++) {
+        DWORD nameSize = sizeof(name);
+        if (RegEnumKeyExA(key, i, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
 static void DumpKey(HKEY root, const char *rootName, const std::string &path,
                     std::vector<std::string> *lines)
 {
@@ -169,15 +186,8 @@ static void DumpKey(HKEY root, const char *rootName, const std::string &path,
         lines->push_back(std::string(rootName) + "\\" + path + ": " +
                          (name[0] ? name : "(default)") + " = " + RegistryValue(root, path, name));
     }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; i++) {
-        DWORD nameSize = sizeof(name);
-        if (RegEnumKeyExA(key, i, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        children.push_back(name);
-    }
     RegCloseKey(key);
-    for (auto &child : children)
+    for (auto &child : SubkeyNames(root, path))
         DumpKey(root, rootName, path + "\\" + child, lines);
 }
 

@@ -202,15 +202,8 @@ void TakeKey(HKEY root, const std::string &rootName, const std::string &path, Sn
         (*shot)[rootName + "\\" + path + ": " + valueName] =
             std::to_string(type) + ":" + std::string((const char *)data.data(), size);
     }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; i++) {
-        DWORD nameSize = sizeof(valueName);
-        if (RegEnumKeyExA(key, i, valueName, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        children.push_back(valueName);
-    }
     RegCloseKey(key);
-    for (auto &child : children)
+    for (auto &child : SubkeyNames(root, path))
         TakeKey(root, rootName, path + "\\" + child, shot);
 }
 

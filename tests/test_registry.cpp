@@ -7,6 +7,7 @@
 #include <set>
 
 #include "test_seams.h"
+#include "install_traces.h"
 #include "text.h"
 #include "wizard.h"
 #include "components.h"
@@ -93,18 +94,8 @@ TEST_F(DeviceRegistration, SandboxListsDynamicDevices)
 {
     AddPresentDevice("C29", "ROOT\\X\\0000");
     AddPresentDevice("C10", "ROOT\\Y\\0000");
-    HKEY list;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_ALL_ACCESS, &list),
-              ERROR_SUCCESS);
-    Names seen;
-    char name[80];
-    for (DWORD i = 0;; i++) {
-        DWORD length = sizeof(name);
-        if (RegEnumKeyExA(list, i, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        seen.push_back(name);
-    }
-    RegCloseKey(list);
+    ASSERT_TRUE(RegistryKeyExists(HKEY_DYN_DATA, "Config Manager\\Enum"));
+    Names seen = SubkeyNames(HKEY_DYN_DATA, "Config Manager\\Enum");
     EXPECT_EQ(seen, (Names{ "C10", "C29" })) << "the private list, nothing of the prefix's own";
 }
 

@@ -66,7 +66,7 @@ static void UndoPass(int group)
         if (undone[i] || !Undoable(&g_undoJournal.entries[i]) || WayBack(&g_undoJournal.entries[i]) != group)
             continue;
         result = UndoEntry(i);
-        if (result < 0) {
+        if (result == UNDO_REFUSED) {
             Refuse(&g_undoJournal.entries[i]);
             continue;
         }

@@ -109,7 +109,7 @@ static int UndoFile(int index)
     int later, own;
 
     if (!JournalText(entry, 0) || !FileAllowed(path, g_undoNames, g_undoNameCount))
-        return -1;
+        return UNDO_REFUSED;
     /* the restore record is written value by value: one cut part-way is
      * the setup's as much as a whole one */
     own = IsRestoreRecord(path);
@@ -124,7 +124,7 @@ static int UndoFile(int index)
     }
     saved = entry->fields[4];
     if (!JournalText(entry, 4) || !SavedCopyAllowed(saved))
-        return -1;
+        return UNDO_REFUSED;
     if (FileMatches(path, entry, 2)) {
         DeleteFileA(saved);     /* the file is its original again */
         return UNDO_DONE;
@@ -187,7 +187,7 @@ static int UndoDirectory(int index)
     const char *path = entry->fields[0];
 
     if (!JournalText(entry, 0) || !DirectoryAllowed(path))
-        return -1;
+        return UNDO_REFUSED;
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return UNDO_DONE;
     if (RemoveDirectoryA(path)) {
@@ -225,7 +225,7 @@ static int UndoKey(int index)
     int empty;
 
     if (!JournalText(entry, 0) || !KeyAllowed(entry->fields[0]))
-        return -1;
+        return UNDO_REFUSED;
     root = JournalSplitKey(entry->fields[0], &path);
     if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return UNDO_DONE;
@@ -250,7 +250,7 @@ static int UndoMouseLine(int index)
     int result;
 
     if (!MouseLineAllowed(entry->fields[0], entry->lengths[0]) || lstrcmpA(entry->fields[1], MOUSE_LINE_TEXT) != 0)
-        return -1;
+        return UNDO_REFUSED;
     TEXT_COPY(original, entry->fields[0]);
     TEXT_APPEND(original, "\n");
     result = SetSystemIniMouseLine(original, entry->fields[1]);
@@ -274,7 +274,7 @@ static int UndoMove(int index)
     if (!PathJoin(vxd, sizeof(vxd), g_uninstall.systemDir, VMOUSE_VXD) ||
         !PathJoin(bak, sizeof(bak), g_uninstall.systemDir, VMOUSE_BAK) ||
         !PathSame(entry->fields[0], vxd) || !PathSame(entry->fields[1], bak))
-        return -1;
+        return UNDO_REFUSED;
     if (GetFileAttributesA(vxd) != INVALID_FILE_ATTRIBUTES || GetFileAttributesA(bak) == INVALID_FILE_ATTRIBUTES)
         return UNDO_DONE;
     if (!MoveFileA(bak, vxd)) {

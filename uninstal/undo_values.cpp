@@ -130,7 +130,7 @@ int UndoValue(int index)
 
     if (!JournalText(entry, 0) || !JournalText(entry, 1) || !ValueAllowed(keyName, name) ||
         !LoggedValue(entry, 2, &original) || !LoggedValue(entry, 4, &wrote))
-        return -1;
+        return UNDO_REFUSED;
     root = JournalSplitKey(keyName, &path);
     /* an original the journal could not keep may be in the restore record */
     if (original.unknown && RecordedOriginal(path, name, recorded, sizeof(recorded))) {
