@@ -155,12 +155,9 @@ bool RegistryKeyExists(HKEY root, const std::string &path)
     return true;
 }
 
-std::vector<std::string> SubkeyNames(HKEY root, const std::string &path)
+std::vector<std::string> SubkeyNames(HKEY key)
 {
     std::vector<std::string> names;
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return names;
     char name[256];
     for (DWORD i = 0;; i++) {
         DWORD nameSize = sizeof(name);
@@ -168,7 +165,6 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string &path)
             break;
         names.push_back(name);
     }
-    RegCloseKey(key);
     return names;
 }
 
@@ -186,8 +182,9 @@ static void DumpKey(HKEY root, const char *rootName, const std::string &path,
         lines->push_back(std::string(rootName) + "\\" + path + ": " +
                          (name[0] ? name : "(default)") + " = " + RegistryValue(root, path, name));
     }
+    std::vector<std::string> children = SubkeyNames(key);
     RegCloseKey(key);
-    for (auto &child : SubkeyNames(root, path))
+    for (auto &child : children)
         DumpKey(root, rootName, path + "\\" + child, lines);
 }
 

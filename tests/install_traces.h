@@ -45,9 +45,8 @@ std::vector<std::string> RegistryReport();
 // The text of one value, or "<absent>".
 std::string RegistryValue(HKEY root, const std::string &path, const char *name);
 bool RegistryKeyExists(HKEY root, const std::string &path);
-// The names of a key's subkeys, in the registry's order; none when the key
-// cannot be opened.
-std::vector<std::string> SubkeyNames(HKEY root, const std::string &path);
+// The names of an open key's subkeys, in the registry's order.
+std::vector<std::string> SubkeyNames(HKEY key);
 
 // Files below a directory, "relative\path (size bytes)", sorted.
 std::vector<std::string> FileReport(const std::string &dir);

@@ -202,8 +202,9 @@ void TakeKey(HKEY root, const std::string &rootName, const std::string &path, Sn
         (*shot)[rootName + "\\" + path + ": " + valueName] =
             std::to_string(type) + ":" + std::string((const char *)data.data(), size);
     }
+    std::vector<std::string> children = SubkeyNames(key);
     RegCloseKey(key);
-    for (auto &child : SubkeyNames(root, path))
+    for (auto &child : children)
         TakeKey(root, rootName, path + "\\" + child, shot);
 }
 

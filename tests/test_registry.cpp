@@ -94,8 +94,10 @@ TEST_F(DeviceRegistration, SandboxListsDynamicDevices)
 {
     AddPresentDevice("C29", "ROOT\\X\\0000");
     AddPresentDevice("C10", "ROOT\\Y\\0000");
-    ASSERT_TRUE(RegistryKeyExists(HKEY_DYN_DATA, "Config Manager\\Enum"));
-    Names seen = SubkeyNames(HKEY_DYN_DATA, "Config Manager\\Enum");
+    HKEY list;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_READ, &list), ERROR_SUCCESS);
+    Names seen = SubkeyNames(list);
+    RegCloseKey(list);
     EXPECT_EQ(seen, (Names{ "C10", "C29" })) << "the private list, nothing of the prefix's own";
 }
 
